@@ -1,0 +1,352 @@
+#include "app/frmmain.h"
+
+#include "app/aboutlinks.h"
+#include "app/clicklabel.h"
+#include "app/fonts.h"
+#include "app/formlayout.h"
+#include "app/tabcontrol.h"
+#include "app/versionline.h"
+#include "codegen/languages.h"
+#include "platform/failure.h"
+#include "platform/lifetime.h"
+#include "platform/services.h"
+#include "platform/versionrecord.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+constexpr qreal DefaultPointSize = 8.25;
+
+const QString Label7Caption = QStringLiteral("Reruzad: HTTP request tester");
+const QString Label8Caption = QStringLiteral("Reruzad team");
+const QString Label9Caption = QStringLiteral(
+    "Reruzad is provided as is, without warranty of any kind: you use it at your own risk. You may use, "
+    "copy, change and share it under the terms of the MIT License that comes with it.");
+const QString Label10Caption = QStringLiteral(
+    "This code generator uses the information provided in Test AJAX. Simply copy and paste the code. Clicking "
+    "copy will put the code into the clipboard. The purpose of this code is to give you a head start into the "
+    "developing results you hope to achieve.");
+
+enum class Wrap { SizedToCaption, WithinBox };
+
+void setUpLabel(QLabel* label, const QString& caption, Wrap wrap)
+{
+    label->setTextFormat(Qt::PlainText);
+    label->setText(caption);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(wrap == Wrap::WithinBox);
+}
+
+void setUpMultiLineBox(QPlainTextEdit* box)
+{
+    box->setTabChangesFocus(true);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
+QPushButton* setUpButton(QPushButton* button)
+{
+    // No button is the window's default or cancel button: Enter and Escape press none.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
+frmMain::frmMain(platform::Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Reruzad"));
+    setFont(fonts::msSansSerif(DefaultPointSize));
+    setFixedSize(formlayout::toPixels(formlayout::ClientWidth), formlayout::toPixels(formlayout::ClientHeight));
+
+    createControls();
+    setTabOrderFromLayout();
+    connectHandlers();
+    showPage(0);
+    m_ui.txtUrl->setFocus();
+
+    handle([this] { Form_Load(); });
+}
+
+template <typename Control, typename... Args> Control* frmMain::add(const char* name, Args&&... args)
+{
+    const formlayout::Place* place = formlayout::find(QLatin1StringView(name));
+    Q_ASSERT(place);
+    const bool onPage = place->container != formlayout::Container::Window;
+    auto* control = new Control(std::forward<Args>(args)..., onPage ? static_cast<QWidget*>(m_ui.SSTab1) : this);
+    control->setObjectName(QLatin1StringView(name));
+    control->setGeometry(place->pixels());
+    if (onPage) {
+        m_pageControls[static_cast<int>(place->container) - 1].push_back(control);
+        // A press on a control belongs to that control and never reaches the tab control beneath it.
+        control->setAttribute(Qt::WA_NoMousePropagation);
+    }
+    return control;
+}
+
+void frmMain::createControls()
+{
+    auto& ui = m_ui;
+
+    // The window's own controls, back to front.
+    ui.StatusBar1 = add<QStatusBar>("StatusBar1");
+    ui.StatusBar1->setSizeGripEnabled(false);
+    ui.StatusPanel1 = new QLabel(QStringLiteral("Ready"), ui.StatusBar1);
+    ui.StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    ui.StatusPanel1->setTextFormat(Qt::PlainText);
+    ui.StatusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ui.StatusPanel1->setFixedWidth(formlayout::toPixels(formlayout::StatusPanelWidth));
+    ui.StatusBar1->addWidget(ui.StatusPanel1);
+
+    ui.SSTab1 = add<TabControl>("SSTab1", formlayout::toPixels(formlayout::TabStripThickness));
+    ui.SSTab1->tabBar()->setFont(fonts::palatinoLinotype(DefaultPointSize));
+    for (const QString& caption :
+        { QStringLiteral("Test AJAX"), QStringLiteral("Generate Code"), QStringLiteral("About") }) {
+        auto* page = new QWidget;
+        page->setAutoFillBackground(true);
+        QPalette buttonFace = page->palette();
+        buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
+        page->setPalette(buttonFace);
+        ui.SSTab1->addTab(page, caption);
+    }
+
+    ui.Command6 = setUpButton(add<QPushButton>("Command6", QStringLiteral("exit")));
+
+    // "Test AJAX": the request and its response.
+    setUpLabel(ui.Label3 = add<QLabel>("Label3"), QStringLiteral("Url"), Wrap::SizedToCaption);
+    ui.txtUrl = add<QLineEdit>("txtUrl");
+    setUpLabel(ui.Label2 = add<QLabel>("Label2"), QStringLiteral("Data"), Wrap::WithinBox);
+    ui.Text1 = add<QLineEdit>("Text1");
+    setUpLabel(ui.Label5 = add<QLabel>("Label5"), QStringLiteral("="), Wrap::WithinBox);
+    setUpLabel(ui.Label4 = add<QLabel>("Label4"), QStringLiteral("Request Header"), Wrap::WithinBox);
+    ui.txtHeader = add<QLineEdit>("txtHeader");
+    ui.txtHeaderValue = add<QLineEdit>("txtHeaderValue");
+    ui.Command2 = setUpButton(add<QPushButton>("Command2", QStringLiteral("+")));
+    ui.lvHeaders = add<QTreeWidget>("lvHeaders");
+    ui.lvHeaders->setColumnCount(2);
+    ui.lvHeaders->setHeaderLabels({ QStringLiteral("header"), QStringLiteral("value") });
+    ui.lvHeaders->setRootIsDecorated(false);
+    ui.lvHeaders->setItemsExpandable(false);
+    ui.lvHeaders->setUniformRowHeights(true);
+    ui.lvHeaders->setAllColumnsShowFocus(true);
+    ui.lvHeaders->header()->setStretchLastSection(false);
+    ui.lvHeaders->header()->setSectionsMovable(false);
+    for (int column = 0; column < 2; ++column)
+        ui.lvHeaders->setColumnWidth(column, formlayout::toPixels(formlayout::HeaderColumnWidth));
+    ui.Command3 = setUpButton(add<QPushButton>("Command3", QStringLiteral("C")));
+    ui.Check1 = add<QCheckBox>("Check1", QStringLiteral("Synch"));
+    ui.Option1[0] = add<QRadioButton>("Option1(0)", QStringLiteral("POST"));
+    ui.Option1[1] = add<QRadioButton>("Option1(1)", QStringLiteral("GET"));
+    ui.Option1Group = new QButtonGroup(this);
+    ui.Option1Group->setObjectName(QStringLiteral("Option1"));
+    for (int index = 0; index < 2; ++index)
+        ui.Option1Group->addButton(ui.Option1[index], index);
+    ui.Option1[1]->setChecked(true);
+    ui.Command1 = setUpButton(add<QPushButton>("Command1", QStringLiteral("Send")));
+    setUpLabel(ui.Label1 = add<QLabel>("Label1"), QStringLiteral("&Result Text"), Wrap::WithinBox);
+    ui.Text2 = add<QPlainTextEdit>("Text2");
+    setUpMultiLineBox(ui.Text2);
+    ui.Text2->setReadOnly(true);
+    ui.Text2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    ui.Text2->setFocusPolicy(Qt::StrongFocus);
+    ui.Label1->setBuddy(ui.Text2);
+
+    // "Generate Code".
+    setUpLabel(ui.Label6 = add<QLabel>("Label6"), QStringLiteral("Language"), Wrap::WithinBox);
+    ui.cboCode = add<QComboBox>("cboCode");
+    ui.cboCode->setEditable(false);
+    ui.Command5 = setUpButton(add<QPushButton>("Command5", QStringLiteral("Generate")));
+    ui.txtGeneratedCode = add<QPlainTextEdit>("txtGeneratedCode");
+    setUpMultiLineBox(ui.txtGeneratedCode);
+    ui.txtGeneratedCode->setFont(fonts::tahoma(12));
+    ui.Command4 = setUpButton(add<QPushButton>("Command4", QStringLiteral("&Copy")));
+    setUpLabel(ui.Label10 = add<QLabel>("Label10"), Label10Caption, Wrap::WithinBox);
+
+    // "About".
+    setUpLabel(ui.Label7 = add<QLabel>("Label7"), Label7Caption, Wrap::SizedToCaption);
+    setUpLabel(ui.Label8 = add<QLabel>("Label8"), Label8Caption, Wrap::SizedToCaption);
+    setUpLabel(ui.Label9 = add<QLabel>("Label9"), Label9Caption, Wrap::WithinBox);
+    setUpLabel(ui.Label12 = add<QLabel>("Label12"), QStringLiteral("Version"), Wrap::WithinBox);
+    setUpLabel(ui.Label15 = add<QLabel>("Label15"), QStringLiteral("Available Services"), Wrap::WithinBox);
+    QFont linkFont = fonts::msSansSerif(12);
+    linkFont.setItalic(true);
+    setUpLabel(
+        ui.Label14 = add<ClickLabel>("Label14"), QStringLiteral("Try a Durare Web Package"), Wrap::SizedToCaption);
+    setUpLabel(ui.Label16 = add<ClickLabel>("Label16"), QStringLiteral("Other Webservices"), Wrap::SizedToCaption);
+    setUpLabel(
+        ui.Label17 = add<ClickLabel>("Label17"), QStringLiteral("Website Design Services"), Wrap::SizedToCaption);
+    for (ClickLabel* link : { ui.Label14, ui.Label16, ui.Label17 })
+        link->setFont(linkFont);
+    setUpLabel(ui.Label13 = add<ClickLabel>("Label13"), aboutlinks::makerAddress(), Wrap::WithinBox);
+    QFont addressFont = fonts::msSansSerif(13.5);
+    addressFont.setBold(true);
+    ui.Label13->setFont(addressFont);
+    QPalette blue = ui.Label13->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    ui.Label13->setPalette(blue);
+
+    // These labels are as large as their caption on one line. Their boxes are drawn for the window's
+    // own fonts; where a look-alike font is wider, the box grows so the caption is never cut off.
+    for (QLabel* label :
+        std::initializer_list<QLabel*> { ui.Label3, ui.Label7, ui.Label8, ui.Label14, ui.Label16, ui.Label17 }) {
+        const QFontMetrics metrics = label->fontMetrics();
+        label->resize(
+            qMax(label->width(), metrics.horizontalAdvance(label->text())), qMax(label->height(), metrics.height()));
+    }
+
+    // Labels lie beneath every other control of their container; the exit button lies in front of all.
+    for (const auto& controls : m_pageControls) {
+        for (QWidget* control : controls) {
+            if (!qobject_cast<QLabel*>(control))
+                control->raise();
+        }
+    }
+    ui.Command6->raise();
+}
+
+void frmMain::setTabOrderFromLayout()
+{
+    std::vector<std::pair<int, QWidget*>> order;
+    for (const formlayout::Place& place : formlayout::places()) {
+        auto* control = findChild<QWidget*>(QLatin1StringView(place.name));
+        if (control && control->focusPolicy() != Qt::NoFocus)
+            order.emplace_back(place.tabIndex, control);
+    }
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1].second, order[i].second);
+}
+
+void frmMain::connectHandlers()
+{
+    auto& ui = m_ui;
+    connect(ui.SSTab1, &QTabWidget::currentChanged, this, &frmMain::showPage);
+    ui.SSTab1->installEventFilter(this);
+    // A press on the strip is handled there, whichever button: it goes no further up to the tab control.
+    ui.SSTab1->tabBar()->setAttribute(Qt::WA_NoMousePropagation);
+    ui.SSTab1->tabBar()->installEventFilter(this);
+
+    // The option buttons are one stop of the Tab key: the chosen one. The arrow keys move between them.
+    auto tabStopAtChosen = [](QAbstractButton* option, bool chosen) {
+        option->setFocusPolicy(chosen ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    connect(ui.Option1Group, &QButtonGroup::buttonToggled, this, tabStopAtChosen);
+    for (QRadioButton* option : ui.Option1)
+        tabStopAtChosen(option, option->isChecked());
+
+    connect(ui.Command6, &QPushButton::clicked, this, &frmMain::Command6_Click);
+    connect(ui.Label13, &ClickLabel::clicked, this, &frmMain::Label13_Click);
+    connect(ui.Label14, &ClickLabel::clicked, this, &frmMain::Label14_Click);
+    connect(ui.Label16, &ClickLabel::clicked, this, &frmMain::Label16_Click);
+    connect(ui.Label17, &ClickLabel::clicked, this, &frmMain::Label17_Click);
+}
+
+// Only the showing page's controls are shown, so the Tab key passes over the other pages.
+void frmMain::showPage(int page)
+{
+    for (int other = 0; other < int(m_pageControls.size()); ++other) {
+        for (QWidget* control : m_pageControls[other])
+            control->setVisible(other == page);
+    }
+}
+
+template <typename Step> void frmMain::handle(Step&& step)
+{
+    // A failing step ends its handler there; the failure goes to the error report and the program goes on.
+    try {
+        step();
+    } catch (const platform::Failure& failure) {
+        m_services.errorReport->report(failure.message());
+    } catch (const std::bad_alloc&) {
+        m_services.errorReport->report(QStringLiteral("There is not enough memory to finish this step."));
+    } catch (const std::exception& failure) {
+        m_services.errorReport->report(QString::fromLocal8Bit(failure.what()));
+    }
+}
+
+void frmMain::Form_Load()
+{
+    // Appended one by one, none selected: the box shows nothing until the user picks a language.
+    for (const QString& language : codegen::languageNames())
+        m_ui.cboCode->addItem(language);
+    m_ui.cboCode->setCurrentIndex(-1);
+    m_ui.Label12->setText(versionLine(platform::versionRecord()));
+}
+
+void frmMain::Command6_Click()
+{
+    platform::endProgram();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    platform::endProgram();
+}
+
+void frmMain::SSTab1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, const QPointF& globalPosition)
+{
+    // Any button, any modifiers, anywhere on the tab control: the whole window moves.
+    Q_UNUSED(button)
+    Q_UNUSED(shift)
+    handle([&] { m_services.windowMover->startMove(this, globalPosition); });
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == m_ui.SSTab1 || watched == m_ui.SSTab1->tabBar())
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        SSTab1_MouseDown(mouse->button(), mouse->modifiers(), mouse->globalPosition());
+    }
+
+    // The press goes on to the tab control: picking a tab still selects it.
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::openLink(const QUrl& target)
+{
+    m_services.urlOpener->open(target);
+}
+
+void frmMain::Label13_Click()
+{
+    openLink(aboutlinks::makerHomePage());
+}
+
+void frmMain::Label14_Click()
+{
+    openLink(aboutlinks::packageHomePage());
+}
+
+void frmMain::Label16_Click()
+{
+    openLink(aboutlinks::webServicesPage());
+}
+
+void frmMain::Label17_Click()
+{
+    openLink(aboutlinks::websiteDesignPage());
+}

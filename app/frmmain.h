@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+class ClickLabel;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTreeWidget;
+class TabControl;
+
+namespace platform {
+struct Services;
+}
+
+// The program's one window: a frameless, fixed-size window with a three-page tab control, a status
+// bar and an exit button. It is moved by dragging its tab control.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(platform::Services& services, QWidget* parent = nullptr);
+
+    // The window's controls, by the names they are known by.
+    struct Controls {
+        QPushButton* Command6 = nullptr;
+        TabControl* SSTab1 = nullptr;
+        QStatusBar* StatusBar1 = nullptr;
+        QLabel* StatusPanel1 = nullptr;
+
+        QLabel* Label3 = nullptr;
+        QLineEdit* txtUrl = nullptr;
+        QLabel* Label2 = nullptr;
+        QLineEdit* Text1 = nullptr;
+        QLabel* Label5 = nullptr;
+        QLabel* Label4 = nullptr;
+        QLineEdit* txtHeader = nullptr;
+        QLineEdit* txtHeaderValue = nullptr;
+        QPushButton* Command2 = nullptr;
+        QTreeWidget* lvHeaders = nullptr;
+        QPushButton* Command3 = nullptr;
+        QCheckBox* Check1 = nullptr;
+        std::array<QRadioButton*, 2> Option1 {};
+        QButtonGroup* Option1Group = nullptr;
+        QPushButton* Command1 = nullptr;
+        QLabel* Label1 = nullptr;
+        QPlainTextEdit* Text2 = nullptr;
+
+        QLabel* Label6 = nullptr;
+        QComboBox* cboCode = nullptr;
+        QPushButton* Command5 = nullptr;
+        QPlainTextEdit* txtGeneratedCode = nullptr;
+        QPushButton* Command4 = nullptr;
+        QLabel* Label10 = nullptr;
+
+        QLabel* Label7 = nullptr;
+        QLabel* Label8 = nullptr;
+        QLabel* Label9 = nullptr;
+        QLabel* Label12 = nullptr;
+        QLabel* Label15 = nullptr;
+        ClickLabel* Label14 = nullptr;
+        ClickLabel* Label16 = nullptr;
+        ClickLabel* Label17 = nullptr;
+        ClickLabel* Label13 = nullptr;
+    };
+
+    const Controls& controls() const { return m_ui; }
+
+    // Handlers, named after the control and the event that runs them.
+    void Form_Load();
+    void Command6_Click();
+    void SSTab1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, const QPointF& globalPosition);
+    void Label13_Click();
+    void Label14_Click();
+    void Label16_Click();
+    void Label17_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void setTabOrderFromLayout();
+    void showPage(int page);
+    void openLink(const QUrl& target);
+
+    template <typename Control, typename... Args> Control* add(const char* name, Args&&... args);
+    template <typename Step> void handle(Step&& step);
+
+    platform::Services& m_services;
+    Controls m_ui;
+    std::array<std::vector<QWidget*>, 3> m_pageControls;
+};

@@ -1,0 +1,119 @@
+// Start-up time (process start to first paint) and peak memory of the program's window against a bare
+// Qt window of the same size. Run it on the platform the window is meant for, e.g. under xvfb-run.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <spawn.h>
+#include <stdexcept>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Launch {
+    double seconds; // from spawning the process to its "shown"
+    double peakMiB; // the process's peak resident memory
+};
+
+Launch launch(const char* path)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char* argv[] = { const_cast<char*>(path), nullptr };
+
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    if (posix_spawn(&child, path, &actions, nullptr, argv, environ) != 0)
+        throw std::runtime_error(std::string("cannot start ") + path);
+    close(out[1]);
+    std::string said;
+    char buffer[64];
+    ssize_t got = 0;
+    while (said.find("shown\n") == std::string::npos && (got = read(out[0], buffer, sizeof buffer)) > 0)
+        said.append(buffer, std::size_t(got));
+    const auto shown = std::chrono::steady_clock::now();
+    close(out[0]);
+    posix_spawn_file_actions_destroy(&actions);
+
+    int status = 0;
+    rusage usage {};
+    wait4(child, &status, 0, &usage);
+    if (said.find("shown\n") == std::string::npos || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(std::string(path) + " did not show its window");
+    return { std::chrono::duration<double>(shown - start).count(), double(usage.ru_maxrss) / 1024.0 };
+}
+
+std::map<std::string, std::vector<Launch>> g_launches;
+
+void startUp(benchmark::State& state, const char* path, const char* name)
+{
+    for (auto _ : state) {
+        const Launch run = launch(path);
+        state.SetIterationTime(run.seconds);
+        state.counters["peak_MiB"] = run.peakMiB;
+        g_launches[name].push_back(run);
+    }
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double median(const std::vector<Launch>& runs, double Launch::*field)
+{
+    std::vector<double> values;
+    for (const Launch& run : runs)
+        values.push_back(run.*field);
+    return median(values);
+}
+
+}
+
+BENCHMARK_CAPTURE(startUp, bare_window, BAREWINDOW_PATH, "bare")
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(21)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(startUp, reruzad, RERUZAD_PATH, "reruzad")
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(21)
+    ->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    // Warm the file cache for both programs first.
+    launch(BAREWINDOW_PATH);
+    launch(RERUZAD_PATH);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    const auto& bare = g_launches["bare"];
+    const auto& reruzad = g_launches["reruzad"];
+    if (bare.empty() || reruzad.empty())
+        return 0;
+    const double bareTime = median(bare, &Launch::seconds), ownTime = median(reruzad, &Launch::seconds);
+    const double bareMemory = median(bare, &Launch::peakMiB), ownMemory = median(reruzad, &Launch::peakMiB);
+    std::printf("\nmedian start-up: bare window %.1f ms, Reruzad %.1f ms, ratio %.2f (goal <= 1.25)\n", bareTime * 1000,
+        ownTime * 1000, ownTime / bareTime);
+    std::printf("median peak memory: bare window %.1f MiB, Reruzad %.1f MiB, ratio %.2f (goal <= 1.5)\n", bareMemory,
+        ownMemory, ownMemory / bareMemory);
+    return 0;
+}

@@ -1,0 +1,15 @@
+#include "platform/services.h"
+
+namespace platform {
+
+Services systemServices()
+{
+    Services services;
+    services.urlOpener = std::make_unique<DesktopUrlOpener>();
+    services.windowMover = std::make_unique<SystemWindowMover>();
+    services.clipboard = std::make_unique<SystemClipboard>();
+    services.errorReport = std::make_unique<MessageBoxErrorReport>();
+    return services;
+}
+
+} // namespace platform

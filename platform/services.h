@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/clipboard.h"
+#include "platform/errorreport.h"
+#include "platform/urlopener.h"
+#include "platform/windowmover.h"
+
+#include <memory>
+
+namespace platform {
+
+// The desktop services the window calls. Tests put recorders in their place.
+struct Services {
+    std::unique_ptr<UrlOpener> urlOpener;
+    std::unique_ptr<WindowMover> windowMover;
+    std::unique_ptr<Clipboard> clipboard;
+    std::unique_ptr<ErrorReport> errorReport;
+};
+
+// The real services of this desktop.
+Services systemServices();
+
+} // namespace platform

@@ -1,0 +1,16 @@
+# Installs the Debian packages named as arguments that are not installed yet.
+ensure_packages() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing the Debian packages this needs: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What building the program needs, and the fonts its window asks for by look-alike.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libbenchmark-dev fonts-dejavu-core fonts-liberation2 fonts-urw-base35)

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QPointF>
+#include <QStringList>
+#include <QUrl>
+#include <QWidget>
+
+#include <vector>
+
+// Stand-ins for the desktop services that write down what the window asked of them.
+struct Recorders {
+    struct UrlOpener final : platform::UrlOpener {
+        void open(const QUrl& url) override { opened.push_back(url); }
+        std::vector<QUrl> opened;
+    };
+    struct WindowMover final : platform::WindowMover {
+        void startMove(QWidget* window, const QPointF& globalPressPosition) override
+        {
+            windows.push_back(window);
+            positions.push_back(globalPressPosition);
+        }
+        std::vector<QWidget*> windows;
+        std::vector<QPointF> positions;
+    };
+    struct Clipboard final : platform::Clipboard {
+        void setText(const QString& text) override { texts.push_back(text); }
+        QStringList texts;
+    };
+    struct ErrorReport final : platform::ErrorReport {
+        void report(const QString& message) override { messages.push_back(message); }
+        QStringList messages;
+    };
+
+    Recorders()
+    {
+        services.urlOpener.reset(urlOpener = new UrlOpener);
+        services.windowMover.reset(windowMover = new WindowMover);
+        services.clipboard.reset(clipboard = new Clipboard);
+        services.errorReport.reset(errorReport = new ErrorReport);
+    }
+
+    platform::Services services;
+    UrlOpener* urlOpener;
+    WindowMover* windowMover;
+    Clipboard* clipboard;
+    ErrorReport* errorReport;
+};

@@ -1,7 +1,8 @@
-// The yardstick: an empty frameless Qt window of the program's size.
+// The yardstick: an empty frameless Qt window of the program's size (with WITH_LABEL: and one label).
 #include "firstpaint.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 
 int main(int argc, char* argv[])
@@ -10,6 +11,9 @@ int main(int argc, char* argv[])
     QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
     window.setWindowTitle(QStringLiteral("Reruzad"));
     window.setFixedSize(339, 494);
+#ifdef WITH_LABEL
+    QLabel label(QStringLiteral("Ready"), &window);
+#endif
     FirstPaint firstPaint;
     window.installEventFilter(&firstPaint);
     window.show();

@@ -241,25 +241,31 @@ void TestFrmMain::stacking()
 
 void TestFrmMain::fonts()
 {
+    // Each font is the one named where the desktop has it, else a look-alike that is really there.
+    auto drawnWith = [](const QFont& font, const QStringList& families) {
+        const QString used = QFontInfo(font).family().section(QStringLiteral(" ["), 0, 0); // less the foundry
+        if (!families.contains(used))
+            qWarning() << "drawn with" << used << "not one of" << families;
+        return families.contains(used);
+    };
+    const QStringList sansSerif { "MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans" };
     const QFont window = m_window->font();
-    QCOMPARE(window.families().value(0), QStringLiteral("MS Sans Serif"));
+    QVERIFY(drawnWith(window, sansSerif));
     QCOMPARE(window.pointSizeF(), 8.25);
-    QVERIFY(!QFontInfo(window).family().isEmpty());
-
     QCOMPARE(control<QLineEdit>("txtUrl")->font(), window);
 
     const QFont tabs = control<TabControl>("SSTab1")->tabBar()->font();
-    QCOMPARE(tabs.families().value(0), QStringLiteral("Palatino Linotype"));
+    QVERIFY(drawnWith(tabs, { "Palatino Linotype", "Palatino", "P052", "TeX Gyre Pagella" }));
     QCOMPARE(tabs.pointSizeF(), 8.25);
 
     const QFont code = control<QPlainTextEdit>("txtGeneratedCode")->font();
-    QCOMPARE(code.families().value(0), QStringLiteral("Tahoma"));
+    QVERIFY(drawnWith(code, { "Tahoma", "DejaVu Sans" }));
     QCOMPARE(code.pointSizeF(), 12.0);
     QVERIFY(!code.bold());
 
     for (const char* link : { "Label14", "Label16", "Label17" }) {
         const QFont font = control(link)->font();
-        QCOMPARE(font.families().value(0), QStringLiteral("MS Sans Serif"));
+        QVERIFY(drawnWith(font, sansSerif));
         QCOMPARE(font.pointSizeF(), 12.0);
         QVERIFY(font.italic());
         QCOMPARE(font.weight(), QFont::Normal);
@@ -267,6 +273,7 @@ void TestFrmMain::fonts()
     }
 
     auto* address = control<QLabel>("Label13");
+    QVERIFY(drawnWith(address->font(), sansSerif));
     QCOMPARE(address->font().pointSizeF(), 13.5);
     QCOMPARE(address->font().weight(), QFont::Bold);
     QVERIFY(!address->font().italic());

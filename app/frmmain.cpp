@@ -6,6 +6,7 @@
 #include "app/formlayout.h"
 #include "app/tabcontrol.h"
 #include "app/versionline.h"
+#include "codegen/generator.h"
 #include "codegen/languages.h"
 #include "platform/failure.h"
 #include "platform/lifetime.h"
@@ -257,6 +258,8 @@ void frmMain::connectHandlers()
         tabStopAtChosen(option, option->isChecked());
 
     connect(ui.Command6, &QPushButton::clicked, this, &frmMain::Command6_Click);
+    connect(ui.Command5, &QPushButton::clicked, this, &frmMain::Command5_Click);
+    connect(ui.Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
     connect(ui.Label13, &ClickLabel::clicked, this, &frmMain::Label13_Click);
     connect(ui.Label14, &ClickLabel::clicked, this, &frmMain::Label14_Click);
     connect(ui.Label16, &ClickLabel::clicked, this, &frmMain::Label16_Click);
@@ -349,4 +352,43 @@ void frmMain::Label16_Click()
 void frmMain::Label17_Click()
 {
     openLink(aboutlinks::websiteDesignPage());
+}
+
+// The request described on "Test AJAX", written out in the named language; the empty text for any
+// other name. Method, URL and flag are read first; the header rows and the data only once the
+// language is known.
+QString frmMain::generateCode(const QString& languageName) const
+{
+    codegen::Request request;
+    request.strMethod = m_ui.Option1Group->checkedButton()->text();
+    request.strURL = codegen::trimSpaces(m_ui.txtUrl->text());
+    if (request.strURL.isEmpty())
+        request.strURL = QStringLiteral("(insert url here)");
+    request.blnSync = m_ui.Check1->checkState() == Qt::Checked;
+
+    const auto language = codegen::languageNamed(languageName);
+    if (!language)
+        return {};
+    const int rows = m_ui.lvHeaders->topLevelItemCount();
+    request.headers.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        const QTreeWidgetItem* item = m_ui.lvHeaders->topLevelItem(row);
+        request.headers.append({ item->text(0), item->text(1) });
+    }
+    request.strData = codegen::trimSpaces(m_ui.Text1->text());
+    return codegen::generate(*language, request);
+}
+
+void frmMain::Command5_Click()
+{
+    handle([this] { m_ui.txtGeneratedCode->setPlainText(generateCode(m_ui.cboCode->currentText())); });
+}
+
+void frmMain::Command4_Click()
+{
+    // The box keeps lines as paragraphs; its text has them separated by CR LF, as generated.
+    handle([this] {
+        m_services.clipboard->setText(
+            m_ui.txtGeneratedCode->toPlainText().replace(QChar(u'\n'), QStringLiteral("\r\n")));
+    });
 }

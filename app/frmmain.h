@@ -82,6 +82,8 @@ public:
     void Label14_Click();
     void Label16_Click();
     void Label17_Click();
+    void Command5_Click();
+    void Command4_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,6 +95,7 @@ private:
     void setTabOrderFromLayout();
     void showPage(int page);
     void openLink(const QUrl& target);
+    QString generateCode(const QString& languageName) const;
 
     template <typename Control, typename... Args> Control* add(const char* name, Args&&... args);
     template <typename Step> void handle(Step&& step);

@@ -1,0 +1,100 @@
+// generateCode for a request with 1,000 header rows and a 1 MB body, in each language, against the
+// floor for producing its output: copying the output text once.
+#include "codegen/generator.h"
+#include "codegen/languages.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// body: "plain" text, or "json" full of double quotes as an API body is.
+codegen::Request bigRequest(const std::string& body)
+{
+    codegen::Request request { QStringLiteral("POST"), QStringLiteral("https://api.example/v1/items?page=2"), true, {},
+        {} };
+    for (int i = 0; i < 1000; ++i)
+        request.headers.append({ u"X-Header-" % QString::number(i), u"value number " % QString::number(i) });
+    const QString piece = body == "json" ? QStringLiteral(R"({"id":12345,"name":"a box","tags":["x","y"]},)")
+                                         : QStringLiteral("id=12345&name=a+box&tags=x,y&");
+    while (request.strData.size() < 1024 * 1024)
+        request.strData.append(piece);
+    request.strData.truncate(1024 * 1024);
+    return request;
+}
+
+std::map<std::string, std::vector<double>> g_seconds;
+
+void generate(benchmark::State& state, QStringView language, std::string body)
+{
+    const codegen::Request request = bigRequest(body);
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        QString code = codegen::generateCode(request, language);
+        benchmark::DoNotOptimize(code.data());
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        g_seconds[language.toString().toStdString() + " / " + body].push_back(seconds);
+    }
+}
+
+void copyOutput(benchmark::State& state, QStringView language, std::string body)
+{
+    const QString code = codegen::generateCode(bigRequest(body), language);
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        QString copy(code.constData(), code.size());
+        benchmark::DoNotOptimize(copy.data());
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        g_seconds["copy " + language.toString().toStdString() + " / " + body].push_back(seconds);
+    }
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    for (const std::string body : { "json", "plain" }) {
+        for (QStringView language : { codegen::VisualBasic6, codegen::Javascript, codegen::Asp }) {
+            const std::string name = language.toString().toStdString() + "/" + body;
+            benchmark::RegisterBenchmark(("generateCode/" + name).c_str(), generate, language, body)
+                ->UseManualTime()
+                ->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(("copyOutputOnce/" + name).c_str(), copyOutput, language, body)
+                ->UseManualTime()
+                ->Unit(benchmark::kMicrosecond);
+        }
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    std::printf("\nmedians: generateCode against copying its output once (goal: ratio <= 3)\n");
+    for (const std::string body : { "json", "plain" }) {
+        for (QStringView language : { codegen::VisualBasic6, codegen::Javascript, codegen::Asp }) {
+            const std::string key = language.toString().toStdString() + " / " + body;
+            if (g_seconds[key].empty() || g_seconds["copy " + key].empty())
+                continue;
+            const double own = median(g_seconds[key]), copy = median(g_seconds["copy " + key]);
+            std::printf(
+                "  %-28s %8.1f us  copy %7.1f us  ratio %.2f\n", key.c_str(), own * 1e6, copy * 1e6, own / copy);
+        }
+    }
+    return 0;
+}

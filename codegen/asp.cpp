@@ -1,0 +1,27 @@
+#include "codegen/literals.h"
+#include "codegen/templates.h"
+
+namespace codegen {
+
+QString aspTemplate(const Request& request)
+{
+    LineBuilder code(appendBasicLiteral, expectedSize(request));
+    code.line() << u"Dim objAJAX";
+    code.line() << u"set objAJAX = server.CreateObject(" << Quoted { u"microsoft.xmlhttp" } << u")";
+    code.line();
+    code.line() << u"objAJAX.open " << Quoted { request.strMethod } << u"," << Quoted { request.strURL } << u","
+                << (request.blnSync ? u"True" : u"False");
+    headerBlock(code, request, [](LineBuilder& line, const Header& header) {
+        line << u"objAJAX.setRequestHeader " << Quoted { header.strHeaderTitle } << u","
+             << Quoted { header.strHeaderValue };
+    });
+    code.line() << u"objAJAX.send " << Quoted { request.strData };
+    code.line() << u"if objAJAX.readyState = 4 then";
+    code.line() << u" strResponse = objAJAX.responseText";
+    code.line();
+    code.line() << u"end if";
+    code.line();
+    return std::move(code).text(true);
+}
+
+} // namespace codegen

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "codegen/languages.h"
+#include "codegen/request.h"
+
+#include <QString>
+
+namespace codegen {
+
+// Source text that makes the request in the language. Lines end with CR LF; the "ASP" text also ends
+// with one, the others do not.
+QString generate(Language language, const Request& request);
+
+// The same by the language's name; any name other than the three gives the empty text.
+QString generateCode(const Request& request, QStringView languageName);
+
+} // namespace codegen

@@ -5,7 +5,7 @@ namespace codegen {
 
 QString aspTemplate(const Request& request)
 {
-    LineBuilder code(appendBasicLiteral, expectedSize(request));
+    LineBuilder code(writeBasicLiteral, expectedSize(request));
     code.line() << u"Dim objAJAX";
     code.line() << u"set objAJAX = server.CreateObject(" << Quoted { u"microsoft.xmlhttp" } << u")";
     code.line();

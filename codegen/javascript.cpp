@@ -5,7 +5,7 @@ namespace codegen {
 
 QString javascriptTemplate(const Request& request)
 {
-    LineBuilder code(appendJavascriptLiteral, expectedSize(request));
+    LineBuilder code(writeJavascriptLiteral, expectedSize(request));
     code.line() << u"objAJAX = new XMLHttpRequest();";
     code.line();
     code.line() << u"objAJAX.open(" << Quoted { request.strMethod } << u"," << Quoted { request.strURL } << u","

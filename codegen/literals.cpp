@@ -1,5 +1,7 @@
 #include "codegen/literals.h"
 
+#include "codegen/linebuilder.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -25,11 +27,15 @@ namespace {
         return i == 0 || !QChar::isHighSurrogate(text[i - 1].unicode());
     }
 
-    // Eight UTF-16 code units tested at once; a lane of the result is all ones where the test holds.
-    using Lanes = std::uint16_t __attribute__((vector_size(16)));
+    // UTF-16 code units tested eight (Narrow) or sixteen (Wide) at once; a lane of a test's result is
+    // all ones where the test holds.
+    using Narrow = std::uint16_t __attribute__((vector_size(16)));
+#if defined(__x86_64__)
+    using Wide = std::uint16_t __attribute__((vector_size(32)));
+#endif
 
     // What each language family cannot write as it stands: exactly, for one code unit, and roughly, for
-    // eight at once (a few harmless characters more, such as U+00A0 to U+00BE, that a closer look lets
+    // many at once (a few harmless characters more, such as U+00A0 to U+00BE, that a closer look lets
     // pass), in tests that every vector unit does natively.
     struct JavascriptRules {
         static bool special(char16_t c)
@@ -37,84 +43,128 @@ namespace {
             return c < 0x20 || c == u'"' || c == u'\\' || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029
                 || isSurrogate(c);
         }
-        static Lanes maybeSpecial(Lanes c)
+        template <typename Lanes> [[gnu::always_inline]] static void addMaybeSpecial(const Lanes& c, Lanes& maybe)
         {
-            return Lanes(((c & 0xffe0) == 0) | (c == u'"') | (c == u'\\') | ((Lanes(c - 0x7f) & 0xffc0) == 0)
+            maybe |= Lanes(((c & 0xffe0) == 0) | (c == u'"') | (c == u'\\') | ((Lanes(c - 0x7f) & 0xffc0) == 0)
                 | ((c & 0xfffe) == 0x2028) | ((c & 0xf800) == 0xd800));
         }
     };
 
     struct BasicRules {
         static bool special(char16_t c) { return c < 0x20 || c == u'"' || (c >= 0x7f && c <= 0x9f) || isSurrogate(c); }
-        static Lanes maybeSpecial(Lanes c)
+        template <typename Lanes> [[gnu::always_inline]] static void addMaybeSpecial(const Lanes& c, Lanes& maybe)
         {
-            return Lanes(
+            maybe |= Lanes(
                 ((c & 0xffe0) == 0) | (c == u'"') | ((Lanes(c - 0x7f) & 0xffc0) == 0) | ((c & 0xf800) == 0xd800));
         }
     };
 
+    // Crosses a plain run four vectors at a time, copying it to `out` (out[i] for data[i]) when asked to;
+    // stops at the first block that may hold something special and returns where that block starts.
+    template <typename Rules, typename Lanes, bool Copy>
+    [[gnu::always_inline]] inline qsizetype crossPlain(const char16_t* data, qsizetype i, qsizetype size, char16_t* out)
+    {
+        constexpr qsizetype Lane = sizeof(Lanes) / sizeof(char16_t);
+        constexpr qsizetype Block = 4 * Lane;
+        for (; i + Block <= size; i += Block) {
+            Lanes a, b, c, d;
+            std::memcpy(&a, data + i, sizeof a);
+            std::memcpy(&b, data + i + Lane, sizeof b);
+            std::memcpy(&c, data + i + 2 * Lane, sizeof c);
+            std::memcpy(&d, data + i + 3 * Lane, sizeof d);
+            Lanes maybe {};
+            Rules::addMaybeSpecial(a, maybe);
+            Rules::addMaybeSpecial(b, maybe);
+            Rules::addMaybeSpecial(c, maybe);
+            Rules::addMaybeSpecial(d, maybe);
+            std::uint64_t words[sizeof(Lanes) / 8];
+            std::memcpy(words, &maybe, sizeof words);
+            std::uint64_t any = 0;
+            for (std::uint64_t word : words)
+                any |= word;
+            if (any)
+                return i;
+            if constexpr (Copy) {
+                std::memcpy(out + i, &a, sizeof a);
+                std::memcpy(out + i + Lane, &b, sizeof b);
+                std::memcpy(out + i + 2 * Lane, &c, sizeof c);
+                std::memcpy(out + i + 3 * Lane, &d, sizeof d);
+            }
+        }
+        return i;
+    }
+
+#if defined(__x86_64__)
+    template <typename Rules, bool Copy>
+    __attribute__((target("avx2"))) qsizetype crossPlainWide(
+        const char16_t* data, qsizetype i, qsizetype size, char16_t* out)
+    {
+        return crossPlain<Rules, Wide, Copy>(data, i, size, out);
+    }
+
+    bool hasWideVectors()
+    {
+        static const bool avx2 = __builtin_cpu_supports("avx2");
+        return avx2;
+    }
+#endif
+
     // Where the next character that needs thought is, from `from` on; the text's size if there is none.
-    // The next few are looked at one by one, since special characters often come close together; long
-    // plain runs, the common case, are crossed 32 code units at a time.
-    template <typename Rules> qsizetype nextSpecial(QStringView text, qsizetype from)
+    // With Copy, the plain run before it is copied to `out` as well (out[i] for text[i]), in the same
+    // pass. The next few code units are looked at one by one, since special characters often come close
+    // together; long plain runs, the common case, are crossed many at a time.
+    template <typename Rules, bool Copy = false>
+    qsizetype nextSpecial(QStringView text, qsizetype from, char16_t* out = nullptr)
     {
         const char16_t* data = text.utf16();
         const qsizetype size = text.size();
-        constexpr qsizetype Block = 4 * sizeof(Lanes) / sizeof(char16_t);
-        qsizetype i = from;
-        for (const qsizetype near = qMin(size, from + 16); i < near; ++i) {
-            if (Rules::special(data[i]))
-                return i;
-        }
-        for (; i + Block <= size; i += Block) {
-            Lanes block[4];
-            std::memcpy(block, data + i, sizeof block);
-            const Lanes maybe = Rules::maybeSpecial(block[0]) | Rules::maybeSpecial(block[1])
-                | Rules::maybeSpecial(block[2]) | Rules::maybeSpecial(block[3]);
-            std::uint64_t halves[2];
-            std::memcpy(halves, &maybe, sizeof halves);
-            if (!(halves[0] | halves[1]))
-                continue;
-            for (qsizetype k = i; k < i + Block; ++k) {
-                if (Rules::special(data[k]))
-                    return k;
+        auto oneByOne = [&](qsizetype& i, qsizetype end) {
+            for (; i < end; ++i) {
+                if (Rules::special(data[i]))
+                    return true;
+                if constexpr (Copy)
+                    out[i] = data[i];
             }
-        }
-        for (; i < size; ++i) {
-            if (Rules::special(data[i]))
+            return false;
+        };
+        qsizetype i = from;
+        if (oneByOne(i, qMin(size, from + 16)))
+            return i;
+        while (i < size) {
+#if defined(__x86_64__)
+            i = hasWideVectors() ? crossPlainWide<Rules, Copy>(data, i, size, out)
+                                 : crossPlain<Rules, Narrow, Copy>(data, i, size, out);
+#else
+            i = crossPlain<Rules, Narrow, Copy>(data, i, size, out);
+#endif
+            // A block that may hold something special, or the last few code units.
+            if (oneByOne(i, qMin(size, i + 64)))
                 return i;
         }
         return size;
     }
 
-    // Counts what a writer would write, so that the text can be made its exact size first.
-    struct Counter {
-        qsizetype size = 0;
-        void put(QStringView text) { size += text.size(); }
-        template <std::size_t N> void put(const char16_t (&)[N]) { size += N - 1; }
+    // Copies the plain run that starts at `from` to the sink; returns where it ends.
+    template <typename Rules> qsizetype copyPlain(LineBuilder& code, QStringView value, qsizetype from)
+    {
+        char16_t* room = code.room(value.size() - from);
+        const qsizetype end = nextSpecial<Rules, true>(value, from, room - from);
+        code.advance(end - from);
+        return end;
+    }
+
+    // Lets a writer append to a plain string.
+    struct StringSink {
+        QString& out;
+        void put(QStringView text) { out.append(text); }
     };
 
-    // Writes into space made ready for it.
-    struct Writer {
-        char16_t* at;
-        void put(QStringView text)
-        {
-            const char16_t* from = text.utf16();
-            const qsizetype size = text.size();
-            if (size <= 8) { // the short runs between escapes
-                for (qsizetype i = 0; i < size; ++i)
-                    at[i] = from[i];
-            } else {
-                std::memcpy(at, from, size * sizeof(char16_t));
-            }
-            at += size;
-        }
-        template <std::size_t N> void put(const char16_t (&constant)[N])
-        {
-            for (std::size_t i = 0; i + 1 < N; ++i)
-                *at++ = constant[i];
-        }
-    };
+    template <typename Rules> qsizetype copyPlain(StringSink& sink, QStringView value, qsizetype from)
+    {
+        const qsizetype end = nextSpecial<Rules>(value, from);
+        sink.put(value.sliced(from, end - from));
+        return end;
+    }
 
     struct Hex {
         char16_t digits[4];
@@ -128,13 +178,11 @@ namespace {
         QStringView view() const { return QStringView(digits, count); }
     };
 
-    template <typename Sink> void writeJavascript(Sink& sink, QStringView value, qsizetype from)
+    template <typename Sink> void writeJavascript(Sink& sink, QStringView value)
     {
-        qsizetype i = from;
+        qsizetype i = 0;
         while (i < value.size()) {
-            const qsizetype plainEnd = nextSpecial<JavascriptRules>(value, i);
-            sink.put(value.sliced(i, plainEnd - i));
-            i = plainEnd;
+            i = copyPlain<JavascriptRules>(sink, value, i);
             if (i == value.size())
                 break;
             const char16_t c = value[i].unicode();
@@ -170,7 +218,7 @@ namespace {
         }
     }
 
-    template <typename Sink> void writeBasic(Sink& sink, QStringView value, qsizetype from)
+    template <typename Sink> void writeBasic(Sink& sink, QStringView value)
     {
         // Characters the literal cannot hold are joined in as constants: ... " & vbCr & vbLf & " ...
         bool joining = false;
@@ -188,14 +236,12 @@ namespace {
             joining = false;
         };
 
-        qsizetype i = from;
+        qsizetype i = 0;
         while (i < value.size()) {
-            const qsizetype plainEnd = nextSpecial<BasicRules>(value, i);
-            if (plainEnd > i) {
+            if (!BasicRules::special(value[i].unicode())) {
                 endJoin();
-                sink.put(value.sliced(i, plainEnd - i));
+                i = copyPlain<BasicRules>(sink, value, i);
             }
-            i = plainEnd;
             if (i == value.size())
                 break;
             const char16_t c = value[i].unicode();
@@ -225,34 +271,28 @@ namespace {
         endJoin();
     }
 
-    // Plain text is appended as it is. Otherwise the literal is measured first and then written
-    // straight into its place, so that even a body of many megabytes is written once.
-    template <typename Rules, void (*count)(Counter&, QStringView, qsizetype),
-        void (*write)(Writer&, QStringView, qsizetype)>
-    void appendLiteral(QString& out, QStringView value)
-    {
-        const qsizetype first = nextSpecial<Rules>(value, 0);
-        out.append(value.first(first));
-        if (first == value.size())
-            return;
-        Counter counter;
-        count(counter, value, first);
-        const qsizetype start = out.size();
-        out.resize(start + counter.size);
-        Writer writer { reinterpret_cast<char16_t*>(out.data()) + start };
-        write(writer, value, first);
-    }
-
 } // namespace
+
+void writeJavascriptLiteral(LineBuilder& code, QStringView value)
+{
+    writeJavascript(code, value);
+}
+
+void writeBasicLiteral(LineBuilder& code, QStringView value)
+{
+    writeBasic(code, value);
+}
 
 void appendJavascriptLiteral(QString& out, QStringView value)
 {
-    appendLiteral<JavascriptRules, writeJavascript<Counter>, writeJavascript<Writer>>(out, value);
+    StringSink sink { out };
+    writeJavascript(sink, value);
 }
 
 void appendBasicLiteral(QString& out, QStringView value)
 {
-    appendLiteral<BasicRules, writeBasic<Counter>, writeBasic<Writer>>(out, value);
+    StringSink sink { out };
+    writeBasic(sink, value);
 }
 
 } // namespace codegen

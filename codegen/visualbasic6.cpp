@@ -5,7 +5,7 @@ namespace codegen {
 
 QString visualBasic6Template(const Request& request)
 {
-    LineBuilder code(appendBasicLiteral, expectedSize(request));
+    LineBuilder code(writeBasicLiteral, expectedSize(request));
     code.line() << u"Dim objAJAX as object";
     code.line() << u"set objAJAX = CreateObject(" << Quoted { u"microsoft.xmlhttp" } << u")";
     code.line();

@@ -1,0 +1,439 @@
+#include "platform/failure.h"
+#include "platform/httprequest.h"
+#include "testserver.h"
+
+#include <QSslConfiguration>
+#include <QTest>
+
+using platform::HttpRequest;
+using Steps = QList<TestServer::Step>;
+
+namespace {
+
+struct Outcome {
+    bool complete = false; // the response text could be read
+    QString text;
+    QString failure;
+    QList<int> states;
+};
+
+struct Call {
+    QString method = QStringLiteral("GET");
+    QList<std::pair<QString, QString>> headers;
+    QString body;
+    bool async = true;
+    int idleMs = 10000;
+};
+
+// Makes the request and waits for it the way the program does: until the state is 4.
+Outcome run(const QUrl& url, const Call& call = {})
+{
+    Outcome outcome;
+    HttpRequest request;
+    request.setIdleTimeout(std::chrono::milliseconds(call.idleMs));
+    QObject::connect(&request, &HttpRequest::progressed, &request, [&] {
+        if (outcome.states.isEmpty() || outcome.states.last() != request.readyState())
+            outcome.states.append(request.readyState());
+    });
+    try {
+        request.open(call.method, url.toString(), call.async);
+        for (const auto& [name, value] : call.headers)
+            request.setRequestHeader(name, value);
+        request.send(call.body);
+        if (!QTest::qWaitFor([&] { return request.readyState() == HttpRequest::Done; }, 30000)) {
+            outcome.failure = QStringLiteral("(still waiting after 30 s)");
+            return outcome;
+        }
+        outcome.text = request.responseText();
+        outcome.complete = true;
+    } catch (const platform::Failure& failure) {
+        outcome.failure = failure.message();
+    }
+    return outcome;
+}
+
+QByteArray head(const QByteArray& fields)
+{
+    return "HTTP/1.1 200 OK\r\n" + fields + "\r\n";
+}
+
+const QByteArray Gzipped("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x4b\xaf\xca\x2c\xb0\x52\xc8\x38\xbc\x32\x27\x27\x5f"
+                         "\xa1\xfc\xf0\xb6\xa2\x9c\x14\x00\x31\x54\xc7\x91\x13\x00\x00\x00",
+    39);
+
+}
+
+Q_DECLARE_METATYPE(Steps)
+
+class TestHttpRequest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void response_data();
+    void response();
+    void redirectAfterPost_data();
+    void redirectAfterPost();
+    void redirectLoop();
+    void refusedConnection();
+    void tls();
+    void inputChecks_data();
+    void inputChecks();
+    void whatIsSent();
+    void nothingCarriesOver();
+    void stateSequence();
+    void synchronous();
+    void createdByIdentifier();
+};
+
+void TestHttpRequest::response_data()
+{
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<bool>("hang"); // keep the connection open, silent, after the steps
+    QTest::addColumn<int>("idleMs");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<QString>("expected"); // the text; or, for a failure, a part of its message
+
+    auto at = [](int delayMs, const QByteArray& bytes) { return TestServer::Step { delayMs, bytes }; };
+    const QString fails;
+
+    // Framing: what makes a body whole.
+    QTest::newRow("length-delimited") << Steps { at(0, TestServer::response(200, "hello")) } << false << 10000 << true
+                                      << "hello";
+    QTest::newRow("empty body") << Steps { at(0, TestServer::response(200, "")) } << false << 10000 << true << "";
+    QTest::newRow("404 is a response too")
+        << Steps { at(0, TestServer::response(404, "not here")) } << false << 10000 << true << "not here";
+    QTest::newRow("500 is a response too")
+        << Steps { at(0, TestServer::response(500, "broken")) } << false << 10000 << true << "broken";
+    QTest::newRow("410 is a response too")
+        << Steps { at(0, TestServer::response(410, "gone")) } << false << 10000 << true << "gone";
+    QTest::newRow("body shorter than its length")
+        << Steps { at(0, head("Content-Length: 10\r\n") + "hello") } << false << 10000 << false << "";
+    QTest::newRow("chunked") << Steps { at(
+        0, head("Transfer-Encoding: chunked\r\n") + "5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n") }
+                             << false << 10000 << true << "hello world";
+    QTest::newRow("chunked, cut off") << Steps { at(0, head("Transfer-Encoding: chunked\r\n") + "5\r\nhello\r\n") }
+                                      << false << 10000 << false << "";
+    QTest::newRow("delimited by closing")
+        << Steps { at(0, head("Connection: close\r\n") + "all of it") } << false << 10000 << true << "all of it";
+
+    // Garbage.
+    QTest::newRow("empty reply") << Steps {} << false << 10000 << false << "";
+    QTest::newRow("not HTTP") << Steps { at(0, "hello there\r\n\r\n") } << false << 10000 << false << "";
+
+    // Time: nothing for the idle time-out fails; slow but steady does not.
+    QTest::newRow("headers never come") << Steps {} << true << 300 << false << "nothing arrived";
+    QTest::newRow("body stalls") << Steps { at(0, head("Content-Length: 10\r\n") + "hello") } << true << 300 << false
+                                 << "nothing arrived";
+    Steps trickle { at(0, head("Content-Length: 10\r\n")) };
+    for (char digit = '0'; digit <= '9'; ++digit)
+        trickle.append(at(100, QByteArray(1, digit)));
+    QTest::newRow("slow trickle, longer than the time-out in all") << trickle << false << 400 << true << "0123456789";
+
+    // Decoding.
+    QTest::newRow("charset in any case, quoted, among other parameters") << Steps { at(0,
+        TestServer::response(200, "caf\xe9", "Content-Type: text/plain; format=flowed; CHARSET=\"ISO-8859-1\"\r\n")) }
+                                                                         << false << 10000 << true << "café";
+    QTest::newRow("windows-1252") << Steps {
+        at(0, TestServer::response(200, "\x80 \x93hi\x94", "Content-Type: text/plain;charset=windows-1252\r\n"))
+    } << false << 10000 << true << "€ “hi”";
+    QTest::newRow("no charset: UTF-8") << Steps { at(0, TestServer::response(200, "caf\xc3\xa9")) } << false << 10000
+                                       << true << "café";
+    QTest::newRow("unknown charset: UTF-8")
+        << Steps { at(0, TestServer::response(200, "caf\xc3\xa9", "Content-Type: text/plain; charset=x-nothing\r\n")) }
+        << false << 10000 << true << "café";
+    QTest::newRow("byte-order mark wins over the header") << Steps { at(0,
+        TestServer::response(200,
+            "\xef\xbb\xbf"
+            "caf\xc3\xa9",
+            "Content-Type: text/plain; charset=iso-8859-1\r\n")) }
+                                                          << false << 10000 << true << "café";
+    QTest::newRow("UTF-16 by its mark") << Steps { at(0, TestServer::response(200, QByteArray("\xff\xfeh\0i\0", 6))) }
+                                        << false << 10000 << true << "hi";
+    QTest::newRow("invalid UTF-8") << Steps { at(0,
+        TestServer::response(200,
+            "a\xff"
+            "b")) } << false << 10000
+                                   << true << QString(u"a\uFFFDb"_qs);
+    QTest::newRow("UTF-8 cut off at the end")
+        << Steps { at(0, TestServer::response(200, "ab\xc3")) } << false << 10000 << true << QString(u"ab\uFFFD"_qs);
+    QTest::newRow("a character split across chunks") << Steps {
+        at(0, head("Transfer-Encoding: chunked\r\n") + "4\r\ncaf\xc3\r\n"), at(100, "1\r\n\xa9\r\n0\r\n\r\n")
+    } << false << 10000 << true << "café";
+    QTest::newRow("gzip") << Steps { at(0, TestServer::response(200, Gzipped, "Content-Encoding: gzip\r\n")) } << false
+                          << 10000 << true << "gzip: héllo wörld";
+    QTest::newRow("broken gzip") << Steps {
+        at(0, TestServer::response(200, Gzipped.first(20) + "garbage!garbage!", "Content-Encoding: gzip\r\n"))
+    } << false << 10000 << false << "";
+    QTest::newRow("larger than 256 MB") << Steps { at(0, head("Content-Length: 300000000\r\n") + "abc") } << true
+                                        << 10000 << false << "256 MB";
+}
+
+void TestHttpRequest::response()
+{
+    QFETCH(Steps, steps);
+    QFETCH(bool, hang);
+    QFETCH(int, idleMs);
+    QFETCH(bool, complete);
+    QFETCH(QString, expected);
+
+    TestServer server([&](const TestServer::Request&, int) { return TestServer::Script { steps, hang }; });
+    Call call;
+    call.idleMs = idleMs;
+    const Outcome outcome = run(server.url(QStringLiteral("/x")), call);
+    QVERIFY2(outcome.complete == complete, qPrintable(outcome.failure.isEmpty() ? outcome.text : outcome.failure));
+    if (complete) {
+        QCOMPARE(outcome.text, expected);
+    } else {
+        QVERIFY2(outcome.failure.contains(expected), qPrintable(outcome.failure));
+        QVERIFY2(outcome.failure.contains(server.url(QStringLiteral("/x")).toString()), qPrintable(outcome.failure));
+    }
+    QCOMPARE(outcome.states.last(), int(HttpRequest::Done));
+}
+
+void TestHttpRequest::redirectAfterPost_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("method"); // of the request that follows the redirect
+    QTest::addColumn<QByteArray>("body");
+
+    QTest::newRow("302 turns POST into GET") << 302 << QByteArray("GET") << QByteArray();
+    QTest::newRow("303 turns POST into GET") << 303 << QByteArray("GET") << QByteArray();
+    QTest::newRow("307 keeps POST and its body") << 307 << QByteArray("POST") << QByteArray("a=1&b=é");
+    QTest::newRow("308 keeps POST and its body") << 308 << QByteArray("POST") << QByteArray("a=1&b=é");
+}
+
+void TestHttpRequest::redirectAfterPost()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, method);
+    QFETCH(QByteArray, body);
+
+    TestServer server([&](const TestServer::Request& request, int) {
+        if (request.target == "/from")
+            return TestServer::answer(status, "moved", "Location: /to\r\n");
+        return TestServer::answer(200, "arrived");
+    });
+    Call call;
+    call.method = QStringLiteral("POST");
+    call.body = QStringLiteral("a=1&b=é");
+    const Outcome outcome = run(server.url(QStringLiteral("/from")), call);
+    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+    QCOMPARE(outcome.text, QStringLiteral("arrived"));
+    QCOMPARE(server.received().size(), 2);
+    QCOMPARE(server.received()[1].target, QByteArray("/to"));
+    QCOMPARE(server.received()[1].method, method);
+    QCOMPARE(server.received()[1].body, body.isEmpty() ? QByteArray() : QString::fromUtf8(body).toUtf8());
+}
+
+void TestHttpRequest::redirectLoop()
+{
+    TestServer server(
+        [](const TestServer::Request&, int) { return TestServer::answer(302, "", "Location: /again\r\n"); });
+    const Outcome outcome = run(server.url(QStringLiteral("/again")));
+    QVERIFY(!outcome.complete);
+    QVERIFY2(outcome.failure.contains(u"redirected more than 20 times"), qPrintable(outcome.failure));
+    QCOMPARE(server.received().size(), 21);
+}
+
+void TestHttpRequest::refusedConnection()
+{
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    const Outcome outcome = run(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
+    QVERIFY(!outcome.complete);
+    QVERIFY2(outcome.failure.contains(u"refused", Qt::CaseInsensitive), qPrintable(outcome.failure));
+}
+
+void TestHttpRequest::tls()
+{
+    TestServer secure(
+        [](const TestServer::Request& request, int) {
+            if (request.target == "/down")
+                return TestServer::answer(302, "", "Location: http://127.0.0.1:9/\r\n");
+            return TestServer::answer(200, "secret");
+        },
+        true);
+
+    // A certificate nobody vouches for is a failure, never ignored.
+    Outcome outcome = run(secure.url(QStringLiteral("/")));
+    QVERIFY(!outcome.complete);
+    QVERIFY2(outcome.failure.contains(u"certificate", Qt::CaseInsensitive), qPrintable(outcome.failure));
+
+    // Trusted, it works; and a redirect from https down to http is refused.
+    const QSslConfiguration before = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = before;
+    trusting.addCaCertificate(TestServer::certificate());
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    auto restore = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(before); });
+    outcome = run(secure.url(QStringLiteral("/")));
+    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+    QCOMPARE(outcome.text, QStringLiteral("secret"));
+    outcome = run(secure.url(QStringLiteral("/down")));
+    QVERIFY(!outcome.complete);
+    QVERIFY2(outcome.failure.contains(u"https to http"), qPrintable(outcome.failure));
+}
+
+void TestHttpRequest::inputChecks_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("headerName");
+    QTest::addColumn<QString>("headerValue");
+    QTest::addColumn<QString>("message");
+
+    const QString ok = QStringLiteral("http://127.0.0.1:%1/");
+    QTest::newRow("space in the method") << "GE T" << ok << "A"
+                                         << "1"
+                                         << "Not an HTTP method";
+    QTest::newRow("line break in the method") << "GET\r\nX: 1" << ok << "A"
+                                              << "1"
+                                              << "Not an HTTP method";
+    QTest::newRow("empty method") << "" << ok << "A"
+                                  << "1"
+                                  << "Not an HTTP method";
+    QTest::newRow("ftp scheme") << "GET"
+                                << "ftp://127.0.0.1/"
+                                << "A"
+                                << "1"
+                                << "Not an http or https URL";
+    QTest::newRow("no host") << "GET"
+                             << "http://"
+                             << "A"
+                             << "1"
+                             << "Not an http or https URL";
+    QTest::newRow("relative") << "GET"
+                              << "/path"
+                              << "A"
+                              << "1"
+                              << "Not an http or https URL";
+    QTest::newRow("space in a header name") << "GET" << ok << "X Y"
+                                            << "1"
+                                            << "Not a valid request header name";
+    QTest::newRow("colon in a header name") << "GET" << ok << "X:Y"
+                                            << "1"
+                                            << "Not a valid request header name";
+    QTest::newRow("empty header name") << "GET" << ok << ""
+                                       << ""
+                                       << "Not a valid request header name";
+    QTest::newRow("CR LF in a header value") << "GET" << ok << "A"
+                                             << "1\r\nInjected: yes"
+                                             << "line break";
+    QTest::newRow("LF in a header value") << "GET" << ok << "A"
+                                          << "1\nB"
+                                          << "line break";
+    QTest::newRow("NUL in a header value") << "GET" << ok << "A" << QString(u"1\0"_qs) << "NUL";
+}
+
+void TestHttpRequest::inputChecks()
+{
+    QFETCH(QString, method);
+    QFETCH(QString, url);
+    QFETCH(QString, headerName);
+    QFETCH(QString, headerValue);
+    QFETCH(QString, message);
+
+    TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "sent"); });
+    Call call;
+    call.method = method;
+    call.headers = { { headerName, headerValue } };
+    const Outcome outcome = run(QUrl(url.contains(u"%1") ? url.arg(server.port()) : url), call);
+    QVERIFY(!outcome.complete);
+    QVERIFY2(outcome.failure.startsWith(message) || outcome.failure.contains(message), qPrintable(outcome.failure));
+    QTest::qWait(50);
+    QVERIFY(server.received().isEmpty());
+}
+
+void TestHttpRequest::whatIsSent()
+{
+    TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
+    Call call;
+    call.method = QStringLiteral("PUT");
+    call.headers = { { "X-First", " spaced " }, { "X-Repeated", "a" }, { "X-Second", "2" }, { "x-repeated", "b" } };
+    call.body = QStringLiteral("héllo wörld");
+    QVERIFY(run(server.url(QStringLiteral("/put?q=1")), call).complete);
+
+    const TestServer::Request& sent = server.received().value(0);
+    QCOMPARE(sent.method, QByteArray("PUT"));
+    QCOMPARE(sent.target, QByteArray("/put?q=1"));
+    QCOMPARE(sent.body, QStringLiteral("héllo wörld").toUtf8());
+    QCOMPARE(sent.header("X-First"), QByteArray("spaced")); // HTTP does not keep spaces at a value's ends
+    QCOMPARE(sent.header("X-Repeated"), QByteArray("a, b"));
+    QCOMPARE(sent.header("User-Agent"), QByteArray("Reruzad/1.0.0"));
+    QCOMPARE(sent.header("Content-Type"), QByteArray("text/plain;charset=UTF-8"));
+    QVERIFY(sent.header("Cookie").isEmpty());
+    const QList<QByteArray> names = sent.headerNames();
+    QVERIFY(names.indexOf("X-First") < names.indexOf("X-Repeated"));
+    QVERIFY(names.indexOf("X-Repeated") < names.indexOf("X-Second"));
+
+    // The user's own User-Agent and Content-Type replace the object's.
+    call.headers = { { "User-Agent", "mine/2" }, { "Content-Type", "application/json" } };
+    call.body = QStringLiteral("{}");
+    QVERIFY(run(server.url(), call).complete);
+    QCOMPARE(server.received().value(1).header("User-Agent"), QByteArray("mine/2"));
+    QCOMPARE(server.received().value(1).header("Content-Type"), QByteArray("application/json"));
+}
+
+void TestHttpRequest::nothingCarriesOver()
+{
+    TestServer server([](const TestServer::Request&, int index) {
+        if (index == 0)
+            return TestServer::answer(
+                401, "who are you", "Set-Cookie: session=1\r\nWWW-Authenticate: Basic realm=\"x\"\r\n");
+        return TestServer::answer(200, "second");
+    });
+    const Outcome first = run(server.url(QStringLiteral("/private")));
+    QVERIFY2(first.complete, qPrintable(first.failure));
+    QCOMPARE(first.text, QStringLiteral("who are you"));
+    QVERIFY(run(server.url(QStringLiteral("/private"))).complete);
+    QCOMPARE(server.received().size(), 2);
+    QVERIFY(server.received()[1].header("Cookie").isEmpty());
+    QVERIFY(server.received()[1].header("Authorization").isEmpty());
+}
+
+void TestHttpRequest::stateSequence()
+{
+    // 0 before open; 1 after; 2 once the final response's headers are in (never for a hop); 3 while the
+    // body arrives; 4 when done.
+    TestServer server([](const TestServer::Request& request, int) {
+        if (request.target == "/hop")
+            return TestServer::answer(302, "", "Location: /end\r\n");
+        return TestServer::Script { { { 0, head("Content-Length: 6\r\n") }, { 50, "abc" }, { 50, "def" } }, false };
+    });
+    HttpRequest request;
+    QCOMPARE(request.readyState(), 0);
+    const Outcome outcome = run(server.url(QStringLiteral("/hop")));
+    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+    QCOMPARE(outcome.text, QStringLiteral("abcdef"));
+    QCOMPARE(outcome.states, QList<int>({ 1, 2, 3, 4 }));
+}
+
+void TestHttpRequest::synchronous()
+{
+    TestServer server([](const TestServer::Request& request, int) {
+        if (request.target == "/late")
+            return TestServer::Script { { { 200, TestServer::response(200, "late but whole") } }, false };
+        return TestServer::Script {};
+    });
+    HttpRequest request;
+    request.open(QStringLiteral("GET"), server.url(QStringLiteral("/late")).toString(), false);
+    request.send(QString());
+    QCOMPARE(request.readyState(), int(HttpRequest::Done));
+    QCOMPARE(request.responseText(), QStringLiteral("late but whole"));
+
+    HttpRequest failing;
+    failing.open(QStringLiteral("GET"), server.url(QStringLiteral("/nothing")).toString(), false);
+    QVERIFY_THROWS_EXCEPTION(platform::Failure, failing.send(QString()));
+}
+
+void TestHttpRequest::createdByIdentifier()
+{
+    QVERIFY(platform::createObject(QStringLiteral("Microsoft.xmlhttp")));
+    QVERIFY(platform::createObject(QStringLiteral("MICROSOFT.XMLHTTP")));
+    QVERIFY_THROWS_EXCEPTION(platform::Failure, platform::createObject(QStringLiteral("Msxml2.XMLHTTP")));
+    QVERIFY_THROWS_EXCEPTION(platform::Failure, platform::createObject(QString()));
+}
+
+QTEST_GUILESS_MAIN(TestHttpRequest)
+#include "tst_httprequest.moc"

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+
+// An HTTP server on 127.0.0.1 for tests. It writes down every request it receives and answers each
+// with a script of raw bytes: any bytes, sent when the script says, or nothing at all. Optionally TLS,
+// with the certificate in tests/data.
+class TestServer : public QObject {
+public:
+    struct Request {
+        QByteArray method;
+        QByteArray target;
+        QList<std::pair<QByteArray, QByteArray>> headers;
+        QByteArray body;
+
+        QByteArray header(const QByteArray& name) const;
+        QList<QByteArray> headerNames() const;
+    };
+
+    // Bytes to send, after a pause of `delayMs`.
+    struct Step {
+        int delayMs = 0;
+        QByteArray bytes;
+    };
+    // What to answer; when `hang`, the connection is kept open after the last step without a word more.
+    struct Script {
+        QList<Step> steps;
+        bool hang = false;
+    };
+    using Responder = std::function<Script(const Request& request, int index)>;
+
+    explicit TestServer(Responder responder, bool tls = false);
+    ~TestServer() override;
+
+    QUrl url(const QString& pathAndQuery = QStringLiteral("/")) const;
+    quint16 port() const { return m_server->serverPort(); }
+    const QList<Request>& received() const { return m_received; }
+
+    // A complete response with a Content-Length.
+    static QByteArray response(int status, const QByteArray& body, const QByteArray& headers = {});
+    static Script answer(int status, const QByteArray& body, const QByteArray& headers = {})
+    {
+        return { { { 0, response(status, body, headers) } }, false };
+    }
+
+    static QSslCertificate certificate();
+
+private:
+    void accept(QTcpSocket* socket);
+    void readFrom(QTcpSocket* socket);
+    void play(QTcpSocket* socket, Script script);
+
+    QTcpServer* m_server;
+    Responder m_responder;
+    QList<Request> m_received;
+    bool m_tls;
+};

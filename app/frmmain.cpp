@@ -12,12 +12,15 @@
 #include "platform/lifetime.h"
 #include "platform/services.h"
 #include "platform/versionrecord.h"
+#include "tester/headerlist.h"
+#include "tester/wait.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -258,6 +261,10 @@ void frmMain::connectHandlers()
         tabStopAtChosen(option, option->isChecked());
 
     connect(ui.Command6, &QPushButton::clicked, this, &frmMain::Command6_Click);
+    connect(ui.Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(ui.Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
+    connect(ui.Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
+    ui.txtHeaderValue->installEventFilter(this);
     connect(ui.Command5, &QPushButton::clicked, this, &frmMain::Command5_Click);
     connect(ui.Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
     connect(ui.Label13, &ClickLabel::clicked, this, &frmMain::Label13_Click);
@@ -325,7 +332,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         SSTab1_MouseDown(mouse->button(), mouse->modifiers(), mouse->globalPosition());
     }
 
-    // The press goes on to the tab control: picking a tab still selects it.
+    if (watched == m_ui.txtHeaderValue && event->type() == QEvent::KeyPress) {
+        const QString typed = static_cast<QKeyEvent*>(event)->text();
+        if (typed.size() == 1)
+            txtHeaderValue_KeyPress(typed.at(0).unicode());
+    }
+    // The press goes on to the tab control, picking a tab still selects it; the key goes on to the box.
     return QWidget::eventFilter(watched, event);
 }
 
@@ -369,12 +381,7 @@ QString frmMain::generateCode(const QString& languageName) const
     const auto language = codegen::languageNamed(languageName);
     if (!language)
         return {};
-    const int rows = m_ui.lvHeaders->topLevelItemCount();
-    request.headers.reserve(rows);
-    for (int row = 0; row < rows; ++row) {
-        const QTreeWidgetItem* item = m_ui.lvHeaders->topLevelItem(row);
-        request.headers.append({ item->text(0), item->text(1) });
-    }
+    request.headers = tester::headerRows(m_ui.lvHeaders);
     request.strData = codegen::trimSpaces(m_ui.Text1->text());
     return codegen::generate(*language, request);
 }
@@ -390,5 +397,67 @@ void frmMain::Command4_Click()
     handle([this] {
         m_services.clipboard->setText(
             m_ui.txtGeneratedCode->toPlainText().replace(QChar(u'\n'), QStringLiteral("\r\n")));
+    });
+}
+
+void frmMain::setStatus(const QString& text)
+{
+    m_ui.StatusPanel1->setText(text);
+}
+
+// "+": a row from the two entry boxes, as typed, and the boxes are ready for the next.
+void frmMain::Command2_Click()
+{
+    handle([this] {
+        tester::addHeaderRow(m_ui.lvHeaders, m_ui.txtHeader->text(), m_ui.txtHeaderValue->text());
+        m_ui.txtHeader->clear();
+        m_ui.txtHeaderValue->clear();
+        m_ui.txtHeader->setFocus();
+    });
+}
+
+// Every key that types a character in the value box; Enter adds the row.
+void frmMain::txtHeaderValue_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        Command2_Click();
+}
+
+// "C": all rows go.
+void frmMain::Command3_Click()
+{
+    handle([this] { m_ui.lvHeaders->clear(); });
+}
+
+// Send: makes the request described on the page and shows its response. Each press runs to its end,
+// but only the latest press writes the result box and the status line; a press that an earlier one
+// outlives changes neither. A failure ends the press and goes to the error report.
+void frmMain::Command1_Click()
+{
+    const quint64 press = ++m_sends;
+    const auto latest = [this, press] { return press == m_sends; };
+    handle([&] {
+        setStatus(QStringLiteral("Loading.."));
+        const std::unique_ptr<platform::HttpRequest> request
+            = m_services.createObject(QStringLiteral("Microsoft.xmlhttp"));
+        const bool flag = m_ui.Check1->checkState() == Qt::Checked;
+        const QString method = m_ui.Option1[0]->isChecked() ? QStringLiteral("POST") : QStringLiteral("GET");
+        request->open(method, codegen::trimSpaces(m_ui.txtUrl->text()), flag);
+        for (const codegen::Header& row : tester::headerRows(m_ui.lvHeaders))
+            request->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
+        request->send(codegen::trimSpaces(m_ui.Text1->text()));
+        if (platform::programEnding())
+            return;
+        const bool waited = tester::waitUntilDone(*request, [&] {
+            if (latest())
+                setStatus(QStringLiteral("Unintialized"));
+        });
+        if (!waited)
+            return;
+        const QString text = request->responseText();
+        if (!latest())
+            return;
+        m_ui.Text2->setPlainText(text);
+        setStatus(QStringLiteral("Ready"));
     });
 }

@@ -84,6 +84,10 @@ public:
     void Label17_Click();
     void Command5_Click();
     void Command4_Click();
+    void Command2_Click();
+    void txtHeaderValue_KeyPress(int keyAscii);
+    void Command3_Click();
+    void Command1_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -96,6 +100,7 @@ private:
     void showPage(int page);
     void openLink(const QUrl& target);
     QString generateCode(const QString& languageName) const;
+    void setStatus(const QString& text);
 
     template <typename Control, typename... Args> Control* add(const char* name, Args&&... args);
     template <typename Step> void handle(Step&& step);
@@ -103,4 +108,5 @@ private:
     platform::Services& m_services;
     Controls m_ui;
     std::array<std::vector<QWidget*>, 3> m_pageControls;
+    quint64 m_sends = 0; // presses of Send so far; only the latest may show its response
 };

@@ -88,11 +88,12 @@ void HttpRequest::setRequestHeader(const QString& name, const QString& value)
     if (m_state != Opened || m_reply)
         throw Failure(QStringLiteral("A request header can only be set after open and before send."));
     if (!isToken(name))
-        throw Failure(u"Not a valid request header name: " % quoted(name) % u'.');
+        throw Failure(u"The request to " % m_url.toDisplayString() % u" was not sent: " % quoted(name)
+            % u" is not a valid header name.");
     for (const QChar c : value) {
         if (c == u'\r' || c == u'\n' || c == u'\0')
-            throw Failure(u"The value of the request header " % quoted(name)
-                % u" holds a line break or a NUL character, which a header cannot carry.");
+            throw Failure(u"The request to " % m_url.toDisplayString() % u" was not sent: the value of the header "
+                % quoted(name) % u" holds a line break or a NUL character, which a header cannot carry.");
     }
     const QByteArray rawName = name.toLatin1();
     const QByteArray rawValue = value.toUtf8();

@@ -90,6 +90,7 @@ void TestServer::readFrom(QTcpSocket* socket)
         if (headEnd < 0)
             break;
         Request request;
+        request.head = buffer.first(headEnd + 4);
         const QList<QByteArray> lines = buffer.first(headEnd).split('\n');
         const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
         request.method = requestLine.value(0);

@@ -23,6 +23,7 @@ public:
         QByteArray target;
         QList<std::pair<QByteArray, QByteArray>> headers;
         QByteArray body;
+        QByteArray head; // the request line and header lines as they came
 
         QByteArray header(const QByteArray& name) const;
         QList<QByteArray> headerNames() const;

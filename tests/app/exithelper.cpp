@@ -3,9 +3,12 @@
 #include "platform/errorreport.h"
 #include "platform/lifetime.h"
 #include "recorders.h"
+#include "testserver.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -47,6 +50,16 @@ int main(int argc, char* argv[])
         if (how.endsWith(QLatin1String("-report-open"))) {
             platform::MessageBoxErrorReport().report(QStringLiteral("Something could not be done."));
             endIt();
+        } else if (how.endsWith(QLatin1String("-in-send")) || how.endsWith(QLatin1String("-in-synchronous-send"))) {
+            // Send waits for a server that never answers; the program is ended meanwhile.
+            static TestServer silent([](const TestServer::Request&, int) { return TestServer::Script { {}, true }; });
+            window.findChild<QLineEdit*>(QStringLiteral("txtUrl"))->setText(silent.url().toString());
+            window.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(how.endsWith(QLatin1String("-in-send")));
+            QTimer::singleShot(200, &window, endIt);
+            window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+            if (platform::programEnding())
+                return;
+            say("resumed");
         } else if (how.endsWith(QLatin1String("-in-wait"))) {
             // A handler waiting with the event loop running, as a request that is being sent does.
             QEventLoop wait;

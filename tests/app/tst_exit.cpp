@@ -2,7 +2,8 @@
 #include <QTest>
 
 // The exit button and closing the window end the program at once: also from inside a handler that is
-// waiting with the event loop running, and also with an error message still on screen.
+// waiting with the event loop running, while Send waits for a server that never answers, and with an
+// error message still on screen.
 class TestExit : public QObject {
     Q_OBJECT
 
@@ -18,6 +19,9 @@ void TestExit::ends_data()
     QTest::newRow("window closed") << QStringLiteral("close");
     QTest::newRow("exit button inside a wait") << QStringLiteral("exit-in-wait");
     QTest::newRow("window closed inside a wait") << QStringLiteral("close-in-wait");
+    QTest::newRow("exit button while Send waits") << QStringLiteral("exit-in-send");
+    QTest::newRow("window closed while Send waits") << QStringLiteral("close-in-send");
+    QTest::newRow("window closed while a synchronous Send waits") << QStringLiteral("close-in-synchronous-send");
     QTest::newRow("exit button with an error report open") << QStringLiteral("exit-report-open");
     QTest::newRow("window closed with an error report open") << QStringLiteral("close-report-open");
 }
@@ -28,6 +32,9 @@ void TestExit::ends()
 
     QProcess program;
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
     program.start(QStringLiteral(EXITHELPER_PATH), { how });
     QVERIFY2(program.waitForFinished(30000), "the program did not end");
     const QByteArray said = program.readAllStandardOutput();

@@ -310,13 +310,13 @@ void TestHttpRequest::inputChecks_data()
                               << "Not an http or https URL";
     QTest::newRow("space in a header name") << "GET" << ok << "X Y"
                                             << "1"
-                                            << "Not a valid request header name";
+                                            << "is not a valid header name";
     QTest::newRow("colon in a header name") << "GET" << ok << "X:Y"
                                             << "1"
-                                            << "Not a valid request header name";
+                                            << "is not a valid header name";
     QTest::newRow("empty header name") << "GET" << ok << ""
                                        << ""
-                                       << "Not a valid request header name";
+                                       << "is not a valid header name";
     QTest::newRow("CR LF in a header value") << "GET" << ok << "A"
                                              << "1\r\nInjected: yes"
                                              << "line break";

@@ -1,0 +1,26 @@
+#include "tester/headerlist.h"
+
+#include <QTreeWidget>
+
+namespace tester {
+
+void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value)
+{
+    auto* row = new QTreeWidgetItem(list);
+    row->setText(0, name);
+    row->setText(1, value);
+}
+
+QList<codegen::Header> headerRows(const QTreeWidget* list)
+{
+    const int count = list->topLevelItemCount();
+    QList<codegen::Header> rows;
+    rows.reserve(count);
+    for (int row = 0; row < count; ++row) {
+        const QTreeWidgetItem* item = list->topLevelItem(row);
+        rows.append({ item->text(0), item->text(1) });
+    }
+    return rows;
+}
+
+} // namespace tester

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "codegen/request.h"
+
+#include <QList>
+
+class QTreeWidget;
+
+// The request headers the user builds. The rows of the list view are the only copy: a row's text is
+// the name, its one sub-item the value, both as typed.
+namespace tester {
+
+// Appends a row, after the last one.
+void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value);
+
+// Every row, first to last.
+QList<codegen::Header> headerRows(const QTreeWidget* list);
+
+} // namespace tester

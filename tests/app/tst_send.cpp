@@ -1,0 +1,281 @@
+// Mouse and key input go through the window, as the user's do.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "app/frmmain.h"
+#include "recorders.h"
+#include "testserver.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <memory>
+
+// Send and the header list, driven through the window against a server on 127.0.0.1.
+class TestSend : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void getRightAfterStartThenPost();
+    void sendsTheRequestAsDescribed();
+    void statusFollowsTheRequest_data();
+    void statusFollowsTheRequest();
+    void failureLeavesTheWindowAlone_data();
+    void failureLeavesTheWindowAlone();
+    void latestPressWins();
+    void synchronousSend();
+    void enterInTheValueBoxAddsARow();
+    void enterInTheNameBoxAddsNothing();
+    void emptyRowsAndClearing();
+
+private:
+    template <typename T = QWidget> T* control(const char* name) const
+    {
+        return m_window->findChild<T*>(QLatin1StringView(name));
+    }
+    QString status() const { return control<QLabel>("StatusPanel1")->text(); }
+    QString result() const { return control<QPlainTextEdit>("Text2")->toPlainText(); }
+    void addRow(const QString& name, const QString& value);
+    // Presses Send and waits until this press has ended.
+    void send();
+
+    std::unique_ptr<Recorders> m_recorders;
+    std::unique_ptr<frmMain> m_window;
+};
+
+void TestSend::init()
+{
+    m_recorders = std::make_unique<Recorders>();
+    m_window = std::make_unique<frmMain>(m_recorders->services);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestSend::cleanup()
+{
+    m_window.reset();
+    m_recorders.reset();
+}
+
+void TestSend::addRow(const QString& name, const QString& value)
+{
+    QTest::keyClicks(control("txtHeader"), name);
+    QTest::keyClicks(control("txtHeaderValue"), value);
+    QTest::mouseClick(control("Command2"), Qt::LeftButton);
+}
+
+void TestSend::send()
+{
+    // The click's handler returns once its request has ended: the test goes on after it.
+    QTest::mouseClick(control("Command1"), Qt::LeftButton);
+}
+
+void TestSend::getRightAfterStartThenPost()
+{
+    TestServer server([](const TestServer::Request& request, int) { return TestServer::answer(200, request.method); });
+    control<QLineEdit>("txtUrl")->setText(server.url().toString());
+    send();
+    QCOMPARE(result(), QStringLiteral("GET"));
+    QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);
+    send();
+    send();
+    QCOMPARE(result(), QStringLiteral("POST"));
+    QTest::mouseClick(control("Option1(1)"), Qt::LeftButton);
+    send();
+    QCOMPARE(result(), QStringLiteral("GET"));
+    QCOMPARE(server.received().size(), 4);
+}
+
+void TestSend::sendsTheRequestAsDescribed()
+{
+    TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "done"); });
+    control<QLineEdit>("txtUrl")->setText(u"  " % server.url(QStringLiteral("/path?a=1")).toString() % u"  ");
+    control<QLineEdit>("Text1")->setText(QStringLiteral("  \tdata with ends\t  "));
+    QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);
+    addRow(QStringLiteral("X-First"), QStringLiteral("  spaced  "));
+    addRow(QStringLiteral("X-Twice"), QStringLiteral("one"));
+    addRow(QStringLiteral("X-Last"), QStringLiteral("3"));
+    addRow(QStringLiteral("X-Twice"), QStringLiteral("two"));
+    send();
+
+    QCOMPARE(server.received().size(), 1);
+    const TestServer::Request& sent = server.received()[0];
+    QCOMPARE(sent.method, QByteArray("POST"));
+    QCOMPARE(sent.target, QByteArray("/path?a=1"));
+    QCOMPARE(sent.body, QByteArray("\tdata with ends\t")); // spaces trimmed, tabs kept
+    QVERIFY2(sent.head.contains("X-First:   spaced  \r\n"), sent.head.constData());
+    QCOMPARE(sent.header("X-Twice"), QByteArray("one, two"));
+    const QList<QByteArray> names = sent.headerNames();
+    QVERIFY(names.indexOf("X-First") < names.indexOf("X-Twice") && names.indexOf("X-Twice") < names.indexOf("X-Last"));
+    QCOMPARE(result(), QStringLiteral("done"));
+    QCOMPARE(status(), QStringLiteral("Ready"));
+}
+
+void TestSend::statusFollowsTheRequest_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("body");
+
+    QTest::newRow("200") << 200 << QByteArray("line one\r\nline two\n");
+    QTest::newRow("empty body") << 200 << QByteArray();
+    QTest::newRow("404 still shows its body") << 404 << QByteArray("no such page");
+    QTest::newRow("500 still shows its body") << 500 << QByteArray("it broke");
+}
+
+void TestSend::statusFollowsTheRequest()
+{
+    QFETCH(int, code);
+    QFETCH(QByteArray, body);
+
+    QString statusWhileWaiting, resultWhileWaiting;
+    TestServer server([&](const TestServer::Request&, int) {
+        statusWhileWaiting = status();
+        resultWhileWaiting = result();
+        return TestServer::Script { { { 100, TestServer::response(code, body) } }, false };
+    });
+    control<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("the previous response"));
+    control<QLineEdit>("txtUrl")->setText(server.url().toString());
+    control<QCheckBox>("Check1")->setChecked(true);
+    send();
+    QCOMPARE(statusWhileWaiting, QStringLiteral("Loading.."));
+    QCOMPARE(resultWhileWaiting, QStringLiteral("the previous response"));
+    QCOMPARE(result(), QString::fromUtf8(body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QCOMPARE(status(), QStringLiteral("Ready"));
+    QVERIFY(m_recorders->errorReport->messages.isEmpty());
+}
+
+void TestSend::failureLeavesTheWindowAlone_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("said"); // a part of what the error report must say
+
+    QTest::newRow("refused") << "http://127.0.0.1:%1/refused"
+                             << ""
+                             << "refused";
+    QTest::newRow("not http") << "ftp://127.0.0.1:%1/"
+                              << ""
+                              << "Not an http or https URL";
+    QTest::newRow("empty URL") << ""
+                               << ""
+                               << "Not an http or https URL";
+    QTest::newRow("bad header name") << "http://127.0.0.1:%1/"
+                                     << "Bad Name"
+                                     << "not a valid header name";
+}
+
+void TestSend::failureLeavesTheWindowAlone()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, header);
+    QFETCH(QString, said);
+
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QString address = url.contains(u"%1") ? url.arg(closed.serverPort()) : url;
+    closed.close();
+    control<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("kept"));
+    control<QLineEdit>("txtUrl")->setText(address);
+    if (!header.isEmpty())
+        addRow(header, QStringLiteral("v"));
+    control<QCheckBox>("Check1")->setChecked(true);
+    send();
+    QCOMPARE(result(), QStringLiteral("kept"));
+    QCOMPARE(status(), QStringLiteral("Loading.."));
+    QCOMPARE(m_recorders->errorReport->messages.size(), 1);
+    const QString message = m_recorders->errorReport->messages[0];
+    QVERIFY2(message.contains(said, Qt::CaseInsensitive), qPrintable(message));
+    QVERIFY2(address.isEmpty() || message.contains(address), qPrintable(message));
+}
+
+void TestSend::latestPressWins()
+{
+    // The first press waits for a late answer; the second is pressed meanwhile and answered at once.
+    TestServer server([](const TestServer::Request& request, int) {
+        if (request.target == "/first")
+            return TestServer::Script { { { 400, TestServer::response(200, "first") } }, false };
+        return TestServer::answer(200, "second");
+    });
+    control<QCheckBox>("Check1")->setChecked(true);
+    control<QLineEdit>("txtUrl")->setText(server.url(QStringLiteral("/first")).toString());
+    QString shownAfterSecond;
+    QTimer::singleShot(100, m_window.get(), [&] {
+        control<QLineEdit>("txtUrl")->setText(server.url(QStringLiteral("/second")).toString());
+        QTest::mouseClick(control("Command1"), Qt::LeftButton);
+        shownAfterSecond = result();
+    });
+    send();
+    QCOMPARE(server.received().size(), 2);
+    QCOMPARE(shownAfterSecond, QStringLiteral("second"));
+    QCOMPARE(result(), QStringLiteral("second")); // the first, answered later, does not overwrite it
+    QCOMPARE(status(), QStringLiteral("Ready"));
+}
+
+void TestSend::synchronousSend()
+{
+    // "Synch" unchecked: the request object waits inside send itself.
+    TestServer server([](const TestServer::Request&, int) {
+        return TestServer::Script { { { 100, TestServer::response(200, "waited for") } }, false };
+    });
+    control<QLineEdit>("txtUrl")->setText(server.url().toString());
+    QVERIFY(!control<QCheckBox>("Check1")->isChecked());
+    send();
+    QCOMPARE(result(), QStringLiteral("waited for"));
+    QCOMPARE(status(), QStringLiteral("Ready"));
+}
+
+void TestSend::enterInTheValueBoxAddsARow()
+{
+    QTest::keyClicks(control("txtHeader"), QStringLiteral(" Name "));
+    QTest::keyClicks(control("txtHeaderValue"), QStringLiteral(" value "));
+    QTest::keyClick(control("txtHeaderValue"), Qt::Key_Return);
+    auto* list = control<QTreeWidget>("lvHeaders");
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral(" Name "));
+    QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral(" value "));
+    QVERIFY(control<QLineEdit>("txtHeader")->text().isEmpty());
+    QVERIFY(control<QLineEdit>("txtHeaderValue")->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), control("txtHeader"));
+}
+
+void TestSend::enterInTheNameBoxAddsNothing()
+{
+    QTest::keyClicks(control("txtHeader"), QStringLiteral("Name"));
+    QTest::keyClick(control("txtHeader"), Qt::Key_Return);
+    QCOMPARE(control<QTreeWidget>("lvHeaders")->topLevelItemCount(), 0);
+    QCOMPARE(control<QLineEdit>("txtHeader")->text(), QStringLiteral("Name"));
+}
+
+void TestSend::emptyRowsAndClearing()
+{
+    auto* list = control<QTreeWidget>("lvHeaders");
+    QTest::mouseClick(control("Command3"), Qt::LeftButton); // clearing an empty list does nothing
+    QCOMPARE(list->topLevelItemCount(), 0);
+    QTest::mouseClick(control("Command2"), Qt::LeftButton);
+    addRow(QStringLiteral("A"), QStringLiteral("1"));
+    addRow(QStringLiteral("A"), QStringLiteral("1"));
+    QCOMPARE(list->topLevelItemCount(), 3);
+    QCOMPARE(list->topLevelItem(0)->text(0), QString());
+    QCOMPARE(list->topLevelItem(0)->text(1), QString());
+    QTest::mouseClick(control("Command3"), Qt::LeftButton);
+    QCOMPARE(list->topLevelItemCount(), 0);
+
+    // After clearing, a request goes out with no header of the user's.
+    TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
+    control<QLineEdit>("txtUrl")->setText(server.url().toString());
+    send();
+    QCOMPARE(server.received().size(), 1);
+    QVERIFY(server.received()[0].header("A").isEmpty());
+}
+
+QTEST_MAIN(TestSend)
+#include "tst_send.moc"

@@ -139,6 +139,9 @@ void HttpRequest::send(const QString& body)
 
     m_reply = data.isEmpty() ? m_manager.sendCustomRequest(request, m_method.toLatin1())
                              : m_manager.sendCustomRequest(request, m_method.toLatin1(), data);
+    // Keep Qt's own read-ahead small, so that its buffers are reused rather than made anew for every
+    // piece of a large body.
+    m_reply->setReadBufferSize(256 * 1024);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpRequest::onMetaDataChanged);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpRequest::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpRequest::onFinished);
@@ -208,6 +211,8 @@ void HttpRequest::onMetaDataChanged()
         return;
     }
     m_decoder.emplace(m_reply->rawHeader("Content-Type"));
+    if (known)
+        m_decoder->reserve(length);
     const QByteArray coding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
     m_inflater.reset();
     if (m_decompress && (coding == "gzip" || coding == "x-gzip" || coding == "deflate"))
@@ -222,7 +227,10 @@ void HttpRequest::onReadyRead()
         onMetaDataChanged();
     if (m_state == Done)
         return;
-    takeBody(m_reply->readAll());
+    // Read in pieces through one buffer, rather than a new array for every piece.
+    char buffer[256 * 1024];
+    for (qint64 got; m_state != Done && (got = m_reply->read(buffer, sizeof buffer)) > 0;)
+        takeBody(QByteArrayView(buffer, got));
     if (m_state == Done)
         return;
     if (m_state == Loading)

@@ -2,6 +2,12 @@
 
 #include <QList>
 
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace platform {
 
 namespace {
@@ -28,6 +34,26 @@ namespace {
         return false;
     }
 
+}
+
+// Room for `size` UTF-16 units. A large body's text is asked to live on huge pages where the system
+// offers them: filling hundreds of megabytes page by 4 KB page costs more than receiving them.
+void ResponseDecoder::makeRoom(qsizetype size)
+{
+    if (m_text.capacity() >= size)
+        return;
+    m_text.reserve(size);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t HugePage = 2 * 1024 * 1024;
+    const qsizetype bytes = m_text.capacity() * qsizetype(sizeof(QChar));
+    if (bytes >= qsizetype(8 * HugePage)) {
+        const auto start = reinterpret_cast<std::uintptr_t>(m_text.constData());
+        const std::uintptr_t first = (start + HugePage - 1) & ~(HugePage - 1);
+        const std::uintptr_t last = (start + std::uintptr_t(bytes)) & ~(HugePage - 1);
+        if (last > first)
+            madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE); // only advice: failure is fine
+    }
+#endif
 }
 
 ResponseDecoder::ResponseDecoder(const QByteArray& contentType)
@@ -89,17 +115,21 @@ void ResponseDecoder::decode(QByteArrayView bytes)
 {
     m_fed += bytes.size();
     m_tail = QByteArray(m_tail + bytes.last(qMin<qsizetype>(3, bytes.size())).toByteArray()).right(3);
-    if (*m_encoding != Encoding::Windows1252) {
-        m_text.append(m_decoder.decode(bytes));
-        return;
-    }
+    // Written straight into the text: no byte gives more than one UTF-16 unit, bar one held back before.
     const qsizetype start = m_text.size();
-    m_text.resize(start + bytes.size());
-    char16_t* out = reinterpret_cast<char16_t*>(m_text.data()) + start;
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        *out++ = b >= 0x80 && b < 0xa0 ? Windows1252High[b - 0x80] : char16_t(b);
+    if (m_text.capacity() < start + bytes.size() + 1)
+        makeRoom(qMax(2 * m_text.capacity(), start + bytes.size() + 1));
+    m_text.resize(start + bytes.size() + 1);
+    QChar* out = m_text.data() + start;
+    if (*m_encoding != Encoding::Windows1252) {
+        out = m_decoder.appendToBuffer(out, bytes);
+    } else {
+        for (const char byte : bytes) {
+            const auto b = static_cast<unsigned char>(byte);
+            *out++ = QChar(b >= 0x80 && b < 0xa0 ? Windows1252High[b - 0x80] : char16_t(b));
+        }
     }
+    m_text.truncate(out - m_text.constData());
 }
 
 void ResponseDecoder::feed(QByteArrayView bytes)
@@ -121,6 +151,11 @@ void ResponseDecoder::feed(QByteArrayView bytes)
     else
         start(m_declared);
     decode(std::exchange(m_head, {}));
+}
+
+void ResponseDecoder::reserve(qint64 bytes)
+{
+    makeRoom(qsizetype(bytes) + 1);
 }
 
 QString ResponseDecoder::finish()

@@ -17,6 +17,8 @@ public:
     explicit ResponseDecoder(const QByteArray& contentType = {});
 
     void feed(QByteArrayView bytes);
+    // Makes room for a body of this many bytes, so that the text is not moved as it grows.
+    void reserve(qint64 bytes);
     // The whole text; call once, after the last piece.
     QString finish();
 
@@ -27,6 +29,7 @@ private:
     enum class Encoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
     static Encoding encodingForLabel(const QByteArray& label);
     void start(Encoding encoding);
+    void makeRoom(qsizetype size);
     void decode(QByteArrayView bytes);
 
     Encoding m_declared;

@@ -9,13 +9,7 @@ QString aspTemplate(const Request& request)
     code.line() << u"Dim objAJAX";
     code.line() << u"set objAJAX = server.CreateObject(" << Quoted { u"microsoft.xmlhttp" } << u")";
     code.line();
-    code.line() << u"objAJAX.open " << Quoted { request.strMethod } << u"," << Quoted { request.strURL } << u","
-                << (request.blnSync ? u"True" : u"False");
-    headerBlock(code, request, [](LineBuilder& line, const Header& header) {
-        line << u"objAJAX.setRequestHeader " << Quoted { header.strHeaderTitle } << u","
-             << Quoted { header.strHeaderValue };
-    });
-    code.line() << u"objAJAX.send " << Quoted { request.strData };
+    basicRequestLines(code, request);
     code.line() << u"if objAJAX.readyState = 4 then";
     code.line() << u" strResponse = objAJAX.responseText";
     code.line();

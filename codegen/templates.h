@@ -25,4 +25,7 @@ template <typename HeaderLine> void headerBlock(LineBuilder& code, const Request
     code.line();
 }
 
+// The lines of the Visual Basic 6 and ASP templates from the open line to the send line.
+void basicRequestLines(LineBuilder& code, const Request& request);
+
 } // namespace codegen

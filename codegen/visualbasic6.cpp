@@ -9,13 +9,7 @@ QString visualBasic6Template(const Request& request)
     code.line() << u"Dim objAJAX as object";
     code.line() << u"set objAJAX = CreateObject(" << Quoted { u"microsoft.xmlhttp" } << u")";
     code.line();
-    code.line() << u"objAJAX.open " << Quoted { request.strMethod } << u"," << Quoted { request.strURL } << u","
-                << (request.blnSync ? u"True" : u"False");
-    headerBlock(code, request, [](LineBuilder& line, const Header& header) {
-        line << u"objAJAX.setRequestHeader " << Quoted { header.strHeaderTitle } << u","
-             << Quoted { header.strHeaderValue };
-    });
-    code.line() << u"objAJAX.send " << Quoted { request.strData };
+    basicRequestLines(code, request);
     code.line();
     code.line() << u"do";
     code.line() << u"doevents";
@@ -25,6 +19,17 @@ QString visualBasic6Template(const Request& request)
     code.line() << u"end if";
     code.line() << u"loop";
     return std::move(code).text(false);
+}
+
+void basicRequestLines(LineBuilder& code, const Request& request)
+{
+    code.line() << u"objAJAX.open " << Quoted { request.strMethod } << u"," << Quoted { request.strURL } << u","
+                << (request.blnSync ? u"True" : u"False");
+    headerBlock(code, request, [](LineBuilder& line, const Header& header) {
+        line << u"objAJAX.setRequestHeader " << Quoted { header.strHeaderTitle } << u","
+             << Quoted { header.strHeaderValue };
+    });
+    code.line() << u"objAJAX.send " << Quoted { request.strData };
 }
 
 } // namespace codegen

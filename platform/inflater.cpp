@@ -42,8 +42,8 @@ bool Inflater::feed(QByteArrayView compressed, QByteArray& out)
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
     z.avail_in = uInt(compressed.size());
     char buffer[64 * 1024];
-    while (z.avail_in > 0) {
-        if (m_ended) {
+    for (;;) {
+        if (m_ended && z.avail_in > 0) {
             // Another gzip member follows the one that ended.
             if (inflateReset(&z) != Z_OK)
                 return !(m_failed = true);
@@ -53,23 +53,17 @@ bool Inflater::feed(QByteArrayView compressed, QByteArray& out)
         z.avail_out = sizeof buffer;
         const int result = inflate(&z, Z_NO_FLUSH);
         out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
-        if (result == Z_STREAM_END)
+        if (result == Z_STREAM_END) {
             m_ended = true;
-        else if (result != Z_OK && !(result == Z_BUF_ERROR && z.avail_out != 0))
+            if (z.avail_in == 0)
+                break;
+        } else if (result == Z_BUF_ERROR) {
+            break; // nothing more to do until more input comes
+        } else if (result != Z_OK) {
             return !(m_failed = true);
-    }
-    // Output that did not fit the buffer while the input ran out.
-    while (!m_ended) {
-        z.next_out = reinterpret_cast<Bytef*>(buffer);
-        z.avail_out = sizeof buffer;
-        const int result = inflate(&z, Z_NO_FLUSH);
-        out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
-        if (result == Z_STREAM_END)
-            m_ended = true;
-        else if (result == Z_BUF_ERROR || (result == Z_OK && z.avail_out != 0))
-            break; // needs more input
-        else if (result != Z_OK)
-            return !(m_failed = true);
+        } else if (z.avail_in == 0 && z.avail_out != 0) {
+            break; // all input taken and all output given
+        }
     }
     return true;
 }

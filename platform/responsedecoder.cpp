@@ -139,9 +139,13 @@ void ResponseDecoder::feed(QByteArrayView bytes)
         return;
     }
     m_head.append(bytes);
-    if (m_head.size() < 3)
-        return;
-    // A byte-order mark names the encoding, whatever the header said; the decoder then drops it.
+    if (m_head.size() >= 3)
+        startFromHead();
+}
+
+// A byte-order mark names the encoding, whatever the header said; the decoder then drops it.
+void ResponseDecoder::startFromHead()
+{
     if (m_head.startsWith("\xef\xbb\xbf"))
         start(Encoding::Utf8);
     else if (m_head.startsWith("\xfe\xff"))
@@ -160,15 +164,8 @@ void ResponseDecoder::reserve(qint64 bytes)
 
 QString ResponseDecoder::finish()
 {
-    if (!m_encoding) { // fewer than three bytes in all
-        if (m_head.startsWith("\xfe\xff"))
-            start(Encoding::Utf16BE);
-        else if (m_head.startsWith("\xff\xfe"))
-            start(Encoding::Utf16LE);
-        else
-            start(m_declared);
-        decode(std::exchange(m_head, {}));
-    }
+    if (!m_encoding) // fewer than three bytes in all
+        startFromHead();
     // A character cut off at the very end is replaced, not dropped: the decoder holds such bytes back,
     // waiting for the rest.
     if ((*m_encoding == Encoding::Utf8 && endsInsideCharacter(m_tail))

@@ -29,6 +29,7 @@ private:
     enum class Encoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
     static Encoding encodingForLabel(const QByteArray& label);
     void start(Encoding encoding);
+    void startFromHead();
     void makeRoom(qsizetype size);
     void decode(QByteArrayView bytes);
 

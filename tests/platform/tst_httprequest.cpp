@@ -161,6 +161,10 @@ void TestHttpRequest::response_data()
     } << false << 10000 << true << "café";
     QTest::newRow("gzip") << Steps { at(0, TestServer::response(200, Gzipped, "Content-Encoding: gzip\r\n")) } << false
                           << 10000 << true << "gzip: héllo wörld";
+    const QByteArray large = QByteArray("0123456789abcdef").repeated(40000);
+    QTest::newRow("deflate, many times a buffer")
+        << Steps { at(0, TestServer::response(200, qCompress(large).sliced(4), "Content-Encoding: deflate\r\n")) }
+        << false << 10000 << true << QString::fromLatin1(large);
     QTest::newRow("broken gzip") << Steps {
         at(0, TestServer::response(200, Gzipped.first(20) + "garbage!garbage!", "Content-Encoding: gzip\r\n"))
     } << false << 10000 << false << "";

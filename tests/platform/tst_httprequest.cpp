@@ -2,6 +2,7 @@
 #include "platform/httprequest.h"
 #include "testserver.h"
 
+#include <QProcess>
 #include <QSslConfiguration>
 #include <QTest>
 
@@ -75,6 +76,7 @@ private slots:
     void redirectAfterPost();
     void redirectLoop();
     void refusedConnection();
+    void unknownHost();
     void tls();
     void inputChecks_data();
     void inputChecks();
@@ -248,6 +250,31 @@ void TestHttpRequest::refusedConnection()
     const Outcome outcome = run(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
     QVERIFY(!outcome.complete);
     QVERIFY2(outcome.failure.contains(u"refused", Qt::CaseInsensitive), qPrintable(outcome.failure));
+}
+
+void TestHttpRequest::unknownHost()
+{
+    // Looking a name up asks the nameserver, which no test may reach: this runs again inside a network
+    // namespace of its own, which has no way out, and there the look-up fails at once.
+    if (qEnvironmentVariableIsSet("RERUZAD_TEST_IN_EMPTY_NETWORK")) {
+        const Outcome outcome = run(QUrl(QStringLiteral("http://nothing.invalid/")));
+        QVERIFY(!outcome.complete);
+        QVERIFY2(outcome.failure.contains(u"nothing.invalid") && outcome.failure.contains(u"not found"),
+            qPrintable(outcome.failure));
+        return;
+    }
+    QProcess inside;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("RERUZAD_TEST_IN_EMPTY_NETWORK"), QStringLiteral("1"));
+    inside.setProcessEnvironment(environment);
+    inside.start(QStringLiteral("unshare"),
+        { QStringLiteral("--net"), QCoreApplication::applicationFilePath(), QStringLiteral("unknownHost") });
+    QVERIFY(inside.waitForFinished(30000) || inside.error() == QProcess::FailedToStart);
+    const QByteArray said = inside.readAllStandardOutput();
+    if (!said.contains("Totals:"))
+        QSKIP(qPrintable(u"no network namespace of its own can be made here (unshare --net): "
+            % QString::fromLocal8Bit(inside.readAllStandardError()).trimmed()));
+    QVERIFY2(inside.exitCode() == 0, said.constData());
 }
 
 void TestHttpRequest::tls()

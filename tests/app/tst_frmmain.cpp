@@ -4,7 +4,7 @@
 #include "app/frmmain.h"
 #include "app/tabcontrol.h"
 #include "app/versionline.h"
-#include "recorders.h"
+#include "windowtest.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,7 +24,7 @@
 
 #include <memory>
 
-class TestFrmMain : public QObject {
+class TestFrmMain : public WindowTest {
     Q_OBJECT
 
 private slots:
@@ -51,35 +51,20 @@ private slots:
     void versionLine();
 
 private:
-    template <typename T = QWidget> T* control(const char* name) const
-    {
-        auto* found = m_window->findChild<T*>(QLatin1StringView(name));
-        if (!found)
-            qFatal("no control named %s", name);
-        return found;
-    }
     // The named control of the window that holds the focus, or what is focused when it is not one.
     QString focusedControl() const;
-
-    std::unique_ptr<Recorders> m_recorders;
-    std::unique_ptr<frmMain> m_window;
 };
 
 void TestFrmMain::init()
 {
-    m_recorders = std::make_unique<Recorders>();
-    m_window = std::make_unique<frmMain>(m_recorders->services);
-    m_window->move(100, 100);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openWindow();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
 
 void TestFrmMain::cleanup()
 {
-    m_window.reset();
-    m_recorders.reset();
+    closeWindow();
 }
 
 QString TestFrmMain::focusedControl() const

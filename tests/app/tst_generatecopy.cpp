@@ -4,7 +4,7 @@
 #include "app/frmmain.h"
 #include "app/tabcontrol.h"
 #include "codegen/generator.h"
-#include "recorders.h"
+#include "windowtest.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +20,7 @@
 using codegen::Request;
 
 // Generate and Copy on the "Generate Code" page, driven as the user drives them.
-class TestGenerateCopy : public QObject {
+class TestGenerateCopy : public WindowTest {
     Q_OBJECT
 
 private slots:
@@ -36,30 +36,19 @@ private slots:
     void copyAfterTheUserEdited();
 
 private:
-    template <typename T = QWidget> T* control(const char* name) const
-    {
-        return m_window->findChild<T*>(QLatin1StringView(name));
-    }
     void pickLanguage(const QString& language);
     void press(const char* button);
     QString codeBox() const { return control<QPlainTextEdit>("txtGeneratedCode")->toPlainText(); }
-
-    std::unique_ptr<Recorders> m_recorders;
-    std::unique_ptr<frmMain> m_window;
 };
 
 void TestGenerateCopy::init()
 {
-    m_recorders = std::make_unique<Recorders>();
-    m_window = std::make_unique<frmMain>(m_recorders->services);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openWindow();
 }
 
 void TestGenerateCopy::cleanup()
 {
-    m_window.reset();
-    m_recorders.reset();
+    closeWindow();
 }
 
 void TestGenerateCopy::pickLanguage(const QString& language)

@@ -2,8 +2,8 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "app/frmmain.h"
-#include "recorders.h"
 #include "testserver.h"
+#include "windowtest.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -18,7 +18,7 @@
 #include <memory>
 
 // Send and the header list, driven through the window against a server on 127.0.0.1.
-class TestSend : public QObject {
+class TestSend : public WindowTest {
     Q_OBJECT
 
 private slots:
@@ -38,32 +38,21 @@ private slots:
     void emptyRowsAndClearing();
 
 private:
-    template <typename T = QWidget> T* control(const char* name) const
-    {
-        return m_window->findChild<T*>(QLatin1StringView(name));
-    }
     QString status() const { return control<QLabel>("StatusPanel1")->text(); }
     QString result() const { return control<QPlainTextEdit>("Text2")->toPlainText(); }
     void addRow(const QString& name, const QString& value);
     // Presses Send and waits until this press has ended.
     void send();
-
-    std::unique_ptr<Recorders> m_recorders;
-    std::unique_ptr<frmMain> m_window;
 };
 
 void TestSend::init()
 {
-    m_recorders = std::make_unique<Recorders>();
-    m_window = std::make_unique<frmMain>(m_recorders->services);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openWindow();
 }
 
 void TestSend::cleanup()
 {
-    m_window.reset();
-    m_recorders.reset();
+    closeWindow();
 }
 
 void TestSend::addRow(const QString& name, const QString& value)

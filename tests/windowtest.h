@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/frmmain.h"
+#include "recorders.h"
+
+#include <QTest>
+
+#include <memory>
+
+// Base of the window's tests: a new window for every test function, with recorders in place of the
+// desktop services, and its controls found by name.
+class WindowTest : public QObject {
+protected:
+    void openWindow()
+    {
+        m_recorders = std::make_unique<Recorders>();
+        m_window = std::make_unique<frmMain>(m_recorders->services);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void closeWindow()
+    {
+        m_window.reset();
+        m_recorders.reset();
+    }
+    template <typename T = QWidget> T* control(const char* name) const
+    {
+        auto* found = m_window->findChild<T*>(QLatin1StringView(name));
+        if (!found)
+            qFatal("no control named %s", name);
+        return found;
+    }
+
+    std::unique_ptr<Recorders> m_recorders;
+    std::unique_ptr<frmMain> m_window;
+};

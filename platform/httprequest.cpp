@@ -72,7 +72,7 @@ void HttpRequest::open(const QString& method, const QString& url, bool async)
 {
     if (!isToken(method))
         throw Failure(u"Not an HTTP method: " % quoted(method) % u'.');
-    const QUrl parsed(url, QUrl::StrictMode);
+    const QUrl parsed(url); // tolerant, as a browser is: a space in the path goes out as %20
     const QString scheme = parsed.scheme().toLower();
     if (!parsed.isValid() || (scheme != u"http" && scheme != u"https") || parsed.host().isEmpty())
         throw Failure(u"Not an http or https URL: " % quoted(url) % u'.');
@@ -145,9 +145,6 @@ void HttpRequest::send(const QString& body)
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpRequest::onMetaDataChanged);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpRequest::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpRequest::onFinished);
-    // The event loop of the waiting object may only go around once this object has a reply to follow.
-    emit progressed();
-
     if (m_async)
         return;
     // Synchronous: wait here, with the window painting but taking no input, until the response is in.

@@ -3,6 +3,8 @@
 #include "codegen/generator.h"
 #include "codegen/languages.h"
 
+#include "medians.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -57,13 +59,6 @@ void copyOutput(benchmark::State& state, QStringView language, std::string body)
         state.SetIterationTime(seconds);
         g_seconds["copy " + language.toString().toStdString() + " / " + body].push_back(seconds);
     }
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }

@@ -7,6 +7,8 @@
 #include "platform/httprequest.h"
 #include "platform/services.h"
 
+#include "medians.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -125,13 +127,6 @@ void download(benchmark::State& state, std::string who)
         g_samples["download time: " + who].push_back(run.seconds);
         g_samples["download memory: " + who].push_back(run.peakMiB);
     }
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }

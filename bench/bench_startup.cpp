@@ -1,5 +1,7 @@
 // Start-up time (process start to first paint) and peak memory of the program's window against a bare
 // Qt window of the same size. Run it on the platform the window is meant for, e.g. under xvfb-run.
+#include "medians.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -68,19 +70,12 @@ void startUp(benchmark::State& state, const char* path, const char* name)
     }
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 double median(const std::vector<Launch>& runs, double Launch::*field)
 {
     std::vector<double> values;
     for (const Launch& run : runs)
         values.push_back(run.*field);
-    return median(values);
+    return ::median(values);
 }
 
 }

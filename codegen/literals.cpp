@@ -59,14 +59,14 @@ namespace {
         }
     };
 
-    // Crosses a plain run four vectors at a time, copying it to `out` (out[i] for data[i]) when asked to;
-    // stops at the first block that may hold something special and returns where that block starts.
-    template <typename Rules, typename Lanes, bool Copy>
+    // Crosses a plain run four vectors at a time, copying it to `out` (which stands for data[i] on
+    // entry); stops at the first block that may hold something special and returns where it starts.
+    template <typename Rules, typename Lanes>
     [[gnu::always_inline]] inline qsizetype crossPlain(const char16_t* data, qsizetype i, qsizetype size, char16_t* out)
     {
         constexpr qsizetype Lane = sizeof(Lanes) / sizeof(char16_t);
         constexpr qsizetype Block = 4 * Lane;
-        for (; i + Block <= size; i += Block) {
+        for (; i + Block <= size; i += Block, out += Block) {
             Lanes a, b, c, d;
             std::memcpy(&a, data + i, sizeof a);
             std::memcpy(&b, data + i + Lane, sizeof b);
@@ -84,22 +84,20 @@ namespace {
                 any |= word;
             if (any)
                 return i;
-            if constexpr (Copy) {
-                std::memcpy(out + i, &a, sizeof a);
-                std::memcpy(out + i + Lane, &b, sizeof b);
-                std::memcpy(out + i + 2 * Lane, &c, sizeof c);
-                std::memcpy(out + i + 3 * Lane, &d, sizeof d);
-            }
+            std::memcpy(out, &a, sizeof a);
+            std::memcpy(out + Lane, &b, sizeof b);
+            std::memcpy(out + 2 * Lane, &c, sizeof c);
+            std::memcpy(out + 3 * Lane, &d, sizeof d);
         }
         return i;
     }
 
 #if defined(__x86_64__)
-    template <typename Rules, bool Copy>
+    template <typename Rules>
     __attribute__((target("avx2"))) qsizetype crossPlainWide(
         const char16_t* data, qsizetype i, qsizetype size, char16_t* out)
     {
-        return crossPlain<Rules, Wide, Copy>(data, i, size, out);
+        return crossPlain<Rules, Wide>(data, i, size, out);
     }
 
     bool hasWideVectors()
@@ -109,12 +107,11 @@ namespace {
     }
 #endif
 
-    // Where the next character that needs thought is, from `from` on; the text's size if there is none.
-    // With Copy, the plain run before it is copied to `out` as well (out[i] for text[i]), in the same
-    // pass. The next few code units are looked at one by one, since special characters often come close
-    // together; long plain runs, the common case, are crossed many at a time.
-    template <typename Rules, bool Copy = false>
-    qsizetype nextSpecial(QStringView text, qsizetype from, char16_t* out = nullptr)
+    // Copies the plain run of `text` that starts at `from` to `out`, and returns where the next
+    // character that needs thought is; the text's size if there is none. The next few code units are
+    // looked at one by one, since special characters often come close together; long plain runs, the
+    // common case, are crossed many at a time.
+    template <typename Rules> qsizetype copyPlainRun(QStringView text, qsizetype from, char16_t* out)
     {
         const char16_t* data = text.utf16();
         const qsizetype size = text.size();
@@ -122,8 +119,7 @@ namespace {
             for (; i < end; ++i) {
                 if (Rules::special(data[i]))
                     return true;
-                if constexpr (Copy)
-                    out[i] = data[i];
+                out[i - from] = data[i];
             }
             return false;
         };
@@ -132,10 +128,10 @@ namespace {
             return i;
         while (i < size) {
 #if defined(__x86_64__)
-            i = hasWideVectors() ? crossPlainWide<Rules, Copy>(data, i, size, out)
-                                 : crossPlain<Rules, Narrow, Copy>(data, i, size, out);
+            i = hasWideVectors() ? crossPlainWide<Rules>(data, i, size, out + (i - from))
+                                 : crossPlain<Rules, Narrow>(data, i, size, out + (i - from));
 #else
-            i = crossPlain<Rules, Narrow, Copy>(data, i, size, out);
+            i = crossPlain<Rules, Narrow>(data, i, size, out + (i - from));
 #endif
             // A block that may hold something special, or the last few code units.
             if (oneByOne(i, qMin(size, i + 64)))
@@ -144,25 +140,11 @@ namespace {
         return size;
     }
 
-    // Copies the plain run that starts at `from` to the sink; returns where it ends.
+    // Writes the plain run that starts at `from` straight into the code; returns where it ends.
     template <typename Rules> qsizetype copyPlain(LineBuilder& code, QStringView value, qsizetype from)
     {
-        char16_t* room = code.room(value.size() - from);
-        const qsizetype end = nextSpecial<Rules, true>(value, from, room - from);
+        const qsizetype end = copyPlainRun<Rules>(value, from, code.room(value.size() - from));
         code.advance(end - from);
-        return end;
-    }
-
-    // Lets a writer append to a plain string.
-    struct StringSink {
-        QString& out;
-        void put(QStringView text) { out.append(text); }
-    };
-
-    template <typename Rules> qsizetype copyPlain(StringSink& sink, QStringView value, qsizetype from)
-    {
-        const qsizetype end = nextSpecial<Rules>(value, from);
-        sink.put(value.sliced(from, end - from));
         return end;
     }
 
@@ -178,7 +160,7 @@ namespace {
         QStringView view() const { return QStringView(digits, count); }
     };
 
-    template <typename Sink> void writeJavascript(Sink& sink, QStringView value)
+    void writeJavascript(LineBuilder& sink, QStringView value)
     {
         qsizetype i = 0;
         while (i < value.size()) {
@@ -218,7 +200,7 @@ namespace {
         }
     }
 
-    template <typename Sink> void writeBasic(Sink& sink, QStringView value)
+    void writeBasic(LineBuilder& sink, QStringView value)
     {
         // Characters the literal cannot hold are joined in as constants: ... " & vbCr & vbLf & " ...
         bool joining = false;
@@ -271,6 +253,14 @@ namespace {
         endJoin();
     }
 
+    // The inside of the literal, written as it is written into generated code.
+    QString literal(void (*write)(LineBuilder&, QStringView), QStringView value)
+    {
+        LineBuilder code(write, value.size() + 16);
+        write(code, value);
+        return std::move(code).text(false);
+    }
+
 } // namespace
 
 void writeJavascriptLiteral(LineBuilder& code, QStringView value)
@@ -285,14 +275,12 @@ void writeBasicLiteral(LineBuilder& code, QStringView value)
 
 void appendJavascriptLiteral(QString& out, QStringView value)
 {
-    StringSink sink { out };
-    writeJavascript(sink, value);
+    out.append(literal(writeJavascript, value));
 }
 
 void appendBasicLiteral(QString& out, QStringView value)
 {
-    StringSink sink { out };
-    writeBasic(sink, value);
+    out.append(literal(writeBasic, value));
 }
 
 } // namespace codegen

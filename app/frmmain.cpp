@@ -5,6 +5,7 @@
 #include "app/fonts.h"
 #include "app/formlayout.h"
 #include "app/tabcontrol.h"
+#include "app/textview.h"
 #include "app/versionline.h"
 #include "codegen/generator.h"
 #include "codegen/languages.h"
@@ -170,11 +171,8 @@ void frmMain::createControls()
     ui.Option1[1]->setChecked(true);
     ui.Command1 = setUpButton(add<QPushButton>("Command1", QStringLiteral("Send")));
     setUpLabel(ui.Label1 = add<QLabel>("Label1"), QStringLiteral("&Result Text"), Wrap::WithinBox);
-    ui.Text2 = add<QPlainTextEdit>("Text2");
-    setUpMultiLineBox(ui.Text2);
-    ui.Text2->setReadOnly(true);
-    ui.Text2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    ui.Text2->setFocusPolicy(Qt::StrongFocus);
+    // Responses of any size, one long line included, show at once.
+    ui.Text2 = add<TextView>("Text2", *m_services.clipboard);
     ui.Label1->setBuddy(ui.Text2);
 
     // "Generate Code".
@@ -457,7 +455,7 @@ void frmMain::Command1_Click()
         const QString text = request->responseText();
         if (!latest())
             return;
-        m_ui.Text2->setPlainText(text);
+        m_ui.Text2->setText(text);
         setStatus(QStringLiteral("Ready"));
     });
 }

@@ -17,6 +17,7 @@ class QRadioButton;
 class QStatusBar;
 class QTreeWidget;
 class TabControl;
+class TextView;
 
 namespace platform {
 struct Services;
@@ -52,7 +53,7 @@ public:
         QButtonGroup* Option1Group = nullptr;
         QPushButton* Command1 = nullptr;
         QLabel* Label1 = nullptr;
-        QPlainTextEdit* Text2 = nullptr;
+        TextView* Text2 = nullptr;
 
         QLabel* Label6 = nullptr;
         QComboBox* cboCode = nullptr;

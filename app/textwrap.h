@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QHash>
+#include <QStringView>
+
+#include <functional>
+#include <memory>
+
+// How wide each character is, measured once per character and then looked up. Wrapping a long text asks
+// this for every character it crosses, so the lookup must cost next to nothing.
+class Advances {
+public:
+    // measure gives the width of one character (one code unit, or a surrogate pair).
+    explicit Advances(std::function<qreal(QStringView)> measure, qreal tabStop);
+
+    qreal tabStop() const { return m_tabStop; }
+    qreal of(char16_t c)
+    {
+        const float known = m_bmp[c];
+        return known >= 0 ? known : measure(c);
+    }
+    qreal ofPair(char32_t c);
+
+private:
+    qreal measure(char16_t c);
+
+    std::function<qreal(QStringView)> m_measure;
+    std::unique_ptr<float[]> m_bmp;
+    QHash<char32_t, float> m_astral;
+    qreal m_tabStop;
+};
+
+// One line on screen: the characters [start, end) are shown, and the next line starts at next. Between end
+// and next lie the line break's characters, if the line ends with one. A line that was wrapped has end ==
+// next, with any spaces it ends with kept on it.
+struct VisualLine {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    qsizetype next = 0;
+    bool last = false; // no line follows
+};
+
+// Breaks a text into lines at line breaks (LF, CR LF, CR, U+2028, U+2029) and wraps them at a width, after
+// a run of spaces where it can, anywhere between characters where a word is wider than a line.
+//
+// Every question is answered by wrapping only a short stretch of text. Wrapping restarts at each line break
+// and, inside a very long line, at fixed places: every SegmentLength characters (moved on to the next
+// word's start when there is one close by) a new line begins. So the lines around any place are found
+// without wrapping everything before it, and a 100 MB line costs no more to show at its end than at its
+// start. Such a line ends a little early once in SegmentLength characters, which is hardly seen.
+class TextWrap {
+public:
+    static constexpr qsizetype SegmentLength = 32768;
+    static constexpr qsizetype SegmentSearch = 512;
+    // A line never holds more characters than this, however narrow they are.
+    static constexpr qsizetype MaxLineLength = 4096;
+
+    TextWrap(QStringView text, qreal width, Advances& advances);
+
+    QStringView text() const { return m_text; }
+
+    // The line that starts at start, which must be a line's start.
+    VisualLine lineAt(qsizetype start) const;
+    // The start of the line that shows position (0 to the text's length).
+    qsizetype lineStartFor(qsizetype position) const;
+    // The start of the line before the one at start; start itself on the first line.
+    qsizetype previousLineStart(qsizetype start) const;
+    // Moves count lines on from start, or back when count is negative; stops at the first or last line.
+    qsizetype moveLines(qsizetype start, qsizetype count) const;
+
+    // True where a position falls between two characters that belong together (a surrogate pair, a
+    // combining mark on its base, CR LF).
+    bool insideCluster(qsizetype position) const;
+
+private:
+    qsizetype restartAtOrBefore(qsizetype position) const;
+    qsizetype segmentStart(qsizetype k) const;
+    qsizetype nextForced(qsizetype start) const;
+
+    QStringView m_text;
+    qreal m_width;
+    Advances& m_advances;
+};
+
+// Counts the line breaks in text, CR LF as one.
+qsizetype countLineBreaks(QStringView text);

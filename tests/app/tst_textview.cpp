@@ -1,0 +1,381 @@
+// Mouse and key input go through the window, as the user's do.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "app/textview.h"
+#include "app/textwrap.h"
+#include "recorders.h"
+
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <memory>
+
+namespace {
+
+// Every character 10 wide, tab stops every 80: widths in tests read as numbers of characters.
+Advances fixedAdvances()
+{
+    return Advances([](QStringView) { return 10.0; }, 80);
+}
+
+// The lines of text as wrapped at width, each with its line break, joined by '|'.
+QString wrapped(const QString& text, qreal width)
+{
+    Advances advances = fixedAdvances();
+    const TextWrap wrap(text, width, advances);
+    QStringList lines;
+    for (qsizetype start = 0;;) {
+        const VisualLine line = wrap.lineAt(start);
+        lines.push_back(text.mid(line.start, line.next - line.start));
+        if (line.last)
+            break;
+        start = line.next;
+    }
+    return lines.join(u'|');
+}
+
+} // namespace
+
+class TestTextView : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void wrapping_data();
+    void wrapping();
+    void jumpsAgreeWithWalking();
+    void countsLineBreaks();
+
+    void selectAllCopiesTheExactText_data();
+    void selectAllCopiesTheExactText();
+    void dragSelectsTheExactSubstring_data();
+    void dragSelectsTheExactSubstring();
+    void doubleClickSelectsAWord();
+    void keyboardSelection_data();
+    void keyboardSelection();
+    void rowsStartAtWordsAndRewrapOnResize();
+    void scrollBarReachesTheLastLine_data();
+    void scrollBarReachesTheLastLine();
+    void newTextReplacesAllAndShowsItsStart();
+
+private:
+    int rowY(int row) const { return 4 + row * QFontMetrics(m_view->font()).height() + 2; }
+    int prefixX(const QString& prefix) const
+    {
+        return 4 + qRound(QFontMetricsF(m_view->font()).horizontalAdvance(prefix)) + 1;
+    }
+    // Where each row on screen starts.
+    QList<qsizetype> rowStarts() const
+    {
+        QList<qsizetype> starts;
+        for (int row = 0; row < m_view->rows(); ++row)
+            starts.push_back(m_view->positionAt(QPoint(2, rowY(row))));
+        return starts;
+    }
+
+    std::unique_ptr<Recorders::Clipboard> m_clipboard;
+    std::unique_ptr<TextView> m_view;
+};
+
+void TestTextView::init()
+{
+    m_clipboard = std::make_unique<Recorders::Clipboard>();
+    m_view = std::make_unique<TextView>(*m_clipboard);
+    m_view->resize(265, 137); // the result box's size
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    m_view->activateWindow();
+    m_view->setFocus();
+}
+
+void TestTextView::cleanup()
+{
+    m_view.reset();
+    m_clipboard.reset();
+}
+
+void TestTextView::wrapping_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qreal>("width");
+    QTest::addColumn<QString>("lines");
+
+    QTest::newRow("at spaces") << "aaa bbb ccc dd" << 80.0 << "aaa bbb |ccc dd";
+    QTest::newRow("spaces hang past the width") << "aaaa    bbbb" << 60.0 << "aaaa    |bbbb";
+    QTest::newRow("a long word is broken") << "abcdefghijkl" << 50.0 << "abcde|fghij|kl";
+    QTest::newRow("a long word starts a line") << "ab cdefghijkl" << 50.0 << "ab |cdefg|hijkl";
+    QTest::newRow("no-break space holds") << u"aa\u00a0bb cc"_qs << 60.0 << u"aa\u00a0bb |cc"_qs;
+    QTest::newRow("line breaks") << "a\r\nb\nc\rd" << 100.0 << "a\r\n|b\n|c\r|d";
+    QTest::newRow("Unicode line breaks") << u"a\u2028b\u2029c"_qs << 100.0 << u"a\u2028|b\u2029|c"_qs;
+    QTest::newRow("final line break") << "a\n" << 100.0 << "a\n|";
+    QTest::newRow("empty lines") << "\n\n" << 100.0 << "\n|\n|";
+    QTest::newRow("empty") << "" << 100.0 << "";
+    QTest::newRow("tab to its stop") << "a\tb" << 100.0 << "a\tb";
+    QTest::newRow("break after a tab") << "ab\tcd" << 85.0 << "ab\t|cd";
+    QTest::newRow("surrogate pairs stay whole") << u"😀😀😀"_qs << 15.0 << u"😀|😀|😀"_qs;
+    QTest::newRow("marks stay on their letter") << u"e\u0301e\u0301e\u0301"_qs << 15.0 << u"e\u0301|e\u0301|e\u0301"_qs;
+    QTest::newRow("narrower than a letter") << "abc" << 1.0 << "a|b|c";
+}
+
+void TestTextView::wrapping()
+{
+    QFETCH(QString, text);
+    QFETCH(qreal, width);
+    QFETCH(QString, lines);
+    QCOMPARE(wrapped(text, width), lines);
+}
+
+void TestTextView::jumpsAgreeWithWalking()
+{
+    // A text past several of the places where very long lines restart, with words, long runs without
+    // spaces, line breaks and surrogate pairs: the lines found from anywhere are the lines found by
+    // walking from the start, forwards and backwards.
+    QString text;
+    for (int i = 0; text.size() < 3 * TextWrap::SegmentLength + 5000; ++i) {
+        text += QStringLiteral("word%1 ").arg(i);
+        if (i % 997 == 0)
+            text += QString(700, u'x');
+        if (i % 1499 == 0)
+            text += QStringLiteral("\r\n");
+        if (i % 31 == 0)
+            text += u"😀"_qs;
+    }
+    Advances advances = fixedAdvances();
+    const TextWrap wrap(text, 1000, advances);
+    QList<qsizetype> starts;
+    for (qsizetype start = 0;;) {
+        starts.push_back(start);
+        const VisualLine line = wrap.lineAt(start);
+        QVERIFY(line.last || line.next > start);
+        if (line.last)
+            break;
+        start = line.next;
+    }
+    for (qsizetype i = starts.size() - 1; i > 0; --i)
+        QCOMPARE(wrap.previousLineStart(starts[i]), starts[i - 1]);
+    for (qsizetype position = 0; position <= text.size(); position += 97) {
+        const auto after = std::upper_bound(starts.cbegin(), starts.cend(), position);
+        QCOMPARE(wrap.lineStartFor(position), *(after - 1));
+    }
+    QCOMPARE(wrap.moveLines(starts.back(), -(starts.size() - 1)), 0);
+}
+
+void TestTextView::countsLineBreaks()
+{
+    QCOMPARE(countLineBreaks(u"a\r\nb\nc\rd\u2028e\u2029"), 5);
+    QCOMPARE(countLineBreaks(u"\r"), 1);
+    QCOMPARE(countLineBreaks(u""), 0);
+}
+
+void TestTextView::selectAllCopiesTheExactText_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("CR LF") << QStringLiteral("first\r\nsecond\r\n");
+    QTest::newRow("LF and a lone CR") << QStringLiteral("a\nb\rc\n\n");
+    QTest::newRow("tabs and spaces") << QStringLiteral("\tkey:\t value  \t");
+    QTest::newRow("emoji") << u"😀 👍🏽 🇫🇷 👩‍👩‍👧"_qs;
+    QTest::newRow("combining marks") << u"e\u0301 a\u0308\u0323 n\u0303"_qs;
+    QTest::newRow("right to left") << u"abc \u05e9\u05dc\u05d5\u05dd \u0645\u0631\u062d\u0628\u0627 def"_qs;
+    QTest::newRow("one long line") << QStringLiteral("{\"id\":1,\"name\":\"x\"},").repeated(20000);
+}
+
+void TestTextView::selectAllCopiesTheExactText()
+{
+    QFETCH(QString, text);
+    m_view->setText(text);
+    QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(m_clipboard->texts, QStringList { text });
+
+    // The same from the context menu, opened once for each.
+    m_view->setText(text);
+    const auto menuAction = [this](const char* name) {
+        std::unique_ptr<QMenu> menu(m_view->createContextMenu(nullptr));
+        auto* action = menu->findChild<QAction*>(QLatin1StringView(name));
+        const bool enabled = action->isEnabled();
+        action->trigger();
+        return enabled;
+    };
+    QVERIFY(!menuAction("edit-copy"));
+    QVERIFY(menuAction("select-all"));
+    QVERIFY(menuAction("edit-copy"));
+    QCOMPARE(m_clipboard->texts, (QStringList { text, text }));
+}
+
+void TestTextView::dragSelectsTheExactSubstring_data()
+{
+    QTest::addColumn<int>("fromRow");
+    QTest::addColumn<QString>("fromPrefix");
+    QTest::addColumn<int>("toRow");
+    QTest::addColumn<QString>("toPrefix"); // empty: far right of the row
+    QTest::addColumn<QString>("selected");
+
+    QTest::newRow("whole lines") << 1 << "" << 2 << ""
+                                 << "second line\r\nthird";
+    QTest::newRow("inside lines") << 1 << "sec" << 2 << "thi"
+                                  << "ond line\r\nthi";
+    QTest::newRow("backwards") << 2 << "th" << 0 << "fir"
+                               << "st\r\nsecond line\r\nth";
+    QTest::newRow("within a line") << 1 << "s" << 1 << "second li"
+                                   << "econd li";
+}
+
+void TestTextView::dragSelectsTheExactSubstring()
+{
+    QFETCH(int, fromRow);
+    QFETCH(QString, fromPrefix);
+    QFETCH(int, toRow);
+    QFETCH(QString, toPrefix);
+    QFETCH(QString, selected);
+
+    m_view->setText(QStringLiteral("first\r\nsecond line\r\nthird\r\nfourth"));
+    QWidget* viewport = m_view->viewport();
+    const QPoint from(fromPrefix.isEmpty() ? 1 : prefixX(fromPrefix), rowY(fromRow));
+    const QPoint to(toPrefix.isEmpty() ? viewport->width() - 2 : prefixX(toPrefix), rowY(toRow));
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, (from + to) / 2);
+    QTest::mouseMove(viewport, to);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    QCOMPARE(m_view->selectedText(), selected);
+    QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(m_clipboard->texts, QStringList { selected });
+}
+
+void TestTextView::doubleClickSelectsAWord()
+{
+    m_view->setText(QStringLiteral("{\"name\":\"value here\"}"));
+    QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, QPoint(prefixX(QStringLiteral("{\"na")), rowY(0)));
+    QCOMPARE(m_view->selectedText(), QStringLiteral("name"));
+}
+
+void TestTextView::keyboardSelection_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<QKeyCombination>>("keys");
+    QTest::addColumn<QString>("selected");
+
+    const auto shift = [](Qt::Key key) { return QKeyCombination(Qt::ShiftModifier, key); };
+    const auto plain = [](Qt::Key key) { return QKeyCombination(Qt::NoModifier, key); };
+    QTest::newRow("a surrogate pair is one character") << u"😀b"_qs << QList { shift(Qt::Key_Right) } << u"😀"_qs;
+    QTest::newRow("a mark goes with its letter") << u"e\u0301x"_qs << QList { shift(Qt::Key_Right) } << u"e\u0301"_qs;
+    QTest::newRow("CR LF is one step") << "a\r\nb" << QList { plain(Qt::Key_Right), shift(Qt::Key_Right) } << "\r\n";
+    QTest::newRow("down a line") << "abc\ndef" << QList { plain(Qt::Key_Right), shift(Qt::Key_Down) } << "bc\nd";
+    QTest::newRow("to the line's end") << "abc\ndef" << QList { plain(Qt::Key_Right), shift(Qt::Key_End) } << "bc";
+    QTest::newRow("to the end") << "abc\ndef\n"
+                                << QList { QKeyCombination(Qt::ShiftModifier | Qt::ControlModifier, Qt::Key_End) }
+                                << "abc\ndef\n";
+    QTest::newRow("arrow ends a selection")
+        << "abcdef" << QList { shift(Qt::Key_Right), shift(Qt::Key_Right), plain(Qt::Key_Right), shift(Qt::Key_Right) }
+        << "c";
+}
+
+void TestTextView::keyboardSelection()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, selected);
+
+    m_view->setText(text);
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(m_view.get(), key.key(), key.keyboardModifiers());
+    QCOMPARE(m_view->selectedText(), selected);
+}
+
+void TestTextView::rowsStartAtWordsAndRewrapOnResize()
+{
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("word%1 ").arg(i * 7919 % 1000);
+    text += QString(300, u'x'); // wider than the box
+    m_view->setText(text);
+
+    const auto atWords = [&](const QList<qsizetype>& starts) {
+        for (qsizetype i = 1; i < starts.size(); ++i) {
+            if (starts[i] <= starts[i - 1] || text[starts[i] - 1] != u' ')
+                return false;
+        }
+        return true;
+    };
+    const QList<qsizetype> wide = rowStarts();
+    QVERIFY(atWords(wide));
+    m_view->resize(150, 137);
+    const QList<qsizetype> narrow = rowStarts();
+    QVERIFY(atWords(narrow));
+    QVERIFY(narrow[1] < wide[1]);
+
+    // The word too long for any width is broken where the box ends.
+    QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier);
+    const QList<qsizetype> end = rowStarts();
+    QCOMPARE(text[end[end.size() - 1] - 1], u'x');
+    QCOMPARE(m_view->positionAt(QPoint(m_view->viewport()->width() - 2, rowY(m_view->rows() - 1))), text.size());
+}
+
+void TestTextView::scrollBarReachesTheLastLine_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("one long line") << QStringLiteral("{\"id\":1,\"name\":\"item\"},").repeated(100000);
+    QTest::newRow("many short lines") << QStringLiteral("line of text\n").repeated(50000) + QStringLiteral("last");
+    QTest::newRow("ends with a line break") << QStringLiteral("some words to wrap here\r\n").repeated(30);
+    QTest::newRow("fits") << QStringLiteral("short");
+}
+
+void TestTextView::scrollBarReachesTheLastLine()
+{
+    QFETCH(QString, text);
+    m_view->setText(text);
+    QScrollBar* bar = m_view->verticalScrollBar();
+    bar->setValue(bar->maximum());
+
+    // The last line shows on the last row, and the row below it holds nothing more.
+    const int last = m_view->rows() - 1;
+    const QPoint bottomRight(m_view->viewport()->width() - 2, rowY(last));
+    const qsizetype top = m_view->firstVisiblePosition();
+    QCOMPARE(m_view->positionAt(bottomRight), text.size());
+    if (top > 0) {
+        QVERIFY(m_view->positionAt(QPoint(2, rowY(last))) < text.size() || text.endsWith(u'\n'));
+    }
+
+    // The wheel, the scroll bar's arrow and Ctrl+End go no further.
+    QWheelEvent wheel(QPointF(20, 20), m_view->viewport()->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, -120 * 5),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(m_view->viewport(), &wheel);
+    QCOMPARE(m_view->firstVisiblePosition(), top);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(m_view->firstVisiblePosition(), top);
+    QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m_view->firstVisiblePosition(), top);
+    QCOMPARE(m_view->cursorPosition(), text.size());
+
+    // And back up by steps of one line, and to the top.
+    if (top > 0) {
+        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QVERIFY(m_view->firstVisiblePosition() < top);
+        QVERIFY(m_view->positionAt(bottomRight) < text.size());
+    }
+    QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(m_view->firstVisiblePosition(), 0);
+    QCOMPARE(bar->value(), 0);
+}
+
+void TestTextView::newTextReplacesAllAndShowsItsStart()
+{
+    m_view->setText(QStringLiteral("old response line\n").repeated(1000));
+    QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(m_view->verticalScrollBar()->value() > 0);
+
+    m_view->setText(QStringLiteral("new"));
+    QCOMPARE(m_view->text(), QStringLiteral("new"));
+    QCOMPARE(m_view->verticalScrollBar()->value(), 0);
+    QCOMPARE(m_view->firstVisiblePosition(), 0);
+    QCOMPARE(m_view->selectedText(), QString());
+    QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(m_view->selectedText(), QStringLiteral("new"));
+}
+
+QTEST_MAIN(TestTextView)
+#include "tst_textview.moc"

@@ -61,6 +61,47 @@ constexpr KeyMove KeyMoves[] = {
     { QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, Move::PreviousPage },
 };
 
+// Whether a boundary is one that the cursor stops at: any between characters, and word starts.
+bool stopsAt(const QTextBoundaryFinder& finder)
+{
+    return finder.type() != QTextBoundaryFinder::Word
+        || finder.boundaryReasons().testFlag(QTextBoundaryFinder::StartOfItem);
+}
+
+qsizetype windowFor(QTextBoundaryFinder::BoundaryType type)
+{
+    return type == QTextBoundaryFinder::Word ? WordWindow : ClusterWindow;
+}
+
+// The first stop after position, looking a short way on only.
+qsizetype nextStop(QStringView text, QTextBoundaryFinder::BoundaryType type, qsizetype position)
+{
+    const qsizetype to = std::min(text.size(), position + windowFor(type));
+    if (position >= to)
+        return text.size();
+    QTextBoundaryFinder finder(type, text.data() + position, to - position);
+    for (qsizetype next = finder.toNextBoundary(); next > 0; next = finder.toNextBoundary()) {
+        if (stopsAt(finder))
+            return position + next;
+    }
+    return to;
+}
+
+// The last stop before position, looking a short way back only.
+qsizetype previousStop(QStringView text, QTextBoundaryFinder::BoundaryType type, qsizetype position)
+{
+    const qsizetype from = std::max<qsizetype>(0, position - windowFor(type));
+    if (position <= from)
+        return 0;
+    QTextBoundaryFinder finder(type, text.data() + from, position - from);
+    finder.toEnd();
+    for (qsizetype previous = finder.toPreviousBoundary(); previous >= 0; previous = finder.toPreviousBoundary()) {
+        if (stopsAt(finder))
+            return from + previous;
+    }
+    return from;
+}
+
 const KeyMove* keyMove(QKeyEvent* event, bool* extend)
 {
     for (const KeyMove& candidate : KeyMoves) {
@@ -408,7 +449,7 @@ qsizetype TextView::positionInLine(qsizetype start, qreal x) const
     qsizetype position = std::clamp<qsizetype>(line.start + offset, line.start, line.end);
     // The end of a wrapped line is the next line's start: stay on this line.
     if (!line.last && line.end == line.next && position == line.end)
-        position = std::max(line.start, previousCluster(line.end));
+        position = std::max(line.start, previousStop(m_text, QTextBoundaryFinder::Grapheme, line.end));
     return position;
 }
 
@@ -416,54 +457,6 @@ qreal TextView::xOf(qsizetype position) const
 {
     const VisualLine line = wrap().lineAt(lineStartFor(position));
     return layOut(line)->lineAt(0).cursorToX(static_cast<int>(std::min(position, line.end) - line.start));
-}
-
-qsizetype TextView::nextCluster(qsizetype position) const
-{
-    const qsizetype to = std::min(m_text.size(), position + ClusterWindow);
-    if (position >= to)
-        return m_text.size();
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, m_text.constData() + position, to - position);
-    const qsizetype next = finder.toNextBoundary();
-    return next < 0 ? to : position + next;
-}
-
-qsizetype TextView::previousCluster(qsizetype position) const
-{
-    const qsizetype from = std::max<qsizetype>(0, position - ClusterWindow);
-    if (position <= from)
-        return 0;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, m_text.constData() + from, position - from);
-    finder.toEnd();
-    const qsizetype previous = finder.toPreviousBoundary();
-    return previous < 0 ? from : from + previous;
-}
-
-qsizetype TextView::nextWordStart(qsizetype position) const
-{
-    const qsizetype to = std::min(m_text.size(), position + WordWindow);
-    if (position >= to)
-        return m_text.size();
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, m_text.constData() + position, to - position);
-    for (qsizetype next = finder.toNextBoundary(); next > 0; next = finder.toNextBoundary()) {
-        if (finder.boundaryReasons().testFlag(QTextBoundaryFinder::StartOfItem))
-            return position + next;
-    }
-    return to;
-}
-
-qsizetype TextView::previousWordStart(qsizetype position) const
-{
-    const qsizetype from = std::max<qsizetype>(0, position - WordWindow);
-    if (position <= from)
-        return 0;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, m_text.constData() + from, position - from);
-    finder.toEnd();
-    for (qsizetype previous = finder.toPreviousBoundary(); previous >= 0; previous = finder.toPreviousBoundary()) {
-        if (finder.boundaryReasons().testFlag(QTextBoundaryFinder::StartOfItem))
-            return from + previous;
-    }
-    return from;
 }
 
 void TextView::selectWordAt(qsizetype position)
@@ -503,16 +496,17 @@ bool TextView::moveByKey(QKeyEvent* event)
     qreal goalX = -1;
     switch (key->what) {
     case Move::NextChar:
-        position = selection && !extend ? selectionEnd() : nextCluster(m_position);
+        position = selection && !extend ? selectionEnd() : nextStop(m_text, QTextBoundaryFinder::Grapheme, m_position);
         break;
     case Move::PreviousChar:
-        position = selection && !extend ? selectionStart() : previousCluster(m_position);
+        position
+            = selection && !extend ? selectionStart() : previousStop(m_text, QTextBoundaryFinder::Grapheme, m_position);
         break;
     case Move::NextWord:
-        position = nextWordStart(m_position);
+        position = nextStop(m_text, QTextBoundaryFinder::Word, m_position);
         break;
     case Move::PreviousWord:
-        position = previousWordStart(m_position);
+        position = previousStop(m_text, QTextBoundaryFinder::Word, m_position);
         break;
     case Move::NextLine:
     case Move::PreviousLine:
@@ -534,7 +528,9 @@ bool TextView::moveByKey(QKeyEvent* event)
         break;
     case Move::LineEnd: {
         const VisualLine line = wrapped.lineAt(wrapped.lineStartFor(m_position));
-        position = !line.last && line.end == line.next ? std::max(line.start, previousCluster(line.end)) : line.end;
+        position = !line.last && line.end == line.next
+            ? std::max(line.start, previousStop(m_text, QTextBoundaryFinder::Grapheme, line.end))
+            : line.end;
         break;
     }
     case Move::DocumentStart:

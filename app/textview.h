@@ -97,10 +97,6 @@ private:
     qsizetype lineStartFor(qsizetype position) const { return wrap().lineStartFor(position); }
     qsizetype positionInLine(qsizetype start, qreal x) const;
     qreal xOf(qsizetype position) const;
-    qsizetype nextCluster(qsizetype position) const;
-    qsizetype previousCluster(qsizetype position) const;
-    qsizetype nextWordStart(qsizetype position) const;
-    qsizetype previousWordStart(qsizetype position) const;
     void selectWordAt(qsizetype position);
     bool moveByKey(QKeyEvent* event);
     void dragTo(const QPoint& point);

@@ -1,7 +1,9 @@
 #include "app/textview.h"
 
+#include "app/textviewaccessible.h"
 #include "platform/clipboard.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -14,6 +16,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -127,12 +130,23 @@ TextView::TextView(platform::Clipboard& clipboard, QWidget* parent)
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TextView::scrollBarMoved);
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &TextView::scrollBarAction);
     fontChanged();
+    TextViewAccessible::install();
 }
 
 TextView::~TextView() = default;
 
 void TextView::setText(const QString& text)
 {
+    // Screen readers are told the old and the new text, unless that means sending megabytes: then they are
+    // only told to look again.
+    constexpr qsizetype Told = 1 << 20;
+    if (m_text.size() <= Told && text.size() <= Told) {
+        QAccessibleTextUpdateEvent update(this, 0, m_text, text);
+        QAccessible::updateAccessibility(&update);
+    } else {
+        QAccessibleEvent update(this, QAccessible::VisibleDataChanged);
+        QAccessible::updateAccessibility(&update);
+    }
     m_text = text;
     m_lineBreaks = countLineBreaks(m_text);
     m_unitShift = 0;
@@ -164,6 +178,15 @@ void TextView::selectAll()
     m_position = m_text.size();
     m_goalX = -1;
     viewport()->update();
+    announceCursor();
+}
+
+void TextView::announceCursor()
+{
+    QAccessibleTextCursorEvent cursor(this, static_cast<int>(m_position));
+    QAccessible::updateAccessibility(&cursor);
+    QAccessibleTextSelectionEvent selection(this, static_cast<int>(selectionStart()), static_cast<int>(selectionEnd()));
+    QAccessible::updateAccessibility(&selection);
 }
 
 void TextView::copy()
@@ -255,7 +278,7 @@ void TextView::paintEvent(QPaintEvent*)
     const qreal breakWidth = QFontMetricsF(font()).horizontalAdvance(u' ');
     const qsizetype from = selectionStart();
     const qsizetype to = selectionEnd();
-    const bool caret = hasFocus();
+    const bool caret = hasFocus() && m_caretShown;
 
     int y = Margin;
     for (const ShownLine& shown : shownLines()) {
@@ -395,7 +418,7 @@ void TextView::scrollContentsBy(int, int)
     // Scrolling is done by choosing the top line; nothing is moved by pixels.
 }
 
-void TextView::ensureVisible(qsizetype position)
+void TextView::showPosition(qsizetype position)
 {
     const TextWrap wrapped = wrap();
     const qsizetype start = wrapped.lineStartFor(position);
@@ -413,8 +436,35 @@ void TextView::moveCursor(qsizetype position, bool extend)
     m_position = std::clamp<qsizetype>(position, 0, m_text.size());
     if (!extend)
         m_anchor = m_position;
-    ensureVisible(m_position);
+    showPosition(m_position);
+    restartBlinking();
     viewport()->update();
+    announceCursor();
+}
+
+VisualLine TextView::lineFor(qsizetype position) const
+{
+    const TextWrap wrapped = wrap();
+    return wrapped.lineAt(wrapped.lineStartFor(position));
+}
+
+QRect TextView::characterRect(qsizetype position) const
+{
+    int y = Margin;
+    for (const ShownLine& shown : shownLines()) {
+        const VisualLine& line = shown.line;
+        if (y >= viewport()->height())
+            break;
+        if (position >= line.start && position < line.end) {
+            const QTextLine textLine = shown.layout->lineAt(0);
+            const auto offset = static_cast<int>(position - line.start);
+            const qreal from = textLine.cursorToX(offset);
+            const qreal to = textLine.cursorToX(shown.layout->nextCursorPosition(offset));
+            return QRectF(Margin + std::min(from, to), y, std::abs(to - from), m_lineHeight).toAlignedRect();
+        }
+        y += m_lineHeight;
+    }
+    return {};
 }
 
 qsizetype TextView::positionAt(const QPoint& point, bool onCharacter) const
@@ -609,6 +659,11 @@ void TextView::dragTo(const QPoint& point)
 
 void TextView::timerEvent(QTimerEvent* event)
 {
+    if (event->timerId() == m_blink.timerId()) {
+        m_caretShown = !m_caretShown;
+        viewport()->update();
+        return;
+    }
     if (event->timerId() != m_autoScroll.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
@@ -680,14 +735,27 @@ void TextView::contextMenuEvent(QContextMenuEvent* event)
     menu->popup(event->globalPos());
 }
 
+void TextView::restartBlinking()
+{
+    // The caret shows at once after a move, then blinks as the desktop sets it (never, for 0).
+    m_caretShown = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        m_blink.start(flash / 2, this);
+    else
+        m_blink.stop();
+}
+
 void TextView::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
+    restartBlinking();
     viewport()->update();
 }
 
 void TextView::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
+    m_blink.stop();
     viewport()->update();
 }

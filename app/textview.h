@@ -44,6 +44,12 @@ public:
     // The text position nearest to a point of the viewport.
     // onCharacter: the position before the character under the point, rather than the nearest gap.
     qsizetype positionAt(const QPoint& point, bool onCharacter = false) const;
+    // The line on screen that shows position, wherever it is.
+    VisualLine lineFor(qsizetype position) const;
+    // Where the character at position is drawn in the viewport; a null rectangle when it is not on screen.
+    QRect characterRect(qsizetype position) const;
+    // Scrolls as little as needed to bring the line of position on screen.
+    void showPosition(qsizetype position);
     // The position of the first character on screen.
     qsizetype firstVisiblePosition() const { return m_top; }
     // The number of whole lines the viewport shows.
@@ -90,7 +96,6 @@ private:
     void updateScrollBar();
     void scrollBarMoved(int value);
     void scrollBarAction(int action);
-    void ensureVisible(qsizetype position);
 
     // Moving the cursor; the anchor follows unless a selection is being extended.
     void moveCursor(qsizetype position, bool extend);
@@ -101,6 +106,8 @@ private:
     bool moveByKey(QKeyEvent* event);
     void dragTo(const QPoint& point);
     void offerSelection();
+    void announceCursor();
+    void restartBlinking();
 
     platform::Clipboard& m_clipboard;
     QString m_text;
@@ -124,5 +131,7 @@ private:
     bool m_selecting = false;
     QPoint m_dragPoint;
     QBasicTimer m_autoScroll;
+    QBasicTimer m_blink;
+    bool m_caretShown = false;
     int m_wheelRemainder = 0;
 };

@@ -5,6 +5,7 @@
 #include "app/textwrap.h"
 #include "recorders.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -60,6 +61,7 @@ private slots:
     void scrollBarReachesTheLastLine_data();
     void scrollBarReachesTheLastLine();
     void newTextReplacesAllAndShowsItsStart();
+    void screenReadersReadIt();
 
 private:
     int rowY(int row) const { return 4 + row * QFontMetrics(m_view->font()).height() + 2; }
@@ -375,6 +377,40 @@ void TestTextView::newTextReplacesAllAndShowsItsStart()
     QCOMPARE(m_view->selectedText(), QString());
     QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(m_view->selectedText(), QStringLiteral("new"));
+}
+
+void TestTextView::screenReadersReadIt()
+{
+    const QString text = QStringLiteral("alpha beta gamma delta epsilon zeta eta theta iota kappa\r\nlambda");
+    m_view->setText(text);
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(m_view.get());
+    QVERIFY(box);
+    QCOMPARE(box->role(), QAccessible::EditableText);
+    QVERIFY(box->state().readOnly);
+    QAccessibleTextInterface* readable = box->textInterface();
+    QVERIFY(readable);
+    QCOMPARE(readable->characterCount(), text.size());
+    QCOMPARE(readable->text(0, readable->characterCount()), text);
+
+    // Lines are the rows on screen; words come from the text around the offset.
+    int start = -1;
+    int end = -1;
+    const qsizetype secondRow = m_view->positionAt(QPoint(2, rowY(1)));
+    QCOMPARE(readable->textAtOffset(1, QAccessible::LineBoundary, &start, &end), text.left(secondRow));
+    QCOMPARE(readable->textAfterOffset(1, QAccessible::LineBoundary, &start, &end).left(5), text.mid(secondRow, 5));
+    QCOMPARE(readable->textAtOffset(8, QAccessible::WordBoundary, &start, &end), QStringLiteral("beta"));
+    QCOMPARE(start, 6);
+
+    // Selection and cursor both ways, and where a character is drawn.
+    readable->setSelection(0, 6, 10);
+    QCOMPARE(m_view->selectedText(), QStringLiteral("beta"));
+    int from = 0;
+    int to = 0;
+    readable->selection(0, &from, &to);
+    QCOMPARE(QPair(from, to), QPair(6, 10));
+    const QRect b = readable->characterRect(6);
+    QVERIFY(b.isValid());
+    QCOMPARE(readable->offsetAtPoint(b.center()), 6);
 }
 
 QTEST_MAIN(TestTextView)

@@ -105,6 +105,24 @@ qsizetype previousStop(QStringView text, QTextBoundaryFinder::BoundaryType type,
     return from;
 }
 
+// Lays out a line's text as one line, left to right, as it is drawn.
+QTextLine layOutLine(QTextLayout& layout)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(TabStop);
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+        line.setLineWidth(1e6);
+        line.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+    return line;
+}
+
 const KeyMove* keyMove(QKeyEvent* event, bool* extend)
 {
     for (const KeyMove& candidate : KeyMoves) {
@@ -214,7 +232,12 @@ void TextView::fontChanged()
 {
     const QFontMetricsF metrics(font());
     m_advances = std::make_unique<Advances>(
-        [metrics](QStringView character) { return metrics.horizontalAdvance(character.toString()); }, TabStop);
+        [metrics](QStringView character) { return metrics.horizontalAdvance(character.toString()); }, TabStop,
+        [shown = font()](QStringView run) {
+            QTextLayout layout(run.toString(), shown);
+            const QTextLine line = layOutLine(layout);
+            return line.isValid() ? line.naturalTextWidth() : 0.0;
+        });
     const QFontMetrics whole(font());
     m_lineHeight = std::max(1, whole.height());
     m_ascent = whole.ascent();
@@ -227,19 +250,8 @@ void TextView::fontChanged()
 std::unique_ptr<QTextLayout> TextView::layOut(const VisualLine& line) const
 {
     auto layout = std::make_unique<QTextLayout>(m_text.mid(line.start, line.end - line.start), font());
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setTabStopDistance(TabStop);
-    option.setTextDirection(Qt::LeftToRight);
-    layout->setTextOption(option);
     layout->setCacheEnabled(true);
-    layout->beginLayout();
-    QTextLine textLine = layout->createLine();
-    if (textLine.isValid()) {
-        textLine.setLineWidth(1e6);
-        textLine.setPosition(QPointF(0, 0));
-    }
-    layout->endLayout();
+    layOutLine(*layout);
     return layout;
 }
 

@@ -24,9 +24,11 @@ bool isBreakingSpace(char16_t c)
 
 } // namespace
 
-Advances::Advances(std::function<qreal(QStringView)> measure, qreal tabStop)
+Advances::Advances(Measure measure, qreal tabStop, Measure shape)
     : m_measure(std::move(measure))
+    , m_shape(std::move(shape))
     , m_bmp(new float[BmpSize])
+    , m_shapedWithNeighbours(new bool[BmpSize]())
     , m_tabStop(tabStop)
 {
     std::fill_n(m_bmp.get(), BmpSize, -1.0F);
@@ -40,6 +42,23 @@ qreal Advances::measure(char16_t c)
         ? 0.0F
         : static_cast<float>(std::max<qreal>(0, m_measure(QStringView(&ch, 1))));
     m_bmp[c] = advance;
+    switch (ch.script()) {
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Armenian:
+    case QChar::Script_Georgian:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Hangul:
+    case QChar::Script_Bopomofo:
+        break;
+    default:
+        m_shapedWithNeighbours[c] = true;
+    }
     return advance;
 }
 
@@ -53,6 +72,32 @@ qreal Advances::ofPair(char32_t c)
     const auto advance = static_cast<float>(std::max<qreal>(0, m_measure(pair)));
     m_astral.insert(c, advance);
     return advance;
+}
+
+qreal Advances::shapedWidth(QStringView run)
+{
+    constexpr qsizetype RememberedWords = 1 << 14;
+    if (run.contains(u'\t'))
+        return m_shape(run); // tab stops depend on all that comes before them
+    qreal width = 0;
+    for (qsizetype i = 0; i < run.size();) {
+        // A word with the spaces after it: a space takes the font of the letters around it.
+        qsizetype end = i;
+        while (end < run.size() && !isBreakingSpace(run[end].unicode()))
+            ++end;
+        while (end < run.size() && isBreakingSpace(run[end].unicode()))
+            ++end;
+        const QString word = run.sliced(i, end - i).toString();
+        auto known = m_words.constFind(word);
+        if (known == m_words.cend()) {
+            if (m_words.size() >= RememberedWords)
+                m_words.clear();
+            known = m_words.insert(word, static_cast<float>(m_shape(word)));
+        }
+        width += *known;
+        i = end;
+    }
+    return width;
 }
 
 TextWrap::TextWrap(QStringView text, qreal width, Advances& advances)
@@ -145,6 +190,7 @@ VisualLine TextWrap::lineAt(qsizetype start) const
     qreal x = 0;
     qsizetype breakAt = start; // after the latest run of spaces: where the line may end
     bool inSpaces = false;
+    bool shaped = false; // holds characters that take their shape from their neighbours
     qsizetype i = start;
     while (i < limit) {
         const char16_t c = s[i];
@@ -152,9 +198,9 @@ VisualLine TextWrap::lineAt(qsizetype start) const
         int units = 1;
         if (c < 0x80) {
             if (c == u'\n')
-                return { start, i, i + 1, false };
+                return fitted({ start, i, i + 1, false }, shaped);
             if (c == u'\r')
-                return { start, i, i + 1 < length && s[i + 1] == u'\n' ? i + 2 : i + 1, false };
+                return fitted({ start, i, i + 1 < length && s[i + 1] == u'\n' ? i + 2 : i + 1, false }, shaped);
             if (c == u' ' || c == u'\t') {
                 // Spaces may hang past the width; the line is broken after them.
                 x = c == u'\t' ? (std::floor(x / tabStop) + 1) * tabStop : x + m_advances.of(c);
@@ -164,7 +210,7 @@ VisualLine TextWrap::lineAt(qsizetype start) const
             }
             advance = m_advances.of(c);
         } else if (c == 0x2028 || c == 0x2029) {
-            return { start, i, i + 1, false };
+            return fitted({ start, i, i + 1, false }, shaped);
         } else if (isBreakingSpace(c)) {
             x += m_advances.of(c);
             inSpaces = true;
@@ -173,8 +219,10 @@ VisualLine TextWrap::lineAt(qsizetype start) const
         } else if (QChar::isHighSurrogate(c) && i + 1 < length && QChar::isLowSurrogate(s[i + 1])) {
             advance = m_advances.ofPair(QChar::surrogateToUcs4(c, s[i + 1]));
             units = 2;
+            shaped = true;
         } else {
             advance = m_advances.of(c);
+            shaped = shaped || m_advances.shapedWithNeighbours(c);
         }
         if (inSpaces) {
             breakAt = i;
@@ -182,20 +230,63 @@ VisualLine TextWrap::lineAt(qsizetype start) const
         }
         if (x + advance > m_width && i > start && !insideCluster(i)) {
             const qsizetype end = breakAt > start ? breakAt : i;
-            return { start, end, end, false };
+            return fitted({ start, end, end, false }, shaped, breakAt > start ? limit : end);
         }
         x += advance;
         i += units;
     }
     if (i >= length)
-        return { start, length, length, true };
+        return fitted({ start, length, length, true }, shaped);
     if (i >= forced)
-        return { start, forced, forced, false };
+        return fitted({ start, forced, forced, false }, shaped);
     // The line holds as many characters as a line may.
     qsizetype end = breakAt > start ? breakAt : i;
     while (end > start + 1 && insideCluster(end))
         --end;
-    return { start, end, end, false };
+    return fitted({ start, end, end, false }, shaped);
+}
+
+VisualLine TextWrap::fitted(VisualLine line, bool shaped, qsizetype room) const
+{
+    if (!shaped || !m_advances.shapes())
+        return line;
+    // Spaces at the end hang past the width.
+    const auto fits = [this, &line](qsizetype end) {
+        while (end > line.start && isBreakingSpace(m_text[end - 1].unicode()))
+            --end;
+        return m_advances.shapedWidth(m_text.sliced(line.start, end - line.start)) <= m_width;
+    };
+    if (fits(line.end)) {
+        // Shaped, the line may be narrower than its characters added up (joined letters, emoji sequences):
+        // it takes the next words while they fit.
+        qsizetype end = line.end;
+        for (;;) {
+            qsizetype after = end;
+            while (after < room && !isBreakingSpace(m_text[after].unicode()) && !isLineBreak(m_text[after].unicode()))
+                ++after;
+            while (after < room && isBreakingSpace(m_text[after].unicode()))
+                ++after;
+            if (after >= room || after == end || isLineBreak(m_text[after].unicode()) || !fits(after))
+                break;
+            end = after;
+        }
+        return end == line.end ? line : VisualLine { line.start, end, end, false };
+    }
+    // Shaped, the line is wider than its characters added up: end it at an earlier space, or else earlier
+    // between two characters.
+    qsizetype end = line.end - 1;
+    for (; end > line.start; --end) {
+        const char16_t before = m_text[end - 1].unicode();
+        if (isBreakingSpace(before) && !isBreakingSpace(m_text[end].unicode()) && fits(end))
+            return { line.start, end, end, false };
+    }
+    for (end = line.end - 1; end > line.start + 1; --end) {
+        if (!insideCluster(end) && fits(end))
+            break;
+    }
+    while (end > line.start + 1 && insideCluster(end))
+        --end;
+    return { line.start, end, end, false };
 }
 
 qsizetype TextWrap::lineStartFor(qsizetype position) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QString>
 #include <QStringView>
 
 #include <functional>
@@ -8,10 +9,16 @@
 
 // How wide each character is, measured once per character and then looked up. Wrapping a long text asks
 // this for every character it crosses, so the lookup must cost next to nothing.
+//
+// In some scripts (Devanagari, Thai, Arabic, ...) characters change shape with their neighbours, and the
+// sum of their widths alone is not the width of a run of them. A line with such characters is measured
+// again as a whole, by shape, when one is given.
 class Advances {
 public:
-    // measure gives the width of one character (one code unit, or a surrogate pair).
-    explicit Advances(std::function<qreal(QStringView)> measure, qreal tabStop);
+    using Measure = std::function<qreal(QStringView)>;
+    // measure gives the width of one character (one code unit, or a surrogate pair); shape the width of a
+    // run of text as it is drawn.
+    Advances(Measure measure, qreal tabStop, Measure shape = {});
 
     qreal tabStop() const { return m_tabStop; }
     qreal of(char16_t c)
@@ -20,13 +27,22 @@ public:
         return known >= 0 ? known : measure(c);
     }
     qreal ofPair(char32_t c);
+    // Whether a character, once measured, is one whose width depends on its neighbours.
+    bool shapedWithNeighbours(char16_t c) const { return m_shapedWithNeighbours[c]; }
+    bool shapes() const { return static_cast<bool>(m_shape); }
+    // The width of a run as drawn. Spaces break the shaping of letters, so the run is measured word by word,
+    // and each word's width is remembered.
+    qreal shapedWidth(QStringView run);
 
 private:
     qreal measure(char16_t c);
 
-    std::function<qreal(QStringView)> m_measure;
+    Measure m_measure;
+    Measure m_shape;
     std::unique_ptr<float[]> m_bmp;
+    std::unique_ptr<bool[]> m_shapedWithNeighbours;
     QHash<char32_t, float> m_astral;
+    QHash<QString, float> m_words;
     qreal m_tabStop;
 };
 
@@ -73,6 +89,9 @@ public:
     bool insideCluster(qsizetype position) const;
 
 private:
+    // The line as wide as it is when drawn: shorter if its shaped characters are wider than their
+    // widths added up, longer (up to room) if narrower.
+    VisualLine fitted(VisualLine line, bool shaped, qsizetype room = -1) const;
     qsizetype restartAtOrBefore(qsizetype position) const;
     qsizetype segmentStart(qsizetype k) const;
     qsizetype nextForced(qsizetype start) const;

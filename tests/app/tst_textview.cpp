@@ -15,16 +15,20 @@
 
 namespace {
 
-// Every character 10 wide, tab stops every 80: widths in tests read as numbers of characters.
-Advances fixedAdvances()
+// Every character 10 wide, tab stops every 80: widths in tests read as numbers of characters. Shaped, a
+// run is shaped wide per code unit, when that is not 0.
+Advances fixedAdvances(qreal shaped = 0)
 {
-    return Advances([](QStringView) { return 10.0; }, 80);
+    Advances::Measure shape;
+    if (shaped > 0)
+        shape = [shaped](QStringView run) { return shaped * run.size(); };
+    return Advances([](QStringView) { return 10.0; }, 80, shape);
 }
 
 // The lines of text as wrapped at width, each with its line break, joined by '|'.
-QString wrapped(const QString& text, qreal width)
+QString wrapped(const QString& text, qreal width, qreal shaped)
 {
-    Advances advances = fixedAdvances();
+    Advances advances = fixedAdvances(shaped);
     const TextWrap wrap(text, width, advances);
     QStringList lines;
     for (qsizetype start = 0;;) {
@@ -104,22 +108,32 @@ void TestTextView::wrapping_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<qreal>("width");
     QTest::addColumn<QString>("lines");
+    QTest::addColumn<qreal>("shaped");
 
-    QTest::newRow("at spaces") << "aaa bbb ccc dd" << 80.0 << "aaa bbb |ccc dd";
-    QTest::newRow("spaces hang past the width") << "aaaa    bbbb" << 60.0 << "aaaa    |bbbb";
-    QTest::newRow("a long word is broken") << "abcdefghijkl" << 50.0 << "abcde|fghij|kl";
-    QTest::newRow("a long word starts a line") << "ab cdefghijkl" << 50.0 << "ab |cdefg|hijkl";
-    QTest::newRow("no-break space holds") << u"aa\u00a0bb cc"_qs << 60.0 << u"aa\u00a0bb |cc"_qs;
-    QTest::newRow("line breaks") << "a\r\nb\nc\rd" << 100.0 << "a\r\n|b\n|c\r|d";
-    QTest::newRow("Unicode line breaks") << u"a\u2028b\u2029c"_qs << 100.0 << u"a\u2028|b\u2029|c"_qs;
-    QTest::newRow("final line break") << "a\n" << 100.0 << "a\n|";
-    QTest::newRow("empty lines") << "\n\n" << 100.0 << "\n|\n|";
-    QTest::newRow("empty") << "" << 100.0 << "";
-    QTest::newRow("tab to its stop") << "a\tb" << 100.0 << "a\tb";
-    QTest::newRow("break after a tab") << "ab\tcd" << 85.0 << "ab\t|cd";
-    QTest::newRow("surrogate pairs stay whole") << u"😀😀😀"_qs << 15.0 << u"😀|😀|😀"_qs;
-    QTest::newRow("marks stay on their letter") << u"e\u0301e\u0301e\u0301"_qs << 15.0 << u"e\u0301|e\u0301|e\u0301"_qs;
-    QTest::newRow("narrower than a letter") << "abc" << 1.0 << "a|b|c";
+    QTest::newRow("at spaces") << "aaa bbb ccc dd" << 80.0 << "aaa bbb |ccc dd" << 0.0;
+    QTest::newRow("spaces hang past the width") << "aaaa    bbbb" << 60.0 << "aaaa    |bbbb" << 0.0;
+    QTest::newRow("a long word is broken") << "abcdefghijkl" << 50.0 << "abcde|fghij|kl" << 0.0;
+    QTest::newRow("a long word starts a line") << "ab cdefghijkl" << 50.0 << "ab |cdefg|hijkl" << 0.0;
+    QTest::newRow("no-break space holds") << u"aa\u00a0bb cc"_qs << 60.0 << u"aa\u00a0bb |cc"_qs << 0.0;
+    QTest::newRow("line breaks") << "a\r\nb\nc\rd" << 100.0 << "a\r\n|b\n|c\r|d" << 0.0;
+    QTest::newRow("Unicode line breaks") << u"a\u2028b\u2029c"_qs << 100.0 << u"a\u2028|b\u2029|c"_qs << 0.0;
+    QTest::newRow("final line break") << "a\n" << 100.0 << "a\n|" << 0.0;
+    QTest::newRow("empty lines") << "\n\n" << 100.0 << "\n|\n|" << 0.0;
+    QTest::newRow("empty") << "" << 100.0 << "" << 0.0;
+    QTest::newRow("tab to its stop") << "a\tb" << 100.0 << "a\tb" << 0.0;
+    QTest::newRow("break after a tab") << "ab\tcd" << 85.0 << "ab\t|cd" << 0.0;
+    QTest::newRow("surrogate pairs stay whole") << u"😀😀😀"_qs << 15.0 << u"😀|😀|😀"_qs << 0.0;
+    QTest::newRow("marks stay on their letter")
+        << u"e\u0301e\u0301e\u0301"_qs << 15.0 << u"e\u0301|e\u0301|e\u0301"_qs << 0.0;
+    QTest::newRow("narrower than a letter") << "abc" << 1.0 << "a|b|c" << 0.0;
+    // Scripts whose letters join are measured again as whole lines.
+    QTest::newRow("shaped wider") << u"\u0915\u0915 \u0915\u0915 \u0915\u0915"_qs << 60.0
+                                  << u"\u0915\u0915 |\u0915\u0915 |\u0915\u0915"_qs << 15.0;
+    QTest::newRow("shaped narrower") << u"\u0915\u0915 \u0915\u0915 \u0915\u0915 \u0915\u0915 \u0915\u0915"_qs << 60.0
+                                     << u"\u0915\u0915 \u0915\u0915 \u0915\u0915 \u0915\u0915 |\u0915\u0915"_qs << 5.0;
+    QTest::newRow("shaped wider, one word")
+        << u"\u0915\u0915\u0915\u0915\u0915"_qs << 40.0 << u"\u0915\u0915|\u0915\u0915|\u0915"_qs << 15.0;
+    QTest::newRow("Latin is not measured again") << "aaa bbb" << 70.0 << "aaa bbb" << 15.0;
 }
 
 void TestTextView::wrapping()
@@ -127,7 +141,8 @@ void TestTextView::wrapping()
     QFETCH(QString, text);
     QFETCH(qreal, width);
     QFETCH(QString, lines);
-    QCOMPARE(wrapped(text, width), lines);
+    QFETCH(qreal, shaped);
+    QCOMPARE(wrapped(text, width, shaped), lines);
 }
 
 void TestTextView::jumpsAgreeWithWalking()

@@ -168,6 +168,8 @@ int main(int argc, char** argv)
     for (const Case& text : Cases) {
         const auto& ours = g_runs[std::string(text.name) + "/textview"];
         const auto& plain = g_runs[std::string(text.name) + "/plaintextedit"];
+        if (ours.empty() && plain.empty())
+            continue; // left out by --benchmark_filter
         const double ratio
             = ours.empty() || plain.empty() ? 0 : median(plain, &Run::firstPaintMs) / median(ours, &Run::firstPaintMs);
         const bool shown = printRow(text.title, "TextView", ours, ratio);

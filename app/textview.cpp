@@ -171,6 +171,7 @@ void TextView::setText(const QString& text)
     while ((m_text.size() >> m_unitShift) > std::numeric_limits<int>::max() / 2)
         ++m_unitShift;
     m_top = m_anchor = m_position = 0;
+    m_endOfRow = false;
     m_goalX = -1;
     m_selecting = false;
     m_autoScroll.stop();
@@ -194,6 +195,7 @@ void TextView::selectAll()
 {
     m_anchor = 0;
     m_position = m_text.size();
+    m_endOfRow = false;
     m_goalX = -1;
     viewport()->update();
     announceCursor();
@@ -290,7 +292,7 @@ void TextView::paintEvent(QPaintEvent*)
     const qreal breakWidth = QFontMetricsF(font()).horizontalAdvance(u' ');
     const qsizetype from = selectionStart();
     const qsizetype to = selectionEnd();
-    const bool caret = hasFocus() && m_caretShown;
+    const qsizetype caretStart = hasFocus() && m_caretShown ? caretLineStart() : -1;
 
     int y = Margin;
     for (const ShownLine& shown : shownLines()) {
@@ -312,7 +314,7 @@ void TextView::paintEvent(QPaintEvent*)
         // A selected line break shows as a space's width of selection after its line.
         if (line.next > line.end && from <= line.end && to > line.end)
             painter.fillRect(QRectF(Margin + textLine.naturalTextWidth(), y, breakWidth, m_lineHeight), highlight);
-        if (caret && m_position >= line.start && (m_position < line.next || line.last))
+        if (line.start == caretStart)
             shown.layout->drawCursor(&painter, origin, static_cast<int>(m_position - line.start));
         y += m_lineHeight;
     }
@@ -443,15 +445,29 @@ void TextView::showPosition(qsizetype position)
         scrollTo(wrapped.moveLines(start, -(shown - 1)));
 }
 
-void TextView::moveCursor(qsizetype position, bool extend)
+void TextView::moveCursor(qsizetype position, bool extend, bool endOfRow)
 {
     m_position = std::clamp<qsizetype>(position, 0, m_text.size());
+    m_endOfRow = endOfRow;
     if (!extend)
         m_anchor = m_position;
-    showPosition(m_position);
+    showPosition(caretLineStart());
     restartBlinking();
     viewport()->update();
     announceCursor();
+}
+
+qsizetype TextView::caretLineStart() const
+{
+    const TextWrap wrapped = wrap();
+    const qsizetype own = wrapped.lineStartFor(m_position);
+    if (m_endOfRow && own == m_position && own > 0) {
+        const qsizetype before = wrapped.previousLineStart(own);
+        const VisualLine row = wrapped.lineAt(before);
+        if (row.end == row.next)
+            return before;
+    }
+    return own;
 }
 
 VisualLine TextView::lineFor(qsizetype position) const
@@ -481,6 +497,13 @@ QRect TextView::characterRect(qsizetype position) const
 
 qsizetype TextView::positionAt(const QPoint& point, bool onCharacter) const
 {
+    return positionAt(point, onCharacter, nullptr);
+}
+
+qsizetype TextView::positionAt(const QPoint& point, bool onCharacter, bool* endOfRow) const
+{
+    if (endOfRow)
+        *endOfRow = false;
     const int row = (point.y() - Margin) / m_lineHeight - (point.y() < Margin ? 1 : 0);
     const VisualLine* line = nullptr;
     VisualLine other;
@@ -501,24 +524,25 @@ qsizetype TextView::positionAt(const QPoint& point, bool onCharacter) const
     }
     const int offset = layout->lineAt(0).xToCursor(
         point.x() - Margin, onCharacter ? QTextLine::CursorOnCharacter : QTextLine::CursorBetweenCharacters);
-    return std::clamp<qsizetype>(line->start + offset, line->start, line->end);
-}
-
-qsizetype TextView::positionInLine(qsizetype start, qreal x) const
-{
-    const VisualLine line = wrap().lineAt(start);
-    const int offset = layOut(line)->lineAt(0).xToCursor(x);
-    qsizetype position = std::clamp<qsizetype>(line.start + offset, line.start, line.end);
-    // The end of a wrapped line is the next line's start: stay on this line.
-    if (!line.last && line.end == line.next && position == line.end)
-        position = std::max(line.start, previousStop(m_text, QTextBoundaryFinder::Grapheme, line.end));
+    const qsizetype position = std::clamp<qsizetype>(line->start + offset, line->start, line->end);
+    if (endOfRow)
+        *endOfRow = !line->last && line->end == line->next && position == line->end && position > line->start;
     return position;
 }
 
-qreal TextView::xOf(qsizetype position) const
+qsizetype TextView::positionInLine(qsizetype start, qreal x, bool* endOfRow) const
 {
-    const VisualLine line = wrap().lineAt(lineStartFor(position));
-    return layOut(line)->lineAt(0).cursorToX(static_cast<int>(std::min(position, line.end) - line.start));
+    const VisualLine line = wrap().lineAt(start);
+    const int offset = layOut(line)->lineAt(0).xToCursor(x);
+    const qsizetype position = std::clamp<qsizetype>(line.start + offset, line.start, line.end);
+    *endOfRow = !line.last && line.end == line.next && position == line.end && position > line.start;
+    return position;
+}
+
+qreal TextView::caretX() const
+{
+    const VisualLine line = wrap().lineAt(caretLineStart());
+    return layOut(line)->lineAt(0).cursorToX(static_cast<int>(std::min(m_position, line.end) - line.start));
 }
 
 void TextView::selectWordAt(qsizetype position)
@@ -544,15 +568,16 @@ bool TextView::moveByKey(QKeyEvent* event)
         return false;
     const TextWrap wrapped = wrap();
     const bool selection = m_anchor != m_position;
+    bool endOfRow = false;
     const auto byLines = [&](qsizetype count) {
         if (m_goalX < 0)
-            m_goalX = xOf(m_position);
+            m_goalX = caretX();
         const qreal goal = m_goalX;
-        const qsizetype start = wrapped.lineStartFor(m_position);
+        const qsizetype start = caretLineStart();
         const qsizetype target = wrapped.moveLines(start, count);
         if (target == start)
             return count > 0 ? m_text.size() : qsizetype(0);
-        return positionInLine(target, goal);
+        return positionInLine(target, goal, &endOfRow);
     };
     qsizetype position = m_position;
     qreal goalX = -1;
@@ -586,13 +611,12 @@ bool TextView::moveByKey(QKeyEvent* event)
         break;
     }
     case Move::LineStart:
-        position = wrapped.lineStartFor(m_position);
+        position = caretLineStart();
         break;
     case Move::LineEnd: {
-        const VisualLine line = wrapped.lineAt(wrapped.lineStartFor(m_position));
-        position = !line.last && line.end == line.next
-            ? std::max(line.start, previousStop(m_text, QTextBoundaryFinder::Grapheme, line.end))
-            : line.end;
+        const VisualLine line = wrapped.lineAt(caretLineStart());
+        position = line.end;
+        endOfRow = !line.last && line.end == line.next && line.end > line.start;
         break;
     }
     case Move::DocumentStart:
@@ -602,7 +626,7 @@ bool TextView::moveByKey(QKeyEvent* event)
         position = m_text.size();
         break;
     }
-    moveCursor(position, extend);
+    moveCursor(position, extend, endOfRow);
     m_goalX = goalX;
     return true;
 }
@@ -646,7 +670,9 @@ void TextView::mousePressEvent(QMouseEvent* event)
     m_goalX = -1;
     m_selecting = true;
     m_dragPoint = event->position().toPoint();
-    moveCursor(positionAt(m_dragPoint), event->modifiers().testFlag(Qt::ShiftModifier));
+    bool endOfRow = false;
+    const qsizetype position = positionAt(m_dragPoint, false, &endOfRow);
+    moveCursor(position, event->modifiers().testFlag(Qt::ShiftModifier), endOfRow);
 }
 
 void TextView::mouseMoveEvent(QMouseEvent* event)
@@ -666,7 +692,9 @@ void TextView::dragTo(const QPoint& point)
         return;
     }
     m_autoScroll.stop();
-    moveCursor(positionAt(point), true);
+    bool endOfRow = false;
+    const qsizetype position = positionAt(point, false, &endOfRow);
+    moveCursor(position, true, endOfRow);
 }
 
 void TextView::timerEvent(QTimerEvent* event)

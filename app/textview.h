@@ -98,10 +98,12 @@ private:
     void scrollBarAction(int action);
 
     // Moving the cursor; the anchor follows unless a selection is being extended.
-    void moveCursor(qsizetype position, bool extend);
+    void moveCursor(qsizetype position, bool extend, bool endOfRow = false);
+    qsizetype caretLineStart() const;
+    qsizetype positionAt(const QPoint& point, bool onCharacter, bool* endOfRow) const;
     qsizetype lineStartFor(qsizetype position) const { return wrap().lineStartFor(position); }
-    qsizetype positionInLine(qsizetype start, qreal x) const;
-    qreal xOf(qsizetype position) const;
+    qsizetype positionInLine(qsizetype start, qreal x, bool* endOfRow) const;
+    qreal caretX() const;
     void selectWordAt(qsizetype position);
     bool moveByKey(QKeyEvent* event);
     void dragTo(const QPoint& point);
@@ -118,6 +120,9 @@ private:
     qsizetype m_top = 0;
     qsizetype m_anchor = 0;
     qsizetype m_position = 0;
+    // Where a row was wrapped, its end and the next row's start are one position: this says the cursor
+    // shows at the end of the row, where a click beyond it or the End key put it.
+    bool m_endOfRow = false;
     qreal m_goalX = -1; // where Up and Down keep the cursor
     qsizetype m_lineBreaks = 0;
     int m_unitShift = 0; // the scroll bar counts characters in units of 1 << m_unitShift

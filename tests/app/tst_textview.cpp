@@ -59,6 +59,7 @@ private slots:
     void dragSelectsTheExactSubstring_data();
     void dragSelectsTheExactSubstring();
     void doubleClickSelectsAWord();
+    void clickBeyondAWrappedRowStaysOnIt();
     void keyboardSelection_data();
     void keyboardSelection();
     void rowsStartAtWordsAndRewrapOnResize();
@@ -267,6 +268,23 @@ void TestTextView::doubleClickSelectsAWord()
     m_view->setText(QStringLiteral("{\"name\":\"value here\"}"));
     QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, QPoint(prefixX(QStringLiteral("{\"na")), rowY(0)));
     QCOMPARE(m_view->selectedText(), QStringLiteral("name"));
+}
+
+void TestTextView::clickBeyondAWrappedRowStaysOnIt()
+{
+    const QString text = QStringLiteral("alpha beta gamma delta ").repeated(10);
+    m_view->setText(text);
+    const qsizetype second = rowStarts()[1];
+    // Beyond the first row's end, the cursor is where the second row starts, but on the first row: Home
+    // goes to the first row's start.
+    QTest::mouseClick(m_view->viewport(), Qt::LeftButton, {}, QPoint(m_view->viewport()->width() - 2, rowY(0)));
+    QCOMPARE(m_view->cursorPosition(), second);
+    QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ShiftModifier);
+    QCOMPARE(m_view->selectedText(), text.left(second));
+    // And End comes back to it.
+    QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(m_view->selectedText(), QString());
+    QCOMPARE(m_view->cursorPosition(), second);
 }
 
 void TestTextView::keyboardSelection_data()

@@ -395,6 +395,15 @@ void TestTextView::scrollBarReachesTheLastLine()
     QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(m_view->firstVisiblePosition(), 0);
     QCOMPARE(bar->value(), 0);
+
+    // Page Down shows next the row that was below the last whole one.
+    if (top > 0) {
+        const qsizetype below = m_view->positionAt(QPoint(2, rowY(m_view->rows())));
+        QTest::keyClick(m_view.get(), Qt::Key_PageDown);
+        QCOMPARE(m_view->firstVisiblePosition(), below);
+        QTest::keyClick(m_view.get(), Qt::Key_PageUp);
+        QCOMPARE(m_view->firstVisiblePosition(), 0);
+    }
 }
 
 void TestTextView::newTextReplacesAllAndShowsItsStart()

@@ -289,7 +289,7 @@ void TextView::paintEvent(QPaintEvent*)
     const QBrush highlight = palette().brush(group, QPalette::Highlight);
     const QBrush highlightedText = palette().brush(group, QPalette::HighlightedText);
     painter.setPen(palette().color(group, QPalette::Text));
-    const qreal breakWidth = QFontMetricsF(font()).horizontalAdvance(u' ');
+    const qreal breakWidth = m_advances->of(u' ');
     const qsizetype from = selectionStart();
     const qsizetype to = selectionEnd();
     const qsizetype caretStart = hasFocus() && m_caretShown ? caretLineStart() : -1;
@@ -464,7 +464,7 @@ qsizetype TextView::caretLineStart() const
     if (m_endOfRow && own == m_position && own > 0) {
         const qsizetype before = wrapped.previousLineStart(own);
         const VisualLine row = wrapped.lineAt(before);
-        if (row.end == row.next)
+        if (row.wrapped())
             return before;
     }
     return own;
@@ -526,7 +526,7 @@ qsizetype TextView::positionAt(const QPoint& point, bool onCharacter, bool* endO
         point.x() - Margin, onCharacter ? QTextLine::CursorOnCharacter : QTextLine::CursorBetweenCharacters);
     const qsizetype position = std::clamp<qsizetype>(line->start + offset, line->start, line->end);
     if (endOfRow)
-        *endOfRow = !line->last && line->end == line->next && position == line->end && position > line->start;
+        *endOfRow = line->wrapped() && position == line->end;
     return position;
 }
 
@@ -535,7 +535,7 @@ qsizetype TextView::positionInLine(qsizetype start, qreal x, bool* endOfRow) con
     const VisualLine line = wrap().lineAt(start);
     const int offset = layOut(line)->lineAt(0).xToCursor(x);
     const qsizetype position = std::clamp<qsizetype>(line.start + offset, line.start, line.end);
-    *endOfRow = !line.last && line.end == line.next && position == line.end && position > line.start;
+    *endOfRow = line.wrapped() && position == line.end;
     return position;
 }
 
@@ -616,7 +616,7 @@ bool TextView::moveByKey(QKeyEvent* event)
     case Move::LineEnd: {
         const VisualLine line = wrapped.lineAt(caretLineStart());
         position = line.end;
-        endOfRow = !line.last && line.end == line.next && line.end > line.start;
+        endOfRow = line.wrapped();
         break;
     }
     case Move::DocumentStart:

@@ -122,6 +122,16 @@ bool TextWrap::insideCluster(qsizetype position) const
 
 qsizetype TextWrap::segmentStart(qsizetype k) const
 {
+    const int slot = static_cast<int>(k & 1);
+    if (m_segments[slot] != k) {
+        m_segmentStarts[slot] = findSegmentStart(k);
+        m_segments[slot] = k;
+    }
+    return m_segmentStarts[slot];
+}
+
+qsizetype TextWrap::findSegmentStart(qsizetype k) const
+{
     const qsizetype length = m_text.size();
     const qsizetype from = k * SegmentLength;
     if (from >= length)

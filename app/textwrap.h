@@ -54,6 +54,9 @@ struct VisualLine {
     qsizetype end = 0;
     qsizetype next = 0;
     bool last = false; // no line follows
+
+    // Ended by the width, not by a line break or the text's end: its end is the next line's start.
+    bool wrapped() const { return !last && end == next; }
 };
 
 // Breaks a text into lines at line breaks (LF, CR LF, CR, U+2028, U+2029) and wraps them at a width, after
@@ -94,11 +97,16 @@ private:
     VisualLine fitted(VisualLine line, bool shaped, qsizetype room = -1) const;
     qsizetype restartAtOrBefore(qsizetype position) const;
     qsizetype segmentStart(qsizetype k) const;
+    qsizetype findSegmentStart(qsizetype k) const;
     qsizetype nextForced(qsizetype start) const;
 
     QStringView m_text;
     qreal m_width;
     Advances& m_advances;
+    // Where the last two segments asked about start: walking a stretch asks about the same ones for
+    // every line.
+    mutable qsizetype m_segments[2] = { -1, -1 };
+    mutable qsizetype m_segmentStarts[2] = { 0, 0 };
 };
 
 // Counts the line breaks in text, CR LF as one.

@@ -144,20 +144,17 @@ int main(int argc, char** argv)
         withSlow = withSlow || std::strcmp(argv[index], "--with-slow") == 0;
 
     for (const Case& text : Cases) {
-        benchmark::RegisterBenchmark(
-            ("first_paint/" + std::string(text.name) + "/textview").c_str(), showText, text.name, "textview")
-            ->UseManualTime()
-            ->Iterations(1)
-            ->Repetitions(text.textViewRuns)
-            ->Unit(benchmark::kMillisecond);
-        if (text.slowInPlainTextEdit && !withSlow)
-            continue;
-        benchmark::RegisterBenchmark(
-            ("first_paint/" + std::string(text.name) + "/plaintextedit").c_str(), showText, text.name, "plaintextedit")
-            ->UseManualTime()
-            ->Iterations(1)
-            ->Repetitions(text.plainTextEditRuns)
-            ->Unit(benchmark::kMillisecond);
+        const auto runs = [&text](const char* box, int repetitions) {
+            benchmark::RegisterBenchmark(
+                ("first_paint/" + std::string(text.name) + '/' + box).c_str(), showText, text.name, box)
+                ->UseManualTime()
+                ->Iterations(1)
+                ->Repetitions(repetitions)
+                ->Unit(benchmark::kMillisecond);
+        };
+        runs("textview", text.textViewRuns);
+        if (!text.slowInPlainTextEdit || withSlow)
+            runs("plaintextedit", text.plainTextEditRuns);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -59,6 +59,7 @@ private slots:
     void selectAllCopiesTheExactText();
     void dragSelectsTheExactSubstring_data();
     void dragSelectsTheExactSubstring();
+    void dragBeyondTheEdgeScrolls();
     void doubleClickSelectsAWord();
     void clickBeyondAWrappedRowStaysOnIt();
     void keyboardSelection_data();
@@ -272,6 +273,21 @@ void TestTextView::dragSelectsTheExactSubstring()
     QCOMPARE(m_view->selectedText(), selected);
     QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(m_clipboard->texts, QStringList { selected });
+}
+
+void TestTextView::dragBeyondTheEdgeScrolls()
+{
+    const QString text = QStringLiteral("line of the response\n").repeated(200);
+    m_view->setText(text);
+    QWidget* viewport = m_view->viewport();
+    const QPoint below(20, viewport->height() + 10);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(1, rowY(0)));
+    QTest::mouseMove(viewport, below);
+    QTRY_VERIFY(m_view->firstVisiblePosition() > 0);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, below);
+    // The selection runs from the press past all that was first on screen.
+    QVERIFY(text.startsWith(m_view->selectedText()));
+    QVERIFY(m_view->selectedText().count(u'\n') >= m_view->rows());
 }
 
 void TestTextView::doubleClickSelectsAWord()

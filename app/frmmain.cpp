@@ -4,17 +4,19 @@
 #include "app/clicklabel.h"
 #include "app/fonts.h"
 #include "app/formlayout.h"
+#include "app/headerlist.h"
+#include "app/inputgate.h"
 #include "app/tabcontrol.h"
 #include "app/textview.h"
 #include "app/versionline.h"
 #include "codegen/generator.h"
 #include "codegen/languages.h"
+#include "http/httprequest.h"
+#include "http/wait.h"
 #include "platform/failure.h"
 #include "platform/lifetime.h"
 #include "platform/services.h"
 #include "platform/versionrecord.h"
-#include "tester/headerlist.h"
-#include "tester/wait.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -32,6 +34,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace {
@@ -65,6 +68,12 @@ void setUpMultiLineBox(QPlainTextEdit* box)
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
+// A box takes text of any length: what is typed or pasted is never cut short.
+void unlimited(QLineEdit* box)
+{
+    box->setMaxLength(std::numeric_limits<int>::max());
 }
 
 QPushButton* setUpButton(QPushButton* button)
@@ -142,12 +151,16 @@ void frmMain::createControls()
     // "Test AJAX": the request and its response.
     setUpLabel(ui.Label3 = add<QLabel>("Label3"), QStringLiteral("Url"), Wrap::SizedToCaption);
     ui.txtUrl = add<QLineEdit>("txtUrl");
+    unlimited(ui.txtUrl);
     setUpLabel(ui.Label2 = add<QLabel>("Label2"), QStringLiteral("Data"), Wrap::WithinBox);
     ui.Text1 = add<QLineEdit>("Text1");
+    unlimited(ui.Text1);
     setUpLabel(ui.Label5 = add<QLabel>("Label5"), QStringLiteral("="), Wrap::WithinBox);
     setUpLabel(ui.Label4 = add<QLabel>("Label4"), QStringLiteral("Request Header"), Wrap::WithinBox);
     ui.txtHeader = add<QLineEdit>("txtHeader");
     ui.txtHeaderValue = add<QLineEdit>("txtHeaderValue");
+    unlimited(ui.txtHeader);
+    unlimited(ui.txtHeaderValue);
     ui.Command2 = setUpButton(add<QPushButton>("Command2", QStringLiteral("+")));
     ui.lvHeaders = add<QTreeWidget>("lvHeaders");
     ui.lvHeaders->setColumnCount(2);
@@ -379,7 +392,7 @@ QString frmMain::generateCode(const QString& languageName) const
     const auto language = codegen::languageNamed(languageName);
     if (!language)
         return {};
-    request.headers = tester::headerRows(m_ui.lvHeaders);
+    request.headers = headerlist::headerRows(m_ui.lvHeaders);
     request.strData = codegen::trimSpaces(m_ui.Text1->text());
     return codegen::generate(*language, request);
 }
@@ -407,7 +420,7 @@ void frmMain::setStatus(const QString& text)
 void frmMain::Command2_Click()
 {
     handle([this] {
-        tester::addHeaderRow(m_ui.lvHeaders, m_ui.txtHeader->text(), m_ui.txtHeaderValue->text());
+        headerlist::addHeaderRow(m_ui.lvHeaders, m_ui.txtHeader->text(), m_ui.txtHeaderValue->text());
         m_ui.txtHeader->clear();
         m_ui.txtHeaderValue->clear();
         m_ui.txtHeader->setFocus();
@@ -428,34 +441,85 @@ void frmMain::Command3_Click()
 }
 
 // Send: makes the request described on the page and shows its response. Each press runs to its end,
-// but only the latest press writes the result box and the status line; a press that an earlier one
-// outlives changes neither. A failure ends the press and goes to the error report.
+// but only the newest press that has not failed writes the result box and the status line. A failure
+// ends the press, goes to the error report and leaves the window as it would be without that press.
 void frmMain::Command1_Click()
 {
     const quint64 press = ++m_sends;
-    const auto latest = [this, press] { return press == m_sends; };
+    m_presses.push_back({ press, m_ui.StatusPanel1->text(), {} });
+    const auto latest = [this, press] { return !m_presses.empty() && m_presses.back().id == press; };
     handle([&] {
-        setStatus(QStringLiteral("Loading.."));
-        const std::unique_ptr<platform::HttpRequest> request
-            = m_services.createObject(QStringLiteral("Microsoft.xmlhttp"));
-        const bool flag = m_ui.Check1->checkState() == Qt::Checked;
-        const QString method = m_ui.Option1[0]->isChecked() ? QStringLiteral("POST") : QStringLiteral("GET");
-        request->open(method, codegen::trimSpaces(m_ui.txtUrl->text()), flag);
-        for (const codegen::Header& row : tester::headerRows(m_ui.lvHeaders))
-            request->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
-        request->send(codegen::trimSpaces(m_ui.Text1->text()));
-        if (platform::programEnding())
-            return;
-        const bool waited = tester::waitUntilDone(*request, [&] {
-            if (latest())
-                setStatus(QStringLiteral("Unintialized"));
-        });
-        if (!waited)
-            return;
-        const QString text = request->responseText();
-        if (!latest())
-            return;
+        try {
+            setStatus(QStringLiteral("Loading.."));
+            const std::unique_ptr<http::HttpRequest> request = http::createObject(QStringLiteral("Microsoft.xmlhttp"));
+            const bool flag = m_ui.Check1->checkState() == Qt::Checked;
+            const QString method = m_ui.Option1[0]->isChecked() ? QStringLiteral("POST") : QStringLiteral("GET");
+            request->open(method, codegen::trimSpaces(m_ui.txtUrl->text()), flag);
+            for (const codegen::Header& row : headerlist::headerRows(m_ui.lvHeaders))
+                request->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
+            {
+                // A synchronous send takes no input until it is done, bar the exit button: what the user
+                // clicks or types meanwhile is dropped, never played back afterwards.
+                std::optional<InputGate> gate;
+                if (!flag)
+                    gate.emplace(m_ui.Command6);
+                request->send(codegen::trimSpaces(m_ui.Text1->text()));
+            }
+            if (platform::programEnding())
+                return;
+            const bool waited = http::waitUntilDone(*request, [&] {
+                if (latest())
+                    setStatus(QStringLiteral("Unintialized"));
+            });
+            if (!waited)
+                return;
+            const QString text = request->responseText();
+            pressSucceeded(press, text);
+        } catch (...) {
+            pressFailed(press);
+            throw;
+        }
+    });
+}
+
+// The press's response is shown if it is the newest press still in the running; older presses are
+// then out of it. An older one that ends first is kept as what the newer ones fall back on.
+void frmMain::pressSucceeded(quint64 press, const QString& text)
+{
+    const auto found
+        = std::find_if(m_presses.begin(), m_presses.end(), [press](const Press& p) { return p.id == press; });
+    if (found == m_presses.end())
+        return; // a newer press has shown its response
+    if (std::next(found) == m_presses.end()) {
+        m_presses.clear();
         m_ui.Text2->setText(text);
         setStatus(QStringLiteral("Ready"));
-    });
+        return;
+    }
+    std::next(found)->statusBefore = QStringLiteral("Ready");
+    std::next(found)->fallbackText = text;
+    m_presses.erase(found);
+}
+
+// A failed press leaves the window as it would be had it not been made: the status line shows what it
+// showed before, or the response of an older press that has come in meanwhile.
+void frmMain::pressFailed(quint64 press)
+{
+    const auto found
+        = std::find_if(m_presses.begin(), m_presses.end(), [press](const Press& p) { return p.id == press; });
+    if (found == m_presses.end())
+        return;
+    if (std::next(found) != m_presses.end()) {
+        std::next(found)->statusBefore = found->statusBefore;
+        std::next(found)->fallbackText = found->fallbackText;
+        m_presses.erase(found);
+        return;
+    }
+    const Press failed = *found;
+    m_presses.erase(found);
+    if (failed.fallbackText) {
+        m_ui.Text2->setText(*failed.fallbackText);
+        m_presses.clear();
+    }
+    setStatus(failed.statusBefore);
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class ClickLabel;
@@ -102,6 +103,8 @@ private:
     void openLink(const QUrl& target);
     QString generateCode(const QString& languageName) const;
     void setStatus(const QString& text);
+    void pressSucceeded(quint64 press, const QString& text);
+    void pressFailed(quint64 press);
 
     template <typename Control, typename... Args> Control* add(const char* name, Args&&... args);
     template <typename Step> void handle(Step&& step);
@@ -109,5 +112,13 @@ private:
     platform::Services& m_services;
     Controls m_ui;
     std::array<std::vector<QWidget*>, 3> m_pageControls;
-    quint64 m_sends = 0; // presses of Send so far; only the latest may show its response
+    // Presses of Send still in the running, oldest first. Each knows what the window is to show should
+    // it and every newer press fail: a status text, and perhaps the response of an older press.
+    struct Press {
+        quint64 id;
+        QString statusBefore;
+        std::optional<QString> fallbackText;
+    };
+    quint64 m_sends = 0; // presses of Send so far
+    std::vector<Press> m_presses;
 };

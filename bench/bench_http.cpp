@@ -4,7 +4,7 @@
 // - a 100 MB response through the request object against curl on the same loopback server: wall
 //   time and peak memory.
 #include "app/frmmain.h"
-#include "platform/httprequest.h"
+#include "http/httprequest.h"
 #include "platform/services.h"
 
 #include "medians.h"
@@ -71,10 +71,10 @@ void literalPollLoop(benchmark::State& state)
     for (auto _ : state) {
         const double cpu = cpuSeconds();
         const auto start = Clock::now();
-        platform::HttpRequest request;
+        http::HttpRequest request;
         request.open(QStringLiteral("GET"), g_server + u"/late/" + QString::number(WaitMs), true);
         request.send(QString());
-        while (request.readyState() != platform::HttpRequest::Done)
+        while (request.readyState() != http::HttpRequest::Done)
             QCoreApplication::processEvents();
         const double wall = std::chrono::duration<double>(Clock::now() - start).count();
         const double share = (cpuSeconds() - cpu) / wall * 100;

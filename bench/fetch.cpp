@@ -1,7 +1,7 @@
 // Fetches one URL through the program's request object, synchronously, and prints the length of the
 // response text: the client side of the download benchmark.
+#include "http/httprequest.h"
 #include "platform/failure.h"
-#include "platform/httprequest.h"
 
 #include <QCoreApplication>
 
@@ -11,7 +11,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     try {
-        platform::HttpRequest request;
+        http::HttpRequest request;
         request.open(QStringLiteral("GET"), application.arguments().value(1), false);
         request.send(QString());
         std::printf("%lld\n", static_cast<long long>(request.responseText().size()));

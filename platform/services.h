@@ -2,11 +2,9 @@
 
 #include "platform/clipboard.h"
 #include "platform/errorreport.h"
-#include "platform/httprequest.h"
 #include "platform/urlopener.h"
 #include "platform/windowmover.h"
 
-#include <functional>
 #include <memory>
 
 namespace platform {
@@ -17,8 +15,6 @@ struct Services {
     std::unique_ptr<WindowMover> windowMover;
     std::unique_ptr<Clipboard> clipboard;
     std::unique_ptr<ErrorReport> errorReport;
-    // Creates the object a handler asks for by its identifier.
-    std::function<std::unique_ptr<HttpRequest>(const QString& identifier)> createObject = platform::createObject;
 };
 
 // The real services of this desktop.

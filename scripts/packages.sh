@@ -13,4 +13,4 @@ ensure_packages() {
 }
 
 # What building the program needs, and the fonts its window asks for by look-alike.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev zlib1g-dev libbenchmark-dev fonts-dejavu-core fonts-liberation2 fonts-urw-base35)
+BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libcurl4-openssl-dev zlib1g-dev libbenchmark-dev fonts-dejavu-core fonts-liberation2 fonts-urw-base35)

@@ -33,6 +33,11 @@ QList<QByteArray> TestServer::Request::headerNames() const
     return names;
 }
 
+QString TestServer::certificateFile()
+{
+    return QStringLiteral(TEST_DATA_DIR "/selfsigned.crt");
+}
+
 QSslCertificate TestServer::certificate()
 {
     return QSslCertificate(readData("selfsigned.crt"));

@@ -56,6 +56,7 @@ public:
     }
 
     static QSslCertificate certificate();
+    static QString certificateFile();
 
 private:
     void accept(QTcpSocket* socket);

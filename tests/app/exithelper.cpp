@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdio>
@@ -38,9 +39,14 @@ int main(int argc, char* argv[])
         std::exit(3);
     });
 
+    // Ended by a real click or a close; either must take effect within a second.
     auto endIt = [&] {
+        QTimer::singleShot(1000, &application, [] {
+            say("still running a second after");
+            std::exit(3);
+        });
         if (how.startsWith(QLatin1String("exit")))
-            exitButton->click();
+            QTest::mouseClick(exitButton, Qt::LeftButton);
         else
             window.close();
     };

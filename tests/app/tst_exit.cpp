@@ -22,6 +22,7 @@ void TestExit::ends_data()
     QTest::newRow("exit button while Send waits") << QStringLiteral("exit-in-send");
     QTest::newRow("window closed while Send waits") << QStringLiteral("close-in-send");
     QTest::newRow("window closed while a synchronous Send waits") << QStringLiteral("close-in-synchronous-send");
+    QTest::newRow("exit button while a synchronous Send waits") << QStringLiteral("exit-in-synchronous-send");
     QTest::newRow("exit button with an error report open") << QStringLiteral("exit-report-open");
     QTest::newRow("window closed with an error report open") << QStringLiteral("close-report-open");
 }

@@ -7,6 +7,7 @@
 #include "windowtest.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,7 +33,10 @@ private slots:
     void failureLeavesTheWindowAlone_data();
     void failureLeavesTheWindowAlone();
     void latestPressWins();
+    void failedPressGivesWayToTheOneBefore();
     void synchronousSend();
+    void inputDuringASynchronousSendIsDropped();
+    void longTextsGoOutWhole();
     void enterInTheValueBoxAddsARow();
     void enterInTheNameBoxAddsNothing();
     void emptyRowsAndClearing();
@@ -179,7 +183,7 @@ void TestSend::failureLeavesTheWindowAlone()
     control<QCheckBox>("Check1")->setChecked(true);
     send();
     QCOMPARE(result(), QStringLiteral("kept"));
-    QCOMPARE(status(), QStringLiteral("Loading.."));
+    QCOMPARE(status(), QStringLiteral("Ready")); // as before the press
     QCOMPARE(m_recorders->errorReport->messages.size(), 1);
     const QString message = m_recorders->errorReport->messages[0];
     QVERIFY2(message.contains(said, Qt::CaseInsensitive), qPrintable(message));
@@ -209,6 +213,32 @@ void TestSend::latestPressWins()
     QCOMPARE(status(), QStringLiteral("Ready"));
 }
 
+void TestSend::failedPressGivesWayToTheOneBefore()
+{
+    // The first press waits for a late answer; the second fails meanwhile. The status goes back to the
+    // first press's, and the first press's answer is shown when it comes.
+    TestServer server([](const TestServer::Request&, int) {
+        return TestServer::Script { { { 400, TestServer::response(200, "first") } }, false };
+    });
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+    closed.close();
+    control<QCheckBox>("Check1")->setChecked(true);
+    control<QLineEdit>("txtUrl")->setText(server.url().toString());
+    QString statusAfterFailure;
+    QTimer::singleShot(100, m_window.get(), [&] {
+        control<QLineEdit>("txtUrl")->setText(refused);
+        QTest::mouseClick(control("Command1"), Qt::LeftButton);
+        statusAfterFailure = status();
+    });
+    send();
+    QCOMPARE(m_recorders->errorReport->messages.size(), 1);
+    QCOMPARE(statusAfterFailure, QStringLiteral("Loading.."));
+    QCOMPARE(result(), QStringLiteral("first"));
+    QCOMPARE(status(), QStringLiteral("Ready"));
+}
+
 void TestSend::synchronousSend()
 {
     // "Synch" unchecked: the request object waits inside send itself.
@@ -220,6 +250,47 @@ void TestSend::synchronousSend()
     send();
     QCOMPARE(result(), QStringLiteral("waited for"));
     QCOMPARE(status(), QStringLiteral("Ready"));
+}
+
+void TestSend::inputDuringASynchronousSendIsDropped()
+{
+    TestServer server([](const TestServer::Request&, int) {
+        return TestServer::Script { { { 400, TestServer::response(200, "once") } }, false };
+    });
+    auto* url = control<QLineEdit>("txtUrl");
+    url->setText(server.url().toString());
+    QTimer::singleShot(100, m_window.get(), [&] {
+        for (int press = 0; press < 5; ++press)
+            QTest::mouseClick(control("Command1"), Qt::LeftButton);
+        QTest::keyClicks(url, QStringLiteral("typed"));
+    });
+    send();
+    QTest::qWait(600); // nothing played back afterwards either
+    QCOMPARE(server.received().size(), 1);
+    QCOMPARE(url->text(), server.url().toString());
+    QCOMPARE(result(), QStringLiteral("once"));
+}
+
+void TestSend::longTextsGoOutWhole()
+{
+    // Pasted as a user would; neither box cuts anything off.
+    TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
+    const QString path = u'/' % QString(70000 - server.url().toString().size(), u'p');
+    const QString data = QString(100000, u'd');
+    auto paste = [](QWidget* box, const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    };
+    const QString url = server.url().toString().chopped(1) + path;
+    paste(control("txtUrl"), url);
+    paste(control("Text1"), data);
+    QCOMPARE(control<QLineEdit>("txtUrl")->text().size(), 70000);
+    QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);
+    send();
+    QCOMPARE(server.received().size(), 1);
+    QCOMPARE(server.received()[0].target, path.toLatin1());
+    QCOMPARE(server.received()[0].body, data.toLatin1());
 }
 
 void TestSend::enterInTheValueBoxAddsARow()

@@ -1,8 +1,8 @@
-#include "tester/headerlist.h"
+#include "app/headerlist.h"
 
 #include <QTreeWidget>
 
-namespace tester {
+namespace headerlist {
 
 void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value)
 {
@@ -23,4 +23,4 @@ QList<codegen::Header> headerRows(const QTreeWidget* list)
     return rows;
 }
 
-} // namespace tester
+} // namespace headerlist

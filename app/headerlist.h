@@ -8,7 +8,7 @@ class QTreeWidget;
 
 // The request headers the user builds. The rows of the list view are the only copy: a row's text is
 // the name, its one sub-item the value, both as typed.
-namespace tester {
+namespace headerlist {
 
 // Appends a row, after the last one.
 void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value);
@@ -16,4 +16,4 @@ void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value);
 // Every row, first to last.
 QList<codegen::Header> headerRows(const QTreeWidget* list);
 
-} // namespace tester
+} // namespace headerlist

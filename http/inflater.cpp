@@ -1,8 +1,8 @@
-#include "platform/inflater.h"
+#include "http/inflater.h"
 
 #include <zlib.h>
 
-namespace platform {
+namespace http {
 
 struct Inflater::Stream {
     z_stream z {};
@@ -21,31 +21,45 @@ Inflater::Inflater()
 
 Inflater::~Inflater() = default;
 
+// gzip and zlib streams announce themselves in their first two bytes; "deflate" from some servers is
+// a bare stream.
+bool Inflater::start()
+{
+    const auto b0 = static_cast<unsigned char>(m_head[0]);
+    const auto b1 = static_cast<unsigned char>(m_head[1]);
+    m_gzip = b0 == 0x1f && b1 == 0x8b;
+    const bool zlib = (b0 & 0x0f) == 8 && ((b0 << 8) | b1) % 31 == 0;
+    if (inflateInit2(&m_stream->z, m_gzip ? 16 + 15 : zlib ? 15 : -15) != Z_OK)
+        return false;
+    m_stream->open = true;
+    m_started = true;
+    return true;
+}
+
 bool Inflater::feed(QByteArrayView compressed, QByteArray& out)
 {
     if (m_failed)
         return false;
     if (compressed.isEmpty())
         return true;
-    z_stream& z = m_stream->z;
+    QByteArray head;
     if (!m_started) {
-        // gzip and zlib streams announce themselves; "deflate" from some servers is a bare stream.
-        const auto b0 = static_cast<unsigned char>(compressed[0]);
-        const bool gzip = b0 == 0x1f;
-        const bool zlib = compressed.size() >= 2 && (b0 & 0x0f) == 8
-            && ((b0 << 8) | static_cast<unsigned char>(compressed[1])) % 31 == 0;
-        if (inflateInit2(&z, gzip || zlib ? 15 + 32 : -15) != Z_OK)
+        m_head.append(compressed);
+        if (m_head.size() < 2)
+            return true;
+        if (!start())
             return !(m_failed = true);
-        m_stream->open = true;
-        m_started = true;
+        head = std::exchange(m_head, {});
+        compressed = head;
     }
+    z_stream& z = m_stream->z;
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
     z.avail_in = uInt(compressed.size());
     char buffer[64 * 1024];
     for (;;) {
         if (m_ended && z.avail_in > 0) {
-            // Another gzip member follows the one that ended.
-            if (inflateReset(&z) != Z_OK)
+            // Only gzip may have another member after the one that ended; anything else is damage.
+            if (!m_gzip || inflateReset(&z) != Z_OK)
                 return !(m_failed = true);
             m_ended = false;
         }
@@ -68,4 +82,4 @@ bool Inflater::feed(QByteArrayView compressed, QByteArray& out)
     return true;
 }
 
-} // namespace platform
+} // namespace http

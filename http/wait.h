@@ -2,15 +2,13 @@
 
 #include <functional>
 
-namespace platform {
-class HttpRequest;
-}
+namespace http {
 
-namespace tester {
+class HttpRequest;
 
 // Waits, with the event loop running, until the request's state is 4. The loop sleeps until the
 // request reports progress and reads the state only then; a state of 0 calls `uninitialized`.
 // Returns false when the program is ending: the caller must then return at once.
-bool waitUntilDone(platform::HttpRequest& request, const std::function<void()>& uninitialized);
+bool waitUntilDone(HttpRequest& request, const std::function<void()>& uninitialized);
 
-} // namespace tester
+} // namespace http

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <curl/curl.h>
+
+#include <functional>
+#include <map>
+
+class QSocketNotifier;
+
+namespace http {
+
+// Runs libcurl transfers in the thread's Qt event loop. libcurl names the sockets to watch and the
+// time it wants to be called back; the loop wakes it only then, so a waiting transfer costs nothing.
+// Each driver has connections of its own: nothing is shared with another driver.
+class CurlDriver : public QObject {
+    Q_OBJECT
+public:
+    explicit CurlDriver(QObject* parent = nullptr);
+    ~CurlDriver() override;
+
+    void add(CURL* easy);
+    void remove(CURL* easy);
+
+    // Called after libcurl has worked, outside of its callbacks: because a socket was ready (true) or
+    // because a time it asked for had come (false).
+    std::function<void(bool socketReady)> acted;
+    // Called once a transfer has ended, outside of libcurl's callbacks.
+    std::function<void(CURL* easy, CURLcode result)> finished;
+
+private:
+    static int onSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* socketData);
+    static int onTimer(CURLM* multi, long milliseconds, void* self);
+    void watch(curl_socket_t socket, int what);
+    void act(curl_socket_t socket, int flags);
+
+    struct Watch {
+        QSocketNotifier* read = nullptr;
+        QSocketNotifier* write = nullptr;
+    };
+
+    CURLM* m_multi;
+    QTimer m_timer;
+    std::map<curl_socket_t, Watch> m_watches;
+};
+
+} // namespace http

@@ -1,0 +1,511 @@
+#include "http/httprequest.h"
+
+#include "http/curldriver.h"
+#include "http/inflater.h"
+#include "http/requesturl.h"
+#include "platform/failure.h"
+#include "platform/lifetime.h"
+#include "platform/versionrecord.h"
+
+#include <QEventLoop>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <new>
+
+namespace http {
+
+using platform::Failure;
+
+namespace {
+
+    // tchar of RFC 9110: the characters a method or a header name may be made of.
+    bool isToken(const QString& text)
+    {
+        if (text.isEmpty())
+            return false;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            const bool ok = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
+                || QStringView(u"!#$%&'*+-.^_`|~").contains(c);
+            if (!ok)
+                return false;
+        }
+        return true;
+    }
+
+    QString quoted(const QString& text)
+    {
+        return u'"' % text % u'"';
+    }
+
+    bool isRedirect(int status)
+    {
+        return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+    }
+
+    QByteArray userAgent()
+    {
+        const platform::VersionRecord version = platform::versionRecord();
+        return QStringLiteral("Reruzad/%1.%2.%3")
+            .arg(version.major)
+            .arg(version.minor)
+            .arg(version.revision)
+            .toLatin1();
+    }
+
+    // Scheme, host and port: where credentials given for one address may go.
+    QByteArray originOf(const QByteArray& url)
+    {
+        const qsizetype start = url.indexOf("://") + 3;
+        qsizetype end = start;
+        while (end < url.size() && url[end] != '/' && url[end] != '?' && url[end] != '#')
+            ++end;
+        QByteArray authority = url.sliced(start, end - start);
+        authority = authority.sliced(authority.lastIndexOf('@') + 1);
+        return url.first(start).toLower() + authority.toLower();
+    }
+
+    void initialiseCurl()
+    {
+        static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+        if (initialised != CURLE_OK)
+            throw Failure(QStringLiteral("The HTTP library could not be started."));
+    }
+
+    // Request headers a body brings with it: gone when a redirect drops the body.
+    constexpr const char* BodyHeaders[]
+        = { "Content-Type", "Content-Encoding", "Content-Language", "Content-Location" };
+    // Request headers that carry credentials: never sent on to another address.
+    constexpr const char* CredentialHeaders[] = { "Authorization", "Cookie" };
+
+} // namespace
+
+struct HttpRequest::Curl {
+    CURL* easy = nullptr;
+    curl_slist* headers = nullptr;
+    char error[CURL_ERROR_SIZE] {};
+
+    Curl()
+        : easy(curl_easy_init())
+    {
+        if (!easy)
+            throw std::bad_alloc();
+    }
+    ~Curl()
+    {
+        curl_slist_free_all(headers);
+        curl_easy_cleanup(easy);
+    }
+    void addHeader(const QByteArray& line)
+    {
+        curl_slist* longer = curl_slist_append(headers, line.constData());
+        if (!longer)
+            throw std::bad_alloc();
+        headers = longer;
+    }
+};
+
+HttpRequest::HttpRequest(QObject* parent)
+    : QObject(parent)
+{
+    initialiseCurl();
+    m_idle.setSingleShot(true);
+    connect(&m_idle, &QTimer::timeout, this,
+        [this] { fail(QStringLiteral("nothing arrived for %1 seconds.").arg(m_idleTimeout.count() / 1000.0)); });
+}
+
+HttpRequest::~HttpRequest()
+{
+    if (m_curl)
+        m_driver->remove(m_curl->easy);
+    m_curl.reset();
+    m_driver.reset();
+}
+
+void HttpRequest::open(const QString& method, const QString& url, bool async)
+{
+    if (!isToken(method))
+        throw Failure(u"Not an HTTP method: " % quoted(method) % u'.');
+    const QByteArray wire = requestUrl(url);
+    if (wire.isEmpty())
+        throw Failure(u"Not an http or https URL: " % quoted(url) % u'.');
+    if (m_curl) { // opened again while a request runs: that one is given up
+        m_driver->remove(m_curl->easy);
+        m_curl.reset();
+    }
+    m_method = method.toLatin1();
+    m_url = wire;
+    m_typedUrl = url;
+    m_async = async;
+    m_headers.clear();
+    m_redirects = 0;
+    m_text.clear();
+    m_failure.clear();
+    m_state = Unsent;
+    setState(Opened);
+}
+
+void HttpRequest::setRequestHeader(const QString& name, const QString& value)
+{
+    if (m_state != Opened || m_curl)
+        throw Failure(QStringLiteral("A request header can only be set after open and before send."));
+    if (!isToken(name))
+        throw Failure(
+            u"The request to " % m_typedUrl % u" was not sent: " % quoted(name) % u" is not a valid header name.");
+    for (const QChar c : value) {
+        if (c == u'\r' || c == u'\n' || c == u'\0')
+            throw Failure(u"The request to " % m_typedUrl % u" was not sent: the value of the header " % quoted(name)
+                % u" holds a line break or a NUL character, which a header cannot carry.");
+    }
+    const QByteArray rawName = name.toLatin1();
+    const QByteArray rawValue = value.toUtf8();
+    for (auto& [existing, values] : m_headers) {
+        if (existing.compare(rawName, Qt::CaseInsensitive) == 0) {
+            values += ", " + rawValue;
+            return;
+        }
+    }
+    m_headers.append({ rawName, rawValue });
+}
+
+void HttpRequest::send(const QString& body)
+{
+    if (m_state != Opened || m_curl)
+        throw Failure(QStringLiteral("A request can only be sent once, after open."));
+    m_body = body.toUtf8();
+    m_driver = std::make_unique<CurlDriver>();
+    m_driver->finished = [this](CURL*, CURLcode result) { hopFinished(result); };
+    m_driver->acted = [this](bool socketReady) { acted(socketReady); };
+    startHop();
+    m_idle.start(m_idleTimeout);
+    if (m_async)
+        return;
+    QEventLoop wait;
+    connect(this, &HttpRequest::progressed, &wait, [this, &wait] {
+        if (m_state == Done)
+            wait.quit();
+    });
+    if (m_state != Done && !platform::programEnding())
+        wait.exec();
+    if (m_state == Done && !m_failure.isEmpty())
+        throw Failure(m_failure);
+}
+
+QString HttpRequest::responseText() const
+{
+    if (m_state != Done)
+        return QString(); // not complete yet: no text so far
+    if (!m_failure.isEmpty())
+        throw Failure(m_failure);
+    return m_text;
+}
+
+// One request on the way to the response: the first, or one that a redirect asked for.
+void HttpRequest::startHop()
+{
+    auto curl = std::make_unique<Curl>();
+    CURL* easy = curl->easy;
+    auto has = [this](const char* name) {
+        return std::any_of(m_headers.cbegin(), m_headers.cend(),
+            [name](const auto& header) { return header.first.compare(name, Qt::CaseInsensitive) == 0; });
+    };
+
+    curl_easy_setopt(easy, CURLOPT_URL, m_url.constData());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curl->error);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpRequest::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &HttpRequest::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    if (!m_authorities.isEmpty()) {
+        const QByteArray file = m_authorities.toLocal8Bit();
+        curl_easy_setopt(easy, CURLOPT_CAINFO, file.constData());
+        curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+    }
+    if (!has("User-Agent")) {
+        static const QByteArray agent = userAgent();
+        curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
+    }
+    // The body goes out once, with a length; a method of the user's own is sent as it is.
+    if (m_method == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else if (!m_body.isEmpty() || m_method == "POST") {
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(m_body.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, m_body.constData());
+        if (m_method != "POST")
+            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_method.constData());
+    } else if (m_method != "GET") {
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_method.constData());
+    }
+    // Compressed bodies are undone here rather than by libcurl, which takes a damaged one for a short
+    // one. A user's own Accept-Encoding gets the body as the server sends it.
+    curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    m_decompress = !has("Accept-Encoding");
+    if (m_decompress)
+        curl->addHeader("Accept-Encoding: gzip, deflate");
+
+    for (const auto& [name, value] : std::as_const(m_headers))
+        curl->addHeader(value.isEmpty() ? QByteArray(name + ';') : QByteArray(name + ": " + value)); // "name;": empty
+    if (!has("Expect"))
+        curl->addHeader("Expect:"); // the body goes at once, without waiting for a 100 Continue
+    if (!has("Content-Type"))
+        curl->addHeader(m_body.isEmpty() ? QByteArray("Content-Type:") : "Content-Type: text/plain;charset=UTF-8");
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, curl->headers);
+
+    m_status = 0;
+    m_responseHeaders.clear();
+    m_final = false;
+    m_hop = false;
+    m_abortCause.clear();
+    m_received = 0;
+    m_decoder.reset();
+    m_curl = std::move(curl);
+    m_driver->add(easy);
+}
+
+std::size_t HttpRequest::onHeader(char* data, std::size_t size, std::size_t count, void* self)
+{
+    const QByteArrayView line(data, qsizetype(size * count));
+    return static_cast<HttpRequest*>(self)->headerLine(line) ? size * count : 0;
+}
+
+std::size_t HttpRequest::onBody(char* data, std::size_t size, std::size_t count, void* self)
+{
+    const QByteArrayView bytes(data, qsizetype(size * count));
+    return static_cast<HttpRequest*>(self)->bodyBytes(bytes) ? size * count : 0;
+}
+
+// Every line of every response head comes here: interim ones, hops, the final one, and trailers.
+bool HttpRequest::headerLine(QByteArrayView line)
+{
+    if (line.startsWith("HTTP/")) {
+        const QList<QByteArray> parts = line.toByteArray().simplified().split(' ');
+        m_status = parts.value(1).toInt();
+        m_responseHeaders.clear();
+        m_final = false;
+        m_hop = false;
+        return true;
+    }
+    if (m_final || m_hop)
+        return true; // trailers after the body
+    if (line == "\r\n" || line == "\n")
+        return headersEnded();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    m_responseHeaders.append(line.toByteArray());
+    return true;
+}
+
+QByteArray HttpRequest::responseHeader(const char* name) const
+{
+    QByteArray value;
+    for (const QByteArray& line : m_responseHeaders) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            value = line.sliced(colon + 1).trimmed();
+    }
+    return value;
+}
+
+bool HttpRequest::headersEnded()
+{
+    if (m_status < 200)
+        return true; // an interim response: the real one follows
+    if (isRedirect(m_status) && !responseHeader("Location").isEmpty()) {
+        m_hop = true; // its body is not kept
+        return true;
+    }
+    // Two different lengths leave the body's end unknown: the response cannot be trusted.
+    qint64 length = -1;
+    for (const QByteArray& line : std::as_const(m_responseHeaders)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0 || line.first(colon).trimmed().compare("Content-Length", Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QByteArray& part : line.sliced(colon + 1).split(',')) {
+            bool ok = false;
+            const qint64 value = part.trimmed().toLongLong(&ok);
+            if (ok && length >= 0 && value != length) {
+                m_abortCause = QStringLiteral("it gave two different lengths for its body, %1 and %2 bytes.")
+                                   .arg(length)
+                                   .arg(value);
+                return false;
+            }
+            if (ok)
+                length = value;
+        }
+    }
+    const bool bodiless = m_method == "HEAD" || m_status == 204 || m_status == 304;
+    if (!bodiless && length > MaxResponseBytes) {
+        m_abortCause = QStringLiteral("the response is larger than 256 MB (%1 bytes), more than this program reads.")
+                           .arg(length);
+        return false;
+    }
+    m_final = true;
+    const QByteArray coding = responseHeader("Content-Encoding").toLower();
+    m_inflater.reset();
+    if (m_decompress && !bodiless && (coding == "gzip" || coding == "x-gzip" || coding == "deflate"))
+        m_inflater = std::make_unique<Inflater>();
+    m_decoder.emplace(responseHeader("Content-Type"));
+    if (!bodiless && length > 0)
+        m_decoder->reserve(length);
+    m_state = HeadersReceived;
+    m_pending = true;
+    return true;
+}
+
+// The size limit counts what the body decodes to, so that a small compressed body cannot fill the
+// memory either.
+bool HttpRequest::bodyBytes(QByteArrayView bytes)
+{
+    if (!m_final)
+        return true; // the body of a hop, or of an interim response: not kept
+    QByteArray plain;
+    if (m_inflater && !m_inflater->feed(bytes, plain)) {
+        m_abortCause = QStringLiteral("its compressed body is damaged.");
+        return false;
+    }
+    const QByteArrayView body = m_inflater ? QByteArrayView(plain) : bytes;
+    m_received += body.size();
+    if (m_received > MaxResponseBytes) {
+        m_abortCause = QStringLiteral("the response is larger than 256 MB, more than this program reads.");
+        return false;
+    }
+    m_decoder->feed(body);
+    m_state = Loading;
+    m_pending = true;
+    return true;
+}
+
+void HttpRequest::acted(bool socketReady)
+{
+    if (socketReady && m_state != Done)
+        m_idle.start(m_idleTimeout);
+    if (std::exchange(m_pending, false))
+        emit progressed();
+}
+
+QString HttpRequest::causeOf(int result) const
+{
+    if (!m_abortCause.isEmpty())
+        return m_abortCause;
+    const auto code = CURLcode(result);
+    const QString detail = QString::fromLocal8Bit(m_curl->error[0] ? m_curl->error : curl_easy_strerror(code));
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return u"its host was not found (" % detail % u").";
+    case CURLE_COULDNT_CONNECT:
+        return u"the connection was refused or could not be made (" % detail % u").";
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+        return u"the server's certificate could not be verified (" % detail % u").";
+    default:
+        return detail % u'.';
+    }
+}
+
+void HttpRequest::hopFinished(int result)
+{
+    if (!m_curl || m_state == Done)
+        return;
+    if (result != CURLE_OK) {
+        fail(causeOf(result));
+        return;
+    }
+    if (m_hop) {
+        char* target = nullptr;
+        curl_easy_getinfo(m_curl->easy, CURLINFO_REDIRECT_URL, &target);
+        const QByteArray next(target);
+        const QByteArray scheme = next.first(qMax<qsizetype>(next.indexOf("://"), 0)).toLower();
+        if (scheme != "http" && scheme != "https") {
+            fail(QStringLiteral("it was redirected to an address that is not an http or https URL."));
+            return;
+        }
+        if (originOf(m_url).startsWith("https:") && scheme == "http") {
+            fail(QStringLiteral("it was redirected from https to http, which would give its data away."));
+            return;
+        }
+        if (++m_redirects > MaxRedirects) {
+            fail(QStringLiteral("it was redirected more than %1 times.").arg(MaxRedirects));
+            return;
+        }
+        // As browsers do: a POST redirected by 301 or 302, and anything but GET or HEAD redirected by
+        // 303, becomes a GET without a body.
+        auto drop = [this](const auto& names) {
+            m_headers.removeIf([&names](const auto& header) {
+                return std::any_of(std::begin(names), std::end(names),
+                    [&header](const char* name) { return header.first.compare(name, Qt::CaseInsensitive) == 0; });
+            });
+        };
+        if (((m_status == 301 || m_status == 302) && m_method == "POST")
+            || (m_status == 303 && m_method != "GET" && m_method != "HEAD")) {
+            m_method = "GET";
+            m_body.clear();
+            drop(BodyHeaders);
+        }
+        if (originOf(next) != originOf(m_url))
+            drop(CredentialHeaders);
+        m_url = next;
+        m_driver->remove(m_curl->easy);
+        m_curl.reset();
+        startHop();
+        return;
+    }
+    if (!m_final) {
+        fail(QStringLiteral("the server sent no response."));
+        return;
+    }
+    if (m_inflater && !m_inflater->finished()) {
+        fail(QStringLiteral("its compressed body ends before the compressed data does."));
+        return;
+    }
+    m_text = m_decoder->finish();
+    m_decoder.reset();
+    m_inflater.reset();
+    m_driver->remove(m_curl->easy);
+    m_curl.reset();
+    m_idle.stop();
+    setState(Done);
+}
+
+void HttpRequest::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit progressed();
+}
+
+QString HttpRequest::describe(const QString& cause) const
+{
+    return u"The request to " % m_typedUrl % u" failed: " % cause;
+}
+
+void HttpRequest::fail(const QString& cause)
+{
+    if (m_state == Done)
+        return;
+    if (m_failure.isEmpty())
+        m_failure = describe(cause);
+    if (m_curl) {
+        m_driver->remove(m_curl->easy);
+        m_curl.reset();
+    }
+    m_decoder.reset();
+    m_text.clear();
+    m_idle.stop();
+    setState(Done);
+}
+
+std::unique_ptr<HttpRequest> createObject(const QString& identifier)
+{
+    if (identifier.compare(u"Microsoft.xmlhttp", Qt::CaseInsensitive) == 0)
+        return std::make_unique<HttpRequest>();
+    throw Failure(u"There is no object called " % quoted(identifier) % u" to create.");
+}
+
+} // namespace http

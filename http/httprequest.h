@@ -1,0 +1,113 @@
+#pragma once
+
+#include "http/responsedecoder.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace http {
+
+class CurlDriver;
+class Inflater;
+
+// The scriptable HTTP request object that the program creates as "Microsoft.xmlhttp": open, set
+// headers, send, then read readyState and responseText. Each object makes one request on connections
+// of its own, so nothing (cookies, credentials, connections) carries over to the next. The exchange
+// runs in the thread's event loop.
+class HttpRequest : public QObject {
+    Q_OBJECT
+public:
+    enum State { Unsent = 0, Opened = 1, HeadersReceived = 2, Loading = 3, Done = 4 };
+
+    // Responses larger than this are refused rather than read.
+    static constexpr qint64 MaxResponseBytes = qint64(256) * 1024 * 1024;
+    static constexpr std::chrono::milliseconds DefaultIdleTimeout { 60000 };
+    static constexpr int MaxRedirects = 20;
+
+    explicit HttpRequest(QObject* parent = nullptr);
+    ~HttpRequest() override;
+
+    // The method must be an HTTP token and the URL an absolute http or https URL with a host.
+    void open(const QString& method, const QString& url, bool async);
+    // The name must be an HTTP token and the value must not hold CR, LF or NUL. A name given again
+    // sends every value, joined by ", ".
+    void setRequestHeader(const QString& name, const QString& value);
+    // Sends the body as UTF-8. With async, returns at once. Without, returns once the response is
+    // complete (or the program is ending), with the event loop running meanwhile: the caller decides
+    // what input it lets through.
+    void send(const QString& body);
+
+    int readyState() const { return m_state; }
+    // The response body as text, once the state is 4. Fails, naming the cause, when the transfer did
+    // not complete.
+    QString responseText() const;
+
+    // A transfer that receives nothing for this long fails; a slow but living one goes on.
+    void setIdleTimeout(std::chrono::milliseconds timeout) { m_idleTimeout = timeout; }
+    // Trusts the certificate authorities in this PEM file instead of the system's.
+    void setCertificateAuthorities(const QString& pemFile) { m_authorities = pemFile; }
+
+signals:
+    // The state changed, or more of the body arrived.
+    void progressed();
+
+private:
+    struct Curl;
+
+    void startHop();
+    bool headerLine(QByteArrayView line);
+    bool headersEnded();
+    bool bodyBytes(QByteArrayView bytes);
+    QByteArray responseHeader(const char* name) const;
+    void hopFinished(int result);
+    QString causeOf(int result) const;
+    void acted(bool socketReady);
+    void setState(State state);
+    void fail(const QString& cause);
+    QString describe(const QString& cause) const;
+
+    static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
+    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
+
+    State m_state = Unsent;
+    bool m_async = false;
+    QByteArray m_method;
+    QByteArray m_url; // of the hop under way
+    QString m_typedUrl;
+    QList<std::pair<QByteArray, QByteArray>> m_headers;
+    QByteArray m_body;
+    QString m_authorities;
+    std::chrono::milliseconds m_idleTimeout = DefaultIdleTimeout;
+    QTimer m_idle;
+    int m_redirects = 0;
+
+    // The response under way: its status, and its header lines as they came.
+    int m_status = 0;
+    QList<QByteArray> m_responseHeaders;
+    bool m_final = false; // its headers are in, and it is the response to show, not a hop or an interim one
+    bool m_hop = false; // its headers are in, and it points elsewhere
+    bool m_pending = false; // the state changed or the body grew inside libcurl: told once it returns
+    QString m_abortCause; // why a callback stopped the transfer
+    qint64 m_received = 0;
+    bool m_decompress = false; // the object asked for compressed bodies, so it undoes the coding itself
+    std::unique_ptr<Inflater> m_inflater; // while the body comes gzip or deflate coded
+    std::optional<ResponseDecoder> m_decoder;
+
+    QString m_text;
+    QString m_failure;
+    std::unique_ptr<CurlDriver> m_driver;
+    std::unique_ptr<Curl> m_curl;
+};
+
+// Creates the object a program asks for by its identifier, matched without regard to case. Only
+// "Microsoft.xmlhttp" is known; any other identifier fails.
+std::unique_ptr<HttpRequest> createObject(const QString& identifier);
+
+} // namespace http

@@ -170,8 +170,8 @@ int main(int argc, char* argv[])
     const double ours = median(g_samples["download time: reruzad"]), curl = median(g_samples["download time: curl"]);
     const double memory = median(g_samples["download memory: reruzad"]);
     if (ours > 0 && curl > 0)
-        std::printf("median 100 MB download: request object %.0f ms, curl %.0f ms, ratio %.2f (goal <= 2); "
-                    "peak memory %.0f MiB = %.2f x the body (goal <= 4), curl %.0f MiB\n",
+        std::printf("median 100 MB download: request object %.0f ms, curl %.0f ms, ratio %.2f (goal <= 1.5); "
+                    "peak memory %.0f MiB = %.2f x the body (goal <= 2.5), curl %.0f MiB\n",
             ours * 1000, curl * 1000, ours / curl, memory, memory / 100, median(g_samples["download memory: curl"]));
     return 0;
 }

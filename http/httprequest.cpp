@@ -214,6 +214,7 @@ void HttpRequest::startHop()
 
     curl_easy_setopt(easy, CURLOPT_URL, m_url.constData());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L); // "/a/../b" goes out as typed
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curl->error);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpRequest::onHeader);

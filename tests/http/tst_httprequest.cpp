@@ -360,6 +360,8 @@ void TestHttpRequest::urlAsTyped_data()
     QTest::newRow("escapes kept, a stray % too") << "/a%20b/%zz?x=%41" << QByteArray("/a%20b/%zz?x=%41");
     QTest::newRow("space and beyond ASCII encoded") << "/put it?q=ä" << QByteArray("/put%20it?q=%C3%A4");
     QTest::newRow("fragment left out") << "/p?q=1#top" << QByteArray("/p?q=1");
+    QTest::newRow("dot segments kept") << "/a/../b/./c" << QByteArray("/a/../b/./c");
+    QTest::newRow("printable ASCII kept") << "/x{y}|z^`\"<'>?k=[v]" << QByteArray("/x{y}|z^`\"<'>?k=[v]");
     QTest::newRow("no path") << "" << QByteArray("/");
 }
 

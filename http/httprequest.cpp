@@ -250,8 +250,10 @@ void HttpRequest::startHop()
     if (m_decompress)
         curl->addHeader("Accept-Encoding: gzip, deflate");
 
+    // libcurl takes "name:" with nothing but spaces after it for "leave this header out"; "name;" sends
+    // it with an empty value, which is what a blank value means in HTTP.
     for (const auto& [name, value] : std::as_const(m_headers))
-        curl->addHeader(value.isEmpty() ? QByteArray(name + ';') : QByteArray(name + ": " + value)); // "name;": empty
+        curl->addHeader(value.trimmed().isEmpty() ? QByteArray(name + ';') : QByteArray(name + ": " + value));
     if (!has("Expect"))
         curl->addHeader("Expect:"); // the body goes at once, without waiting for a 100 Continue
     if (!has("Content-Type"))

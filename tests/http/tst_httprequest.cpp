@@ -83,6 +83,7 @@ private slots:
     void redirectAfterPost();
     void credentialsStayWithTheirOrigin();
     void redirectLoop();
+    void proxyFromTheEnvironment();
     void refusedConnection();
     void unknownHost();
     void tls();
@@ -171,6 +172,7 @@ void TestHttpRequest::response_data()
 
     // Content codings: undone, and never a damaged body taken for a short one.
     ok("gzip", response(200, Gzipped, gzip), "gzip: héllo wörld");
+    ok("gzip of two members", response(200, Gzipped + Gzipped, gzip), "gzip: héllo wörldgzip: héllo wörld");
     ok("deflate, many times a buffer", response(200, qCompress(large).sliced(4), deflate), QString::fromLatin1(large));
     in("deflate, first byte alone",
         { { 0, response(200, zlibbed, deflate).chopped(zlibbed.size() - 1) }, { 100, zlibbed.sliced(1) } }, "deflated");
@@ -269,6 +271,18 @@ void TestHttpRequest::redirectLoop()
     QVERIFY(!outcome.complete);
     QVERIFY2(outcome.failure.contains(u"redirected more than 20 times"), qPrintable(outcome.failure));
     QCOMPARE(server.received().size(), 21);
+}
+
+void TestHttpRequest::proxyFromTheEnvironment()
+{
+    // The proxy is asked for the whole URL; the origin itself (a closed loopback port) is never reached.
+    TestServer proxy([](const TestServer::Request&, int) { return TestServer::answer(200, "via the proxy"); });
+    qputenv("http_proxy", proxy.url().toEncoded());
+    const Outcome outcome = run(QUrl(QStringLiteral("http://127.0.0.2:9/path?q=1")));
+    qunsetenv("http_proxy");
+    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+    QCOMPARE(outcome.text, QStringLiteral("via the proxy"));
+    QCOMPARE(proxy.received().value(0).target, QByteArray("http://127.0.0.2:9/path?q=1"));
 }
 
 void TestHttpRequest::refusedConnection()
@@ -381,7 +395,9 @@ void TestHttpRequest::requestUrl_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QByteArray>("sent"); // empty: refused
     QTest::newRow("IDN host") << "http://bücher.example/" << QByteArray("http://xn--bcher-kva.example/");
-    QTest::newRow("scheme in capitals") << "HTTPS://h.example:8443/x" << QByteArray("https://h.example:8443/x");
+    QTest::newRow("scheme in capitals, host as typed")
+        << "HTTPS://H.example:65535/x" << QByteArray("https://H.example:65535/x");
+    QTest::newRow("query without a path") << "http://h.example?q=1" << QByteArray("http://h.example/?q=1");
     QTest::newRow("IPv6 host and port") << "http://[::1]:8080/" << QByteArray("http://[::1]:8080/");
     QTest::newRow("user and password") << "http://me:pw@h.example/" << QByteArray("http://me:pw@h.example/");
     QTest::newRow("port too large") << "http://h.example:65536/" << QByteArray();
@@ -471,7 +487,8 @@ void TestHttpRequest::whatIsSent()
     TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
     Call call;
     call.method = QStringLiteral("PUT");
-    call.headers = { { "X-First", " spaced " }, { "X-Repeated", "a" }, { "X-Second", "2" }, { "x-repeated", "b" } };
+    call.headers = { { "X-First", " spaced " }, { "X-Repeated", "a" }, { "X-Second", "2" }, { "x-repeated", "b" },
+        { "X-Empty", "" }, { "X-Blank", "  " } };
     call.body = QStringLiteral("héllo wörld");
     QVERIFY(run(server.url(QStringLiteral("/put it?q=1")), call).complete);
 
@@ -481,6 +498,7 @@ void TestHttpRequest::whatIsSent()
     QCOMPARE(sent.body, QStringLiteral("héllo wörld").toUtf8());
     QCOMPARE(sent.header("X-First"), QByteArray("spaced")); // HTTP does not keep spaces at a value's ends
     QCOMPARE(sent.header("X-Repeated"), QByteArray("a, b"));
+    QVERIFY(sent.headerNames().contains("X-Empty") && sent.headerNames().contains("X-Blank"));
     QCOMPARE(sent.header("User-Agent"), QByteArray("Reruzad/1.0.0"));
     QCOMPARE(sent.header("Content-Type"), QByteArray("text/plain;charset=UTF-8"));
     QVERIFY(sent.header("Cookie").isEmpty());

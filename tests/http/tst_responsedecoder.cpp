@@ -60,6 +60,8 @@ void TestResponseDecoder::invalidBytes_data()
     QTest::newRow("C0 80") << utf8 << hex("c0 80") << u"\uFFFD\uFFFD"_qs;
     QTest::newRow("lone continuation bytes") << utf8 << hex("80 bf 7a") << u"\uFFFD\uFFFDz"_qs;
     QTest::newRow("emoji") << utf8 << hex("f0 9f 98 80 21") << u"\U0001F600!"_qs;
+    QTest::newRow("first and last beyond U+FFFF")
+        << utf8 << hex("f0 90 80 80 f4 8f bf bf") << u"\U00010000\U0010FFFF"_qs;
     QTest::newRow("ASCII run, then é") << utf8 << QByteArray(40, 'a') + hex("c3 a9")
                                        << QString(QString(40, u'a') + u"é");
     QTest::newRow("UTF-16: lone trail surrogate") << utf16le << hex("00 dc 61 00") << u"\uFFFDa"_qs;

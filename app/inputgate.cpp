@@ -41,5 +41,5 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     auto* widget = static_cast<QWidget*>(watched);
-    return !(m_letThrough && (widget == m_letThrough || m_letThrough->isAncestorOf(widget)));
+    return !(m_letThrough && m_letThrough->isAncestorOf(widget)); // the widget itself or a child of it
 }

@@ -402,6 +402,7 @@ void TestHttpRequest::requestUrl_data()
     QTest::newRow("user and password") << "http://me:pw@h.example/" << QByteArray("http://me:pw@h.example/");
     QTest::newRow("port too large") << "http://h.example:65536/" << QByteArray();
     QTest::newRow("space in the host") << "http://h example/" << QByteArray();
+    QTest::newRow("angle bracket in the host") << "http://a<b.example/" << QByteArray();
     QTest::newRow("one slash") << "http:/h.example/" << QByteArray();
 }
 

@@ -4,6 +4,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using http::ResponseDecoder;
 
 namespace {
@@ -66,7 +68,8 @@ void TestResponseDecoder::invalidBytes_data()
                                        << QString(QString(40, u'a') + u"é");
     QTest::newRow("UTF-16: lone trail surrogate") << utf16le << hex("00 dc 61 00") << u"\uFFFDa"_qs;
     QTest::newRow("UTF-16: lead then no trail") << utf16le << hex("3d d8 61 00") << u"\uFFFDa"_qs;
-    QTest::newRow("UTF-16: pair") << utf16le << hex("3d d8 00 de") << u"\U0001F600"_qs;
+    QTest::newRow("UTF-16 is little-endian")
+        << "text/plain; charset=utf-16"_ba << hex("3d d8 00 de") << u"\U0001F600"_qs;
     QTest::newRow("UTF-16: odd byte at the end") << utf16le << hex("61 00 62") << u"a\uFFFD"_qs;
     QTest::newRow("UTF-16: lead surrogate, odd byte at the end") << utf16le << hex("3d d8 62") << u"\uFFFD"_qs;
     QTest::newRow("UTF-16BE mark wins over the header") << utf8 << hex("fe ff 00 68") << u"h"_qs;

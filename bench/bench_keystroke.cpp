@@ -55,7 +55,7 @@ int main(int argc, char* argv[])
         ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::printf("\nmedian keystroke with 1 MB in Text1: %.1f ms (%zu keys)\n", median(g_milliseconds),
-        g_milliseconds.size());
+    std::printf(
+        "\nmedian keystroke with 1 MB in Text1: %.1f ms (%zu keys)\n", median(g_milliseconds), g_milliseconds.size());
     return 0;
 }

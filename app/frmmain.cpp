@@ -7,7 +7,6 @@
 #include "app/headerlist.h"
 #include "app/inputgate.h"
 #include "app/tabcontrol.h"
-#include "app/textview.h"
 #include "app/versionline.h"
 #include "codegen/generator.h"
 #include "codegen/languages.h"
@@ -17,6 +16,7 @@
 #include "platform/lifetime.h"
 #include "platform/services.h"
 #include "platform/versionrecord.h"
+#include "textview/textview.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -185,7 +185,7 @@ void frmMain::createControls()
     ui.Command1 = setUpButton(add<QPushButton>("Command1", QStringLiteral("Send")));
     setUpLabel(ui.Label1 = add<QLabel>("Label1"), QStringLiteral("&Result Text"), Wrap::WithinBox);
     // Responses of any size, one long line included, show at once.
-    ui.Text2 = add<TextView>("Text2", *m_services.clipboard);
+    ui.Text2 = add<TextView>("Text2");
     ui.Label1->setBuddy(ui.Text2);
 
     // "Generate Code".

@@ -11,8 +11,7 @@
 //
 // Prints one line for bench_resultview: the times in milliseconds, the memory in KiB.
 #include "app/fonts.h"
-#include "app/textview.h"
-#include "platform/clipboard.h"
+#include "textview/textview.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -95,11 +94,6 @@ long peakKiB()
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
-
-class NoClipboard final : public platform::Clipboard {
-public:
-    void setText(const QString&) override { }
-};
 
 // Notes the end of each paint of a box's viewport.
 struct Paints {
@@ -218,8 +212,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() == 3 && arguments[2] == u"textview") {
-        NoClipboard clipboard;
-        Watched<TextView> box(clipboard);
+        Watched<TextView> box;
         return run(box, arguments[1]);
     }
     if (arguments.size() == 3 && arguments[2] == u"plaintextedit") {

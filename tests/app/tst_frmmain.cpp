@@ -3,8 +3,8 @@
 
 #include "app/frmmain.h"
 #include "app/tabcontrol.h"
-#include "app/textview.h"
 #include "app/versionline.h"
+#include "textview/textview.h"
 #include "windowtest.h"
 
 #include <QButtonGroup>

@@ -2,8 +2,8 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "app/frmmain.h"
-#include "app/textview.h"
 #include "testserver.h"
+#include "textview/textview.h"
 #include "windowtest.h"
 
 #include <QCheckBox>

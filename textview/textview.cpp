@@ -1,7 +1,6 @@
-#include "app/textview.h"
+#include "textview/textview.h"
 
-#include "app/textviewaccessible.h"
-#include "platform/clipboard.h"
+#include "textview/textviewaccessible.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -136,9 +135,8 @@ const KeyMove* keyMove(QKeyEvent* event, bool* extend)
 
 } // namespace
 
-TextView::TextView(platform::Clipboard& clipboard, QWidget* parent)
+TextView::TextView(QWidget* parent)
     : QAbstractScrollArea(parent)
-    , m_clipboard(clipboard)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -212,7 +210,7 @@ void TextView::announceCursor()
 void TextView::copy()
 {
     if (selectionStart() != selectionEnd())
-        m_clipboard.setText(selectedText());
+        QGuiApplication::clipboard()->setText(selectedText());
 }
 
 int TextView::rows() const

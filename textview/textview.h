@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/textwrap.h"
+#include "textview/textwrap.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -12,10 +12,6 @@
 class QMenu;
 class QTextLayout;
 
-namespace platform {
-class Clipboard;
-}
-
 // A read-only box for texts of any size: a response of hundreds of megabytes on one line shows at once.
 // It keeps the text once and only ever wraps and lays out the lines around what is on screen. The user
 // can select (mouse, keyboard, double-click on a word), copy and scroll, but not type.
@@ -25,7 +21,7 @@ class Clipboard;
 class TextView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit TextView(platform::Clipboard& clipboard, QWidget* parent = nullptr);
+    explicit TextView(QWidget* parent = nullptr);
     ~TextView() override;
 
     // Replaces the whole text, shows its start and selects nothing.
@@ -111,7 +107,6 @@ private:
     void announceCursor();
     void restartBlinking();
 
-    platform::Clipboard& m_clipboard;
     QString m_text;
     std::unique_ptr<Advances> m_advances;
     int m_lineHeight = 1;

@@ -1,6 +1,6 @@
-#include "app/textviewaccessible.h"
+#include "textview/textviewaccessible.h"
 
-#include "app/textview.h"
+#include "textview/textview.h"
 
 #include <algorithm>
 

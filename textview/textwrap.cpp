@@ -1,4 +1,4 @@
-#include "app/textwrap.h"
+#include "textview/textwrap.h"
 
 #include <QChar>
 

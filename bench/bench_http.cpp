@@ -7,6 +7,7 @@
 #include "http/httprequest.h"
 #include "platform/services.h"
 
+#include "launch.h"
 #include "medians.h"
 
 #include <benchmark/benchmark.h>
@@ -22,13 +23,9 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -84,30 +81,6 @@ void literalPollLoop(benchmark::State& state)
     }
 }
 
-struct Run {
-    double seconds;
-    double peakMiB;
-};
-
-Run runProcess(const std::vector<std::string>& arguments)
-{
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return { -1, -1 };
-    int status = 0;
-    rusage usage {};
-    wait4(child, &status, 0, &usage);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return { -1, -1 };
-    return { seconds, double(usage.ru_maxrss) / 1024 };
-}
-
 constexpr qint64 BulkBytes = qint64(100) * 1024 * 1024;
 
 void download(benchmark::State& state, std::string who)
@@ -117,8 +90,8 @@ void download(benchmark::State& state, std::string who)
         ? std::vector<std::string> { "curl", "-s", "-o", "/dev/null", url }
         : std::vector<std::string> { FETCH_PATH, url };
     for (auto _ : state) {
-        const Run run = runProcess(command);
-        if (run.seconds < 0) {
+        const Launched run = launch(command);
+        if (!run.ok) {
             state.SkipWithError("the download failed");
             return;
         }

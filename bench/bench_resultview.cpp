@@ -8,6 +8,7 @@
 //   the box had it), both against the text's size in UTF-16.
 // QPlainTextEdit with 100 MB on one line is slow and takes about five times the text in memory: that run is
 // left out unless the benchmark is started with --with-slow.
+#include "launch.h"
 #include "medians.h"
 
 #include <benchmark/benchmark.h>
@@ -15,13 +16,8 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -56,32 +52,11 @@ struct Run {
 
 std::map<std::string, std::vector<Run>> g_runs; // by text and box
 
-bool launch(const char* text, const char* box, Run& run)
+bool launchBox(const char* text, const char* box, Run& run)
 {
-    int out[2];
-    if (pipe(out) != 0)
-        return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char* argv[] = { const_cast<char*>(RESULTVIEW_PATH), const_cast<char*>(text), const_cast<char*>(box), nullptr };
-    pid_t child = 0;
-    const bool started = posix_spawn(&child, RESULTVIEW_PATH, &actions, nullptr, argv, environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    std::string said;
-    char buffer[256];
-    ssize_t got = 0;
-    while (started && (got = read(out[0], buffer, sizeof buffer)) > 0)
-        said.append(buffer, std::size_t(got));
-    close(out[0]);
-    if (!started)
-        return false;
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0
-        && std::sscanf(said.c_str(),
+    const Launched launched = launch({ RESULTVIEW_PATH, text, box });
+    return launched.ok
+        && std::sscanf(launched.output.c_str(),
                "first_paint_ms=%lf max_stall_ms=%lf baseline_KiB=%lf peak_KiB=%lf utf16_bytes=%lf", &run.firstPaintMs,
                &run.stallMs, &run.baselineKiB, &run.peakKiB, &run.utf16Bytes)
         == 5;
@@ -91,7 +66,7 @@ void showText(benchmark::State& state, const char* text, const char* box)
 {
     for (auto _ : state) {
         Run run;
-        if (!launch(text, box, run)) {
+        if (!launchBox(text, box, run)) {
             state.SkipWithError("resultview failed");
             return;
         }

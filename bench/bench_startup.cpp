@@ -1,22 +1,16 @@
 // Start-up time (process start to first paint) and peak memory of the program's window against a bare
 // Qt window of the same size. Run it on the platform the window is meant for, e.g. under xvfb-run.
+#include "launch.h"
 #include "medians.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <map>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -25,37 +19,12 @@ struct Launch {
     double peakMiB; // the process's peak resident memory
 };
 
-Launch launch(const char* path)
+Launch launchWindow(const char* path)
 {
-    int out[2];
-    if (pipe(out) != 0)
-        throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char* argv[] = { const_cast<char*>(path), nullptr };
-
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    if (posix_spawn(&child, path, &actions, nullptr, argv, environ) != 0)
-        throw std::runtime_error(std::string("cannot start ") + path);
-    close(out[1]);
-    std::string said;
-    char buffer[64];
-    ssize_t got = 0;
-    while (said.find("shown\n") == std::string::npos && (got = read(out[0], buffer, sizeof buffer)) > 0)
-        said.append(buffer, std::size_t(got));
-    const auto shown = std::chrono::steady_clock::now();
-    close(out[0]);
-    posix_spawn_file_actions_destroy(&actions);
-
-    int status = 0;
-    rusage usage {};
-    wait4(child, &status, 0, &usage);
-    if (said.find("shown\n") == std::string::npos || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const Launched run = launch({ path }, "shown\n");
+    if (!run.ok)
         throw std::runtime_error(std::string(path) + " did not show its window");
-    return { std::chrono::duration<double>(shown - start).count(), double(usage.ru_maxrss) / 1024.0 };
+    return { run.untilSeconds, run.peakMiB };
 }
 
 std::map<std::string, std::vector<Launch>> g_launches;
@@ -63,7 +32,7 @@ std::map<std::string, std::vector<Launch>> g_launches;
 void startUp(benchmark::State& state, const char* path, const char* name)
 {
     for (auto _ : state) {
-        const Launch run = launch(path);
+        const Launch run = launchWindow(path);
         state.SetIterationTime(run.seconds);
         state.counters["peak_MiB"] = run.peakMiB;
         g_launches[name].push_back(run);
@@ -100,9 +69,9 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     // Warm the file cache for both programs first.
-    launch(BAREWINDOW_PATH);
-    launch(LABELWINDOW_PATH);
-    launch(RERUZAD_PATH);
+    launchWindow(BAREWINDOW_PATH);
+    launchWindow(LABELWINDOW_PATH);
+    launchWindow(RERUZAD_PATH);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 

@@ -9,16 +9,17 @@
 
 namespace http {
 
-CurlDriver::CurlDriver(QObject* parent)
+CurlDriver::CurlDriver(const CurlApi& api, QObject* parent)
     : QObject(parent)
-    , m_multi(curl_multi_init())
+    , m_api(api)
+    , m_multi(api.multi_init())
 {
     if (!m_multi)
         throw std::bad_alloc();
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CurlDriver::onSocket);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
+    m_api.multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CurlDriver::onSocket);
+    m_api.multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
+    m_api.multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
+    m_api.multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] { act(CURL_SOCKET_TIMEOUT, 0); });
 }
@@ -26,18 +27,18 @@ CurlDriver::CurlDriver(QObject* parent)
 CurlDriver::~CurlDriver()
 {
     // Cleaning up tells the socket callback to forget every socket; the notifiers go with this object.
-    curl_multi_cleanup(m_multi);
+    m_api.multi_cleanup(m_multi);
 }
 
 void CurlDriver::add(CURL* easy)
 {
     // libcurl asks for a timer of 0 ms at once, and the transfer starts from the event loop.
-    curl_multi_add_handle(m_multi, easy);
+    m_api.multi_add_handle(m_multi, easy);
 }
 
 void CurlDriver::remove(CURL* easy)
 {
-    curl_multi_remove_handle(m_multi, easy);
+    m_api.multi_remove_handle(m_multi, easy);
 }
 
 int CurlDriver::onSocket(CURL*, curl_socket_t socket, int what, void* self, void*)
@@ -86,11 +87,11 @@ void CurlDriver::watch(curl_socket_t socket, int what)
 void CurlDriver::act(curl_socket_t socket, int flags)
 {
     int running = 0;
-    curl_multi_socket_action(m_multi, socket, flags, &running);
+    m_api.multi_socket_action(m_multi, socket, flags, &running);
 
     std::vector<std::pair<CURL*, CURLcode>> ended;
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
+    while (CURLMsg* message = m_api.multi_info_read(m_multi, &left)) {
         if (message->msg == CURLMSG_DONE)
             ended.emplace_back(message->easy_handle, message->data.result);
     }

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include <curl/curl.h>
+#include "http/curlapi.h"
 
 #include <functional>
 #include <map>
@@ -18,7 +18,7 @@ namespace http {
 class CurlDriver : public QObject {
     Q_OBJECT
 public:
-    explicit CurlDriver(QObject* parent = nullptr);
+    explicit CurlDriver(const CurlApi& api, QObject* parent = nullptr);
     ~CurlDriver() override;
 
     void add(CURL* easy);
@@ -41,6 +41,7 @@ private:
         QSocketNotifier* write = nullptr;
     };
 
+    const CurlApi& m_api;
     CURLM* m_multi;
     QTimer m_timer;
     std::map<curl_socket_t, Watch> m_watches;

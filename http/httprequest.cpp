@@ -1,5 +1,6 @@
 #include "http/httprequest.h"
 
+#include "http/curlapi.h"
 #include "http/curldriver.h"
 #include "http/inflater.h"
 #include "http/requesturl.h"
@@ -8,8 +9,6 @@
 #include "platform/versionrecord.h"
 
 #include <QEventLoop>
-
-#include <curl/curl.h>
 
 #include <algorithm>
 #include <new>
@@ -67,13 +66,6 @@ namespace {
         return url.first(start).toLower() + authority.toLower();
     }
 
-    void initialiseCurl()
-    {
-        static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-        if (initialised != CURLE_OK)
-            throw Failure(QStringLiteral("The HTTP library could not be started."));
-    }
-
     // Request headers a body brings with it: gone when a redirect drops the body.
     constexpr const char* BodyHeaders[]
         = { "Content-Type", "Content-Encoding", "Content-Language", "Content-Location" };
@@ -83,24 +75,26 @@ namespace {
 } // namespace
 
 struct HttpRequest::Curl {
+    const CurlApi& m_api;
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
     char error[CURL_ERROR_SIZE] {};
 
-    Curl()
-        : easy(curl_easy_init())
+    explicit Curl(const CurlApi& api)
+        : m_api(api)
+        , easy(api.easy_init())
     {
         if (!easy)
             throw std::bad_alloc();
     }
     ~Curl()
     {
-        curl_slist_free_all(headers);
-        curl_easy_cleanup(easy);
+        m_api.slist_free_all(headers);
+        m_api.easy_cleanup(easy);
     }
     void addHeader(const QByteArray& line)
     {
-        curl_slist* longer = curl_slist_append(headers, line.constData());
+        curl_slist* longer = m_api.slist_append(headers, line.constData());
         if (!longer)
             throw std::bad_alloc();
         headers = longer;
@@ -109,8 +103,8 @@ struct HttpRequest::Curl {
 
 HttpRequest::HttpRequest(QObject* parent)
     : QObject(parent)
+    , m_api(curlApi())
 {
-    initialiseCurl();
     m_idle.setSingleShot(true);
     connect(&m_idle, &QTimer::timeout, this,
         [this] { fail(QStringLiteral("nothing arrived for %1 seconds.").arg(m_idleTimeout.count() / 1000.0)); });
@@ -175,7 +169,7 @@ void HttpRequest::send(const QString& body)
     if (m_state != Opened || m_curl)
         throw Failure(QStringLiteral("A request can only be sent once, after open."));
     m_body = body.toUtf8();
-    m_driver = std::make_unique<CurlDriver>();
+    m_driver = std::make_unique<CurlDriver>(m_api);
     m_driver->finished = [this](CURL*, CURLcode result) { hopFinished(result); };
     m_driver->acted = [this](bool socketReady) { acted(socketReady); };
     startHop();
@@ -205,47 +199,47 @@ QString HttpRequest::responseText() const
 // One request on the way to the response: the first, or one that a redirect asked for.
 void HttpRequest::startHop()
 {
-    auto curl = std::make_unique<Curl>();
+    auto curl = std::make_unique<Curl>(m_api);
     CURL* easy = curl->easy;
     auto has = [this](const char* name) {
         return std::any_of(m_headers.cbegin(), m_headers.cend(),
             [name](const auto& header) { return header.first.compare(name, Qt::CaseInsensitive) == 0; });
     };
 
-    curl_easy_setopt(easy, CURLOPT_URL, m_url.constData());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L); // "/a/../b" goes out as typed
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curl->error);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpRequest::onHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &HttpRequest::onBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
-    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    m_api.easy_setopt(easy, CURLOPT_URL, m_url.constData());
+    m_api.easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    m_api.easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L); // "/a/../b" goes out as typed
+    m_api.easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    m_api.easy_setopt(easy, CURLOPT_ERRORBUFFER, curl->error);
+    m_api.easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpRequest::onHeader);
+    m_api.easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    m_api.easy_setopt(easy, CURLOPT_WRITEFUNCTION, &HttpRequest::onBody);
+    m_api.easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    m_api.easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
+    m_api.easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     if (!m_authorities.isEmpty()) {
         const QByteArray file = m_authorities.toLocal8Bit();
-        curl_easy_setopt(easy, CURLOPT_CAINFO, file.constData());
-        curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+        m_api.easy_setopt(easy, CURLOPT_CAINFO, file.constData());
+        m_api.easy_setopt(easy, CURLOPT_CAPATH, nullptr);
     }
     if (!has("User-Agent")) {
         static const QByteArray agent = userAgent();
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
+        m_api.easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
     }
     // The body goes out once, with a length; a method of the user's own is sent as it is.
     if (m_method == "HEAD") {
-        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        m_api.easy_setopt(easy, CURLOPT_NOBODY, 1L);
     } else if (!m_body.isEmpty() || m_method == "POST") {
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(m_body.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, m_body.constData());
+        m_api.easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(m_body.size()));
+        m_api.easy_setopt(easy, CURLOPT_POSTFIELDS, m_body.constData());
         if (m_method != "POST")
-            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_method.constData());
+            m_api.easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_method.constData());
     } else if (m_method != "GET") {
-        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_method.constData());
+        m_api.easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_method.constData());
     }
     // Compressed bodies are undone here rather than by libcurl, which takes a damaged one for a short
     // one. A user's own Accept-Encoding gets the body as the server sends it.
-    curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    m_api.easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     m_decompress = !has("Accept-Encoding");
     if (m_decompress)
         curl->addHeader("Accept-Encoding: gzip, deflate");
@@ -258,7 +252,7 @@ void HttpRequest::startHop()
         curl->addHeader("Expect:"); // the body goes at once, without waiting for a 100 Continue
     if (!has("Content-Type"))
         curl->addHeader(m_body.isEmpty() ? QByteArray("Content-Type:") : "Content-Type: text/plain;charset=UTF-8");
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, curl->headers);
+    m_api.easy_setopt(easy, CURLOPT_HTTPHEADER, curl->headers);
 
     m_status = 0;
     m_responseHeaders.clear();
@@ -397,7 +391,7 @@ QString HttpRequest::causeOf(int result) const
     if (!m_abortCause.isEmpty())
         return m_abortCause;
     const auto code = CURLcode(result);
-    const QString detail = QString::fromLocal8Bit(m_curl->error[0] ? m_curl->error : curl_easy_strerror(code));
+    const QString detail = QString::fromLocal8Bit(m_curl->error[0] ? m_curl->error : m_api.easy_strerror(code));
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return u"its host was not found (" % detail % u").";
@@ -421,7 +415,7 @@ void HttpRequest::hopFinished(int result)
     }
     if (m_hop) {
         char* target = nullptr;
-        curl_easy_getinfo(m_curl->easy, CURLINFO_REDIRECT_URL, &target);
+        m_api.easy_getinfo(m_curl->easy, CURLINFO_REDIRECT_URL, &target);
         const QByteArray next(target);
         const QByteArray scheme = next.first(qMax<qsizetype>(next.indexOf("://"), 0)).toLower();
         if (scheme != "http" && scheme != "https") {

@@ -15,6 +15,7 @@
 namespace http {
 
 class CurlDriver;
+struct CurlApi;
 class Inflater;
 
 // The scriptable HTTP request object that the program creates as "Microsoft.xmlhttp": open, set
@@ -76,6 +77,7 @@ private:
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
 
+    const CurlApi& m_api;
     State m_state = Unsent;
     bool m_async = false;
     QByteArray m_method;

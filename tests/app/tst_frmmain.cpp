@@ -29,9 +29,6 @@ class TestFrmMain : public WindowTest {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void initialState();
     void geometry_data();
     void geometry();
@@ -55,18 +52,6 @@ private:
     // The named control of the window that holds the focus, or what is focused when it is not one.
     QString focusedControl() const;
 };
-
-void TestFrmMain::init()
-{
-    openWindow();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
-
-void TestFrmMain::cleanup()
-{
-    closeWindow();
-}
 
 QString TestFrmMain::focusedControl() const
 {

@@ -24,9 +24,6 @@ class TestGenerateCopy : public WindowTest {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void readsTheRequestFromTheWindow_data();
     void readsTheRequestFromTheWindow();
     void generateReplacesTheBox();
@@ -40,16 +37,6 @@ private:
     void press(const char* button);
     QString codeBox() const { return control<QPlainTextEdit>("txtGeneratedCode")->toPlainText(); }
 };
-
-void TestGenerateCopy::init()
-{
-    openWindow();
-}
-
-void TestGenerateCopy::cleanup()
-{
-    closeWindow();
-}
 
 void TestGenerateCopy::pickLanguage(const QString& language)
 {

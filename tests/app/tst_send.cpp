@@ -18,14 +18,13 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 // Send and the header list, driven through the window against a server on 127.0.0.1.
 class TestSend : public WindowTest {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void getRightAfterStartThenPost();
     void sendsTheRequestAsDescribed();
     void statusFollowsTheRequest_data();
@@ -48,16 +47,6 @@ private:
     // Presses Send and waits until this press has ended.
     void send();
 };
-
-void TestSend::init()
-{
-    openWindow();
-}
-
-void TestSend::cleanup()
-{
-    closeWindow();
-}
 
 void TestSend::addRow(const QString& name, const QString& value)
 {
@@ -121,7 +110,6 @@ void TestSend::statusFollowsTheRequest_data()
     QTest::newRow("200") << 200 << QByteArray("line one\r\nline two\n");
     QTest::newRow("empty body") << 200 << QByteArray();
     QTest::newRow("404 still shows its body") << 404 << QByteArray("no such page");
-    QTest::newRow("500 still shows its body") << 500 << QByteArray("it broke");
 }
 
 void TestSend::statusFollowsTheRequest()
@@ -152,18 +140,9 @@ void TestSend::failureLeavesTheWindowAlone_data()
     QTest::addColumn<QString>("header");
     QTest::addColumn<QString>("said"); // a part of what the error report must say
 
-    QTest::newRow("refused") << "http://127.0.0.1:%1/refused"
-                             << ""
-                             << "refused";
-    QTest::newRow("not http") << "ftp://127.0.0.1:%1/"
-                              << ""
-                              << "Not an http or https URL";
-    QTest::newRow("empty URL") << ""
-                               << ""
-                               << "Not an http or https URL";
-    QTest::newRow("bad header name") << "http://127.0.0.1:%1/"
-                                     << "Bad Name"
-                                     << "not a valid header name";
+    QTest::newRow("refused") << u"http://127.0.0.1:%1/refused"_s << QString() << u"refused"_s;
+    QTest::newRow("empty URL") << QString() << QString() << u"Not an http or https URL"_s;
+    QTest::newRow("bad header name") << u"http://127.0.0.1:%1/"_s << u"Bad Name"_s << u"not a valid header name"_s;
 }
 
 void TestSend::failureLeavesTheWindowAlone()

@@ -7,22 +7,27 @@
 
 #include <memory>
 
-// Base of the window's tests: a new window for every test function, with recorders in place of the
-// desktop services, and its controls found by name.
+// Base of the window's tests: a new, active window for every test function, with recorders in place of
+// the desktop services, and its controls found by name.
 class WindowTest : public QObject {
-protected:
-    void openWindow()
+    Q_OBJECT
+
+private slots:
+    void init()
     {
         m_recorders = std::make_unique<Recorders>();
         m_window = std::make_unique<frmMain>(m_recorders->services);
         m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
-    void closeWindow()
+    void cleanup()
     {
         m_window.reset();
         m_recorders.reset();
     }
+
+protected:
     template <typename T = QWidget> T* control(const char* name) const
     {
         auto* found = m_window->findChild<T*>(QLatin1StringView(name));

@@ -1,9 +1,9 @@
 // Mouse input goes through the window, as a real mouse does: presses land on whatever lies at the point.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "app/formlayout.h"
 #include "app/frmmain.h"
 #include "app/tabcontrol.h"
-#include "app/versionline.h"
 #include "textview/textview.h"
 #include "windowtest.h"
 
@@ -32,6 +32,7 @@ private slots:
     void initialState();
     void geometry_data();
     void geometry();
+    void twipsToPixels();
     void stacking_data();
     void stacking();
     void fonts();
@@ -45,8 +46,6 @@ private slots:
     void pressOnTabControl_data();
     void pressOnTabControl();
     void links();
-    void versionLine_data();
-    void versionLine();
 
 private:
     // The named control of the window that holds the focus, or what is focused when it is not one.
@@ -115,45 +114,18 @@ void TestFrmMain::geometry_data()
 {
     QTest::addColumn<QRect>("rect");
     QTest::addColumn<int>("page"); // -1: on the window itself
+    for (const formlayout::Place& place : formlayout::places())
+        QTest::newRow(place.name) << place.pixels() << int(place.container) - 1;
+}
 
-    QTest::newRow("Command6") << QRect(272, 480, 57, 13) << -1;
-    QTest::newRow("SSTab1") << QRect(0, 0, 339, 473) << -1;
-    QTest::newRow("StatusBar1") << QRect(0, 469, 339, 25) << -1;
-
-    QTest::newRow("Label3") << QRect(44, 4, 13, 13) << 0;
-    QTest::newRow("txtUrl") << QRect(44, 20, 257, 19) << 0;
-    QTest::newRow("Label2") << QRect(44, 44, 121, 25) << 0;
-    QTest::newRow("Text1") << QRect(44, 60, 257, 19) << 0;
-    QTest::newRow("Label5") << QRect(204, 60, 25, 17) << 0;
-    QTest::newRow("Label4") << QRect(44, 84, 169, 17) << 0;
-    QTest::newRow("txtHeader") << QRect(132, 84, 89, 19) << 0;
-    QTest::newRow("txtHeaderValue") << QRect(228, 84, 73, 19) << 0;
-    QTest::newRow("Command2") << QRect(304, 84, 25, 17) << 0;
-    QTest::newRow("lvHeaders") << QRect(44, 108, 257, 73) << 0;
-    QTest::newRow("Command3") << QRect(304, 160, 25, 17) << 0;
-    QTest::newRow("Check1") << QRect(44, 188, 121, 17) << 0;
-    QTest::newRow("Option1(0)") << QRect(44, 212, 65, 17) << 0;
-    QTest::newRow("Option1(1)") << QRect(124, 212, 65, 17) << 0;
-    QTest::newRow("Command1") << QRect(212, 260, 81, 33) << 0;
-    QTest::newRow("Label1") << QRect(36, 284, 97, 17) << 0;
-    QTest::newRow("Text2") << QRect(36, 300, 265, 137) << 0;
-
-    QTest::newRow("Label6") << QRect(32, 8, 57, 17) << 1;
-    QTest::newRow("cboCode") << QRect(88, 8, 153, 21) << 1;
-    QTest::newRow("Command5") << QRect(240, 8, 65, 17) << 1;
-    QTest::newRow("txtGeneratedCode") << QRect(32, 32, 297, 297) << 1;
-    QTest::newRow("Command4") << QRect(232, 336, 89, 25) << 1;
-    QTest::newRow("Label10") << QRect(40, 368, 281, 73) << 1;
-
-    QTest::newRow("Label7") << QRect(56, 16, 234, 13) << 2;
-    QTest::newRow("Label8") << QRect(56, 32, 64, 13) << 2;
-    QTest::newRow("Label9") << QRect(56, 64, 233, 89) << 2;
-    QTest::newRow("Label12") << QRect(56, 160, 233, 17) << 2;
-    QTest::newRow("Label15") << QRect(48, 224, 105, 17) << 2;
-    QTest::newRow("Label14") << QRect(72, 240, 229, 20) << 2;
-    QTest::newRow("Label16") << QRect(72, 272, 143, 20) << 2;
-    QTest::newRow("Label17") << QRect(72, 304, 185, 20) << 2;
-    QTest::newRow("Label13") << QRect(72, 424, 225, 33) << 2;
+void TestFrmMain::twipsToPixels()
+{
+    // Worked out by hand from the table's twips, rounded to the nearest pixel.
+    QCOMPARE(formlayout::find("SSTab1")->pixels(), QRect(0, 0, 339, 473));
+    QCOMPARE(formlayout::find("Label14")->pixels(), QRect(72, 240, 229, 20));
+    QCOMPARE(formlayout::toPixels(formlayout::TabStripThickness), 35);
+    QCOMPARE(formlayout::toPixels(7), 0);
+    QCOMPARE(formlayout::toPixels(8), 1);
 }
 
 void TestFrmMain::geometry()
@@ -462,28 +434,6 @@ void TestFrmMain::links()
     QCOMPARE(click("Label8"), QUrl());
     QCOMPARE(opened.size(), std::size_t(6));
     QVERIFY(m_recorders->windowMover->windows.empty());
-}
-
-void TestFrmMain::versionLine_data()
-{
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<QString>("line");
-
-    QTest::newRow("this release") << 1 << 0 << 0 << QStringLiteral("Version: 1.0.0");
-    QTest::newRow("no fixed width") << 2 << 5 << 12 << QStringLiteral("Version: 2.5.12");
-    QTest::newRow("largest") << 32767 << 0 << 32767 << QStringLiteral("Version: 32767.0.32767");
-    QTest::newRow("negative") << -1 << 0 << -32768 << QStringLiteral("Version: -1.0.-32768");
-}
-
-void TestFrmMain::versionLine()
-{
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(QString, line);
-    QCOMPARE(::versionLine({ qint16(major), qint16(minor), qint16(revision) }), line);
 }
 
 QTEST_MAIN(TestFrmMain)

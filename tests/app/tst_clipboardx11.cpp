@@ -18,54 +18,51 @@ class TestClipboardX11 : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void anotherProgramPastesTheCode_data();
-    void anotherProgramPastesTheCode();
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        m_xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
+        QVERIFY2(
+            !m_xclip.isEmpty(), "xclip is needed to read the clipboard from another program (apt-get install xclip)");
+    }
+
+    void anotherProgramPastesTheCode_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("url");
+        for (const QString& language : codegen::languageNames())
+            QTest::newRow(qPrintable(language)) << language << QStringLiteral("http://h.example/é?q=\"🍕\"");
+        QTest::newRow("nothing picked: an empty box") << QString() << QString();
+    }
+
+    void anotherProgramPastesTheCode()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, url);
+
+        platform::Services services = platform::systemServices();
+        frmMain window(services);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QLineEdit*>(QStringLiteral("txtUrl"))->setText(url);
+        window.findChild<TabControl*>(QStringLiteral("SSTab1"))->setCurrentIndex(1);
+        auto* languages = window.findChild<QComboBox*>(QStringLiteral("cboCode"));
+        languages->setCurrentIndex(languages->findText(language));
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command5")), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
+
+        // xclip asks this program for the text, so the event loop must run while it does.
+        QProcess xclip;
+        xclip.start(m_xclip, { QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard") });
+        QTRY_VERIFY_WITH_TIMEOUT(xclip.state() == QProcess::NotRunning, 20000);
+        const QString expected
+            = codegen::generateCode({ "GET", url.isEmpty() ? "(insert url here)" : url, false, {}, "" }, language);
+        QCOMPARE(QString::fromUtf8(xclip.readAllStandardOutput()), expected);
+    }
 
 private:
     QString m_xclip;
 };
-
-void TestClipboardX11::initTestCase()
-{
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    m_xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
-    QVERIFY2(!m_xclip.isEmpty(), "xclip is needed to read the clipboard from another program (apt-get install xclip)");
-}
-
-void TestClipboardX11::anotherProgramPastesTheCode_data()
-{
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("url");
-    for (const QString& language : codegen::languageNames())
-        QTest::newRow(qPrintable(language)) << language << QStringLiteral("http://h.example/é?q=\"🍕\"");
-    QTest::newRow("nothing picked: an empty box") << QString() << QString();
-}
-
-void TestClipboardX11::anotherProgramPastesTheCode()
-{
-    QFETCH(QString, language);
-    QFETCH(QString, url);
-
-    platform::Services services = platform::systemServices();
-    frmMain window(services);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.findChild<QLineEdit*>(QStringLiteral("txtUrl"))->setText(url);
-    window.findChild<TabControl*>(QStringLiteral("SSTab1"))->setCurrentIndex(1);
-    auto* languages = window.findChild<QComboBox*>(QStringLiteral("cboCode"));
-    languages->setCurrentIndex(languages->findText(language));
-    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command5")), Qt::LeftButton);
-    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
-
-    // xclip asks this program for the text, so the event loop must run while it does.
-    QProcess xclip;
-    xclip.start(m_xclip, { QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard") });
-    QTRY_VERIFY_WITH_TIMEOUT(xclip.state() == QProcess::NotRunning, 20000);
-    const QString expected
-        = codegen::generateCode({ "GET", url.isEmpty() ? "(insert url here)" : url, false, {}, "" }, language);
-    QCOMPARE(QString::fromUtf8(xclip.readAllStandardOutput()), expected);
-}
 
 QTEST_MAIN(TestClipboardX11)
 #include "tst_clipboardx11.moc"

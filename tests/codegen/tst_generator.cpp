@@ -31,14 +31,58 @@ class TestGenerator : public QObject {
     Q_OBJECT
 
 private slots:
+    // Tables full of raw string literals are defined below the class: moc cannot read them inside it.
     void workedExamples_data();
-    void workedExamples();
-    void otherLanguageNames_data();
-    void otherLanguageNames();
+    void workedExamples()
+    {
+        QFETCH(Request, request);
+        QFETCH(QString, language);
+        QFETCH(QString, code);
+        QCOMPARE(codegen::generateCode(request, language), code);
+    }
+
+    void otherLanguageNames_data()
+    {
+        QTest::addColumn<QString>("language");
+        for (const char* name : { "", "visual basic 6", "VISUAL BASIC 6", "Visual Basic 6 ", " Visual Basic 6",
+                 "javascript", "JavaScript", "Javascript ", "asp", "ASP ", "Visual Basic", "VBScript", "C#" })
+            QTest::newRow(name) << QString::fromUtf8(name);
+    }
+
+    void otherLanguageNames()
+    {
+        QFETCH(QString, language);
+        QCOMPARE(codegen::generateCode(sampleRequest(), language), QString());
+    }
+
     void literals_data();
-    void literals();
+    void literals()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, javascript);
+        QFETCH(QString, basic);
+
+        QString written;
+        codegen::appendJavascriptLiteral(written, value);
+        QCOMPARE(written, javascript);
+        written.clear();
+        codegen::appendBasicLiteral(written, value);
+        QCOMPARE(written, basic);
+    }
+
     void everyValueIsWrittenAsALiteral_data();
-    void everyValueIsWrittenAsALiteral();
+    void everyValueIsWrittenAsALiteral()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, expected);
+
+        // Method, URL, header name and value, and data each get the same literal.
+        const QString hard = QStringLiteral("a\"b\nc");
+        const Request request { hard, hard, false, { { hard, hard } }, hard };
+        const QString code = codegen::generateCode(request, language);
+        QCOMPARE(code.count(expected), 5);
+        QVERIFY(!code.contains(hard));
+    }
 };
 
 void TestGenerator::workedExamples_data()
@@ -91,28 +135,6 @@ void TestGenerator::workedExamples_data()
                " result = objAJAX.responseText; ", "}", "}" });
 }
 
-void TestGenerator::workedExamples()
-{
-    QFETCH(Request, request);
-    QFETCH(QString, language);
-    QFETCH(QString, code);
-    QCOMPARE(codegen::generateCode(request, language), code);
-}
-
-void TestGenerator::otherLanguageNames_data()
-{
-    QTest::addColumn<QString>("language");
-    for (const char* name : { "", "visual basic 6", "VISUAL BASIC 6", "Visual Basic 6 ", " Visual Basic 6",
-             "javascript", "JavaScript", "Javascript ", "asp", "ASP ", "Visual Basic", "VBScript", "C#" })
-        QTest::newRow(name) << QString::fromUtf8(name);
-}
-
-void TestGenerator::otherLanguageNames()
-{
-    QFETCH(QString, language);
-    QCOMPARE(codegen::generateCode(sampleRequest(), language), QString());
-}
-
 void TestGenerator::literals_data()
 {
     QTest::addColumn<QString>("value");
@@ -146,20 +168,6 @@ void TestGenerator::literals_data()
     row("long line", x + u'"' + y, x + uR"(\")"_s + y, x + uR"("")"_s + y);
 }
 
-void TestGenerator::literals()
-{
-    QFETCH(QString, value);
-    QFETCH(QString, javascript);
-    QFETCH(QString, basic);
-
-    QString written;
-    codegen::appendJavascriptLiteral(written, value);
-    QCOMPARE(written, javascript);
-    written.clear();
-    codegen::appendBasicLiteral(written, value);
-    QCOMPARE(written, basic);
-}
-
 void TestGenerator::everyValueIsWrittenAsALiteral_data()
 {
     QTest::addColumn<QString>("language");
@@ -167,19 +175,6 @@ void TestGenerator::everyValueIsWrittenAsALiteral_data()
     QTest::newRow("Visual Basic 6") << u"Visual Basic 6"_s << uR"("a""b" & vbLf & "c")"_s;
     QTest::newRow("Javascript") << u"Javascript"_s << uR"("a\"b\nc")"_s;
     QTest::newRow("ASP") << u"ASP"_s << uR"("a""b" & vbLf & "c")"_s;
-}
-
-void TestGenerator::everyValueIsWrittenAsALiteral()
-{
-    QFETCH(QString, language);
-    QFETCH(QString, expected);
-
-    // Method, URL, header name and value, and data each get the same literal.
-    const QString hard = QStringLiteral("a\"b\nc");
-    const Request request { hard, hard, false, { { hard, hard } }, hard };
-    const QString code = codegen::generateCode(request, language);
-    QCOMPARE(code.count(expected), 5);
-    QVERIFY(!code.contains(hard));
 }
 
 QTEST_GUILESS_MAIN(TestGenerator)

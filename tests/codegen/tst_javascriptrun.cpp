@@ -9,21 +9,6 @@
 
 using codegen::Request;
 
-// The generated Javascript is run by Node.js with a stand-in for XMLHttpRequest that writes down every
-// call; what it wrote down must be the request the code was generated from, value for value.
-class TestJavascriptRun : public QObject {
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void makesTheDescribedRequest_data();
-    void makesTheDescribedRequest();
-
-private:
-    QString m_node;
-    QTemporaryDir m_dir;
-};
-
 namespace {
 
 const char Prelude[] = R"js(
@@ -51,68 +36,80 @@ QJsonArray call(std::initializer_list<QJsonValue> values)
 
 }
 
-void TestJavascriptRun::initTestCase()
-{
-    m_node = QStandardPaths::findExecutable(QStringLiteral("node"));
-    if (m_node.isEmpty())
-        QSKIP("node is not installed here, so the generated Javascript cannot be run (Debian: apt-get install nodejs)");
-    QVERIFY(m_dir.isValid());
-}
+// The generated Javascript is run by Node.js with a stand-in for XMLHttpRequest that writes down every
+// call; what it wrote down must be the request the code was generated from, value for value.
+class TestJavascriptRun : public QObject {
+    Q_OBJECT
 
-void TestJavascriptRun::makesTheDescribedRequest_data()
-{
-    QTest::addColumn<Request>("request");
+private slots:
+    void initTestCase()
+    {
+        m_node = QStandardPaths::findExecutable(QStringLiteral("node"));
+        if (m_node.isEmpty())
+            QSKIP("node is not installed here, so the generated Javascript cannot be run (Debian: apt-get install "
+                  "nodejs)");
+        QVERIFY(m_dir.isValid());
+    }
 
-    auto everywhere = [](const QString& text, bool flag) {
-        return Request { text, text, flag, { { text, text }, { QStringLiteral("X-Second"), text } }, text };
-    };
-    QTest::newRow("worked example") << Request { QStringLiteral("POST"), QStringLiteral("/api/items"), true,
-        { { QStringLiteral("Content-Type"), QStringLiteral("text/plain") },
-            { QStringLiteral("Accept"), QStringLiteral("text/html") } },
-        QStringLiteral("id=7&name=box") };
-    QTest::newRow("no headers, nothing filled in")
-        << Request { QStringLiteral("GET"), QStringLiteral("(insert url here)"), false, {}, QString() };
-    QTest::newRow("double quotes") << everywhere(QStringLiteral(R"(say "hi" "")"), true);
-    QTest::newRow("backslashes") << everywhere(QStringLiteral(R"(C:\temp\ \" \\)"), false);
-    QTest::newRow("line breaks") << everywhere(QStringLiteral("a\rb\nc\r\nd\n\r"), true);
-    QTest::newRow("tabs and controls") << everywhere(QString(u"\t\0\x01\x1b\x7f\x85 end"_qs), false);
-    QTest::newRow("line and paragraph separators") << everywhere(QString(u"a\u2028b\u2029c"_qs), true);
-    QTest::newRow("accents and emoji") << everywhere(QStringLiteral("é à ü 🍕 日本"), false);
-    QTest::newRow("code injection") << everywhere(QStringLiteral(R"x("); process.exit(3); (")x"), true);
-    QTest::newRow("comment and template tricks") << everywhere(QStringLiteral("*/ // ${x} ` '"), false);
-    QTest::newRow("a long line") << everywhere(QString(100000, u'x') + u'"' + QString(1000, u'\n'), true);
-}
+    void makesTheDescribedRequest_data()
+    {
+        QTest::addColumn<Request>("request");
 
-void TestJavascriptRun::makesTheDescribedRequest()
-{
-    QFETCH(Request, request);
+        auto everywhere = [](const QString& text, bool flag) {
+            return Request { text, text, flag, { { text, text }, { QStringLiteral("X-Second"), text } }, text };
+        };
+        QTest::newRow("worked example") << Request { QStringLiteral("POST"), QStringLiteral("/api/items"), true,
+            { { QStringLiteral("Content-Type"), QStringLiteral("text/plain") },
+                { QStringLiteral("Accept"), QStringLiteral("text/html") } },
+            QStringLiteral("id=7&name=box") };
+        QTest::newRow("no headers, nothing filled in")
+            << Request { QStringLiteral("GET"), QStringLiteral("(insert url here)"), false, {}, QString() };
+        QTest::newRow("double quotes") << everywhere(QStringLiteral(R"(say "hi" "")"), true);
+        QTest::newRow("backslashes") << everywhere(QStringLiteral(R"(C:\temp\ \" \\)"), false);
+        QTest::newRow("line breaks") << everywhere(QStringLiteral("a\rb\nc\r\nd\n\r"), true);
+        QTest::newRow("tabs and controls") << everywhere(QString(u"\t\0\x01\x1b\x7f\x85 end"_qs), false);
+        QTest::newRow("line and paragraph separators") << everywhere(QString(u"a\u2028b\u2029c"_qs), true);
+        QTest::newRow("accents and emoji") << everywhere(QStringLiteral("é à ü 🍕 日本"), false);
+        QTest::newRow("code injection") << everywhere(QStringLiteral(R"x("); process.exit(3); (")x"), true);
+        QTest::newRow("comment and template tricks") << everywhere(QStringLiteral("*/ // ${x} ` '"), false);
+        QTest::newRow("a long line") << everywhere(QString(100000, u'x') + u'"' + QString(1000, u'\n'), true);
+    }
 
-    const QString code = codegen::generateCode(request, u"Javascript");
-    QFile script(m_dir.filePath(QStringLiteral("request.js")));
-    QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    script.write(Prelude);
-    script.write(code.toUtf8());
-    script.write(Epilogue);
-    script.close();
+    void makesTheDescribedRequest()
+    {
+        QFETCH(Request, request);
 
-    QProcess node;
-    node.start(m_node, { script.fileName() });
-    QVERIFY(node.waitForFinished(60000));
-    const QByteArray errors = node.readAllStandardError();
-    QVERIFY2(node.exitStatus() == QProcess::NormalExit && node.exitCode() == 0, errors.constData());
+        const QString code = codegen::generateCode(request, u"Javascript");
+        QFile script(m_dir.filePath(QStringLiteral("request.js")));
+        QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write(Prelude);
+        script.write(code.toUtf8());
+        script.write(Epilogue);
+        script.close();
 
-    QJsonArray expected;
-    expected.append(call({ QStringLiteral("open"), request.strMethod, request.strURL, request.blnSync }));
-    for (const codegen::Header& header : request.headers)
-        expected.append(call({ QStringLiteral("setRequestHeader"), header.strHeaderTitle, header.strHeaderValue }));
-    expected.append(call({ QStringLiteral("send"), request.strData }));
-    expected.append(call({ QStringLiteral("result"), QStringLiteral("the response") }));
+        QProcess node;
+        node.start(m_node, { script.fileName() });
+        QVERIFY(node.waitForFinished(60000));
+        const QByteArray errors = node.readAllStandardError();
+        QVERIFY2(node.exitStatus() == QProcess::NormalExit && node.exitCode() == 0, errors.constData());
 
-    QJsonParseError error;
-    const QJsonDocument recorded = QJsonDocument::fromJson(node.readAllStandardOutput(), &error);
-    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-    QCOMPARE(recorded.array(), expected);
-}
+        QJsonArray expected;
+        expected.append(call({ QStringLiteral("open"), request.strMethod, request.strURL, request.blnSync }));
+        for (const codegen::Header& header : request.headers)
+            expected.append(call({ QStringLiteral("setRequestHeader"), header.strHeaderTitle, header.strHeaderValue }));
+        expected.append(call({ QStringLiteral("send"), request.strData }));
+        expected.append(call({ QStringLiteral("result"), QStringLiteral("the response") }));
+
+        QJsonParseError error;
+        const QJsonDocument recorded = QJsonDocument::fromJson(node.readAllStandardOutput(), &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        QCOMPARE(recorded.array(), expected);
+    }
+
+private:
+    QString m_node;
+    QTemporaryDir m_dir;
+};
 
 QTEST_GUILESS_MAIN(TestJavascriptRun)
 #include "tst_javascriptrun.moc"

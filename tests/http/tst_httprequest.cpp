@@ -77,468 +77,456 @@ class TestHttpRequest : public QObject {
     Q_OBJECT
 
 private slots:
-    void response_data();
-    void response();
-    void redirectAfterPost_data();
-    void redirectAfterPost();
-    void credentialsStayWithTheirOrigin();
-    void redirectLoop();
-    void proxyFromTheEnvironment();
-    void refusedConnection();
-    void unknownHost();
-    void tls();
-    void postGoesOutOnce_data();
-    void postGoesOutOnce();
-    void urlAsTyped_data();
-    void urlAsTyped();
-    void requestUrl_data();
-    void requestUrl();
-    void inputChecks_data();
-    void inputChecks();
-    void whatIsSent();
-    void nothingCarriesOver();
-    void stateSequence();
-    void synchronous();
-};
+    void response_data()
+    {
+        QTest::addColumn<Steps>("steps");
+        QTest::addColumn<bool>("hang"); // keep the connection open, silent, after the steps
+        QTest::addColumn<int>("idleMs");
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<QString>("expected"); // the text; or, for a failure, a part of its message
 
-void TestHttpRequest::response_data()
-{
-    QTest::addColumn<Steps>("steps");
-    QTest::addColumn<bool>("hang"); // keep the connection open, silent, after the steps
-    QTest::addColumn<int>("idleMs");
-    QTest::addColumn<bool>("complete");
-    QTest::addColumn<QString>("expected"); // the text; or, for a failure, a part of its message
+        auto ok = [](const char* name, const QByteArray& reply, const QString& text) {
+            QTest::newRow(name) << Steps { { 0, reply } } << false << 10000 << true << text;
+        };
+        auto fails = [](const char* name, const QByteArray& reply, const QString& said = {}) {
+            QTest::newRow(name) << Steps { { 0, reply } } << false << 10000 << false << said;
+        };
+        auto in = [](const char* name, const Steps& steps, const QString& text) {
+            QTest::newRow(name) << steps << false << 10000 << true << text;
+        };
+        auto response = &TestServer::response;
+        const QByteArray chunked = head("Transfer-Encoding: chunked\r\n");
+        const QByteArray gzip("Content-Encoding: gzip\r\n"), deflate("Content-Encoding: deflate\r\n");
+        const QByteArray zlibbed = qCompress(QByteArray("deflated")).sliced(4);
+        const QByteArray large = QByteArray("0123456789abcdef").repeated(40000);
+        const QByteArray latin1("Content-Type: text/plain; format=flowed; CHARSET=\"ISO-8859-1\"\r\n");
 
-    auto ok = [](const char* name, const QByteArray& reply, const QString& text) {
-        QTest::newRow(name) << Steps { { 0, reply } } << false << 10000 << true << text;
-    };
-    auto fails = [](const char* name, const QByteArray& reply, const QString& said = {}) {
-        QTest::newRow(name) << Steps { { 0, reply } } << false << 10000 << false << said;
-    };
-    auto in = [](const char* name, const Steps& steps, const QString& text) {
-        QTest::newRow(name) << steps << false << 10000 << true << text;
-    };
-    auto response = &TestServer::response;
-    const QByteArray chunked = head("Transfer-Encoding: chunked\r\n");
-    const QByteArray gzip("Content-Encoding: gzip\r\n"), deflate("Content-Encoding: deflate\r\n");
-    const QByteArray zlibbed = qCompress(QByteArray("deflated")).sliced(4);
-    const QByteArray large = QByteArray("0123456789abcdef").repeated(40000);
-    const QByteArray latin1("Content-Type: text/plain; format=flowed; CHARSET=\"ISO-8859-1\"\r\n");
+        // Framing: what makes a body whole, and what makes it doubtful.
+        ok("length-delimited", response(200, "hello", {}), "hello");
+        ok("empty body", response(200, "", {}), "");
+        ok("404 is a response too", response(404, "not here", {}), "not here");
+        ok("500 is a response too", response(500, "broken", {}), "broken");
+        ok("301 without Location shows its body", response(301, "moved, but where", {}), "moved, but where");
+        fails("body shorter than its length", head("Content-Length: 10\r\n") + "hello");
+        ok("chunked", chunked + "5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n", "hello world");
+        fails("chunked, cut off", chunked + "5\r\nhello\r\n");
+        fails("chunk size zz", chunked + "zz\r\nhello\r\n0\r\n\r\n");
+        fails("chunk size -5", chunked + "-5\r\nhello\r\n0\r\n\r\n");
+        fails("chunk size 2^64-1", chunked + "ffffffffffffffff\r\nhello\r\n0\r\n\r\n");
+        fails("two different lengths", head("Content-Length: 5\r\nContent-Length: 9\r\n") + "hello", "two different");
+        ok("delimited by closing", head("Connection: close\r\n") + "all of it", "all of it");
+        in("102 before 200", { { 0, "HTTP/1.1 102 Processing\r\n\r\n" }, { 50, response(200, "final", {}) } }, "final");
+        ok("103 before 200", "HTTP/1.1 103 Early Hints\r\nLink: </s.css>\r\n\r\n" + response(200, "final", {}),
+            "final");
 
-    // Framing: what makes a body whole, and what makes it doubtful.
-    ok("length-delimited", response(200, "hello", {}), "hello");
-    ok("empty body", response(200, "", {}), "");
-    ok("404 is a response too", response(404, "not here", {}), "not here");
-    ok("500 is a response too", response(500, "broken", {}), "broken");
-    ok("301 without Location shows its body", response(301, "moved, but where", {}), "moved, but where");
-    fails("body shorter than its length", head("Content-Length: 10\r\n") + "hello");
-    ok("chunked", chunked + "5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n", "hello world");
-    fails("chunked, cut off", chunked + "5\r\nhello\r\n");
-    fails("chunk size zz", chunked + "zz\r\nhello\r\n0\r\n\r\n");
-    fails("chunk size -5", chunked + "-5\r\nhello\r\n0\r\n\r\n");
-    fails("chunk size 2^64-1", chunked + "ffffffffffffffff\r\nhello\r\n0\r\n\r\n");
-    fails("two different lengths", head("Content-Length: 5\r\nContent-Length: 9\r\n") + "hello", "two different");
-    ok("delimited by closing", head("Connection: close\r\n") + "all of it", "all of it");
-    in("102 before 200", { { 0, "HTTP/1.1 102 Processing\r\n\r\n" }, { 50, response(200, "final", {}) } }, "final");
-    ok("103 before 200", "HTTP/1.1 103 Early Hints\r\nLink: </s.css>\r\n\r\n" + response(200, "final", {}), "final");
+        // Garbage.
+        fails("empty reply", {});
+        fails("not HTTP", "hello there\r\n\r\n");
 
-    // Garbage.
-    fails("empty reply", {});
-    fails("not HTTP", "hello there\r\n\r\n");
+        // Time: nothing for the idle time-out fails; slow but steady does not.
+        QTest::newRow("headers never come") << Steps {} << true << 300 << false << "nothing arrived";
+        QTest::newRow("body stalls") << Steps { { 0, head("Content-Length: 10\r\n") + "hello" } } << true << 300
+                                     << false << "nothing arrived";
+        Steps trickle { { 0, head("Content-Length: 10\r\n") } };
+        for (char digit = '0'; digit <= '9'; ++digit)
+            trickle.append({ 100, QByteArray(1, digit) });
+        QTest::newRow("slow trickle, longer than the time-out in all")
+            << trickle << false << 400 << true << "0123456789";
 
-    // Time: nothing for the idle time-out fails; slow but steady does not.
-    QTest::newRow("headers never come") << Steps {} << true << 300 << false << "nothing arrived";
-    QTest::newRow("body stalls") << Steps { { 0, head("Content-Length: 10\r\n") + "hello" } } << true << 300 << false
-                                 << "nothing arrived";
-    Steps trickle { { 0, head("Content-Length: 10\r\n") } };
-    for (char digit = '0'; digit <= '9'; ++digit)
-        trickle.append({ 100, QByteArray(1, digit) });
-    QTest::newRow("slow trickle, longer than the time-out in all") << trickle << false << 400 << true << "0123456789";
+        // Charsets.
+        ok("charset in any case, quoted, among other parameters", response(200, "caf\xe9", latin1), "café");
+        ok("windows-1252", response(200, "\x80 \x93hi\x94", "Content-Type: text/plain;charset=windows-1252\r\n"),
+            "€ “hi”");
+        ok("no charset: UTF-8", response(200, "caf\xc3\xa9", {}), "café");
+        ok("unknown charset: UTF-8", response(200, "caf\xc3\xa9", "Content-Type: text/plain; charset=x-no\r\n"),
+            "café");
+        ok("byte-order mark wins over the header", response(200, "\xef\xbb\xbf" + "caf\xc3\xa9"_ba, latin1), "café");
+        ok("UTF-16 by its mark", response(200, QByteArray("\xff\xfeh\0i\0", 6), {}), "hi");
+        ok("invalid UTF-8", response(200, "a\xff" + "b"_ba, {}), u"a\uFFFDb"_s);
+        ok("UTF-8 cut off at the end", response(200, "ab\xc3", {}), u"ab\uFFFD"_s);
+        in("a character split across reads", { { 0, chunked + "4\r\ncaf\xc3\r\n" }, { 100, "1\r\n\xa9\r\n0\r\n\r\n" } },
+            "café");
+        in("a cut character, then more",
+            { { 0, head("Content-Length: 16\r\n") + "xyz\xe2\x82" }, { 100, "hello world" } },
+            u"xyz\uFFFDhello world"_s);
 
-    // Charsets.
-    ok("charset in any case, quoted, among other parameters", response(200, "caf\xe9", latin1), "café");
-    ok("windows-1252", response(200, "\x80 \x93hi\x94", "Content-Type: text/plain;charset=windows-1252\r\n"), "€ “hi”");
-    ok("no charset: UTF-8", response(200, "caf\xc3\xa9", {}), "café");
-    ok("unknown charset: UTF-8", response(200, "caf\xc3\xa9", "Content-Type: text/plain; charset=x-no\r\n"), "café");
-    ok("byte-order mark wins over the header", response(200, "\xef\xbb\xbf" + "caf\xc3\xa9"_ba, latin1), "café");
-    ok("UTF-16 by its mark", response(200, QByteArray("\xff\xfeh\0i\0", 6), {}), "hi");
-    ok("invalid UTF-8", response(200, "a\xff" + "b"_ba, {}), u"a\uFFFDb"_s);
-    ok("UTF-8 cut off at the end", response(200, "ab\xc3", {}), u"ab\uFFFD"_s);
-    in("a character split across reads", { { 0, chunked + "4\r\ncaf\xc3\r\n" }, { 100, "1\r\n\xa9\r\n0\r\n\r\n" } },
-        "café");
-    in("a cut character, then more", { { 0, head("Content-Length: 16\r\n") + "xyz\xe2\x82" }, { 100, "hello world" } },
-        u"xyz\uFFFDhello world"_s);
-
-    // Content codings: undone, and never a damaged body taken for a short one.
-    ok("gzip", response(200, Gzipped, gzip), "gzip: héllo wörld");
-    ok("gzip of two members", response(200, Gzipped + Gzipped, gzip), "gzip: héllo wörldgzip: héllo wörld");
-    ok("deflate, many times a buffer", response(200, qCompress(large).sliced(4), deflate), QString::fromLatin1(large));
-    in("deflate, first byte alone",
-        { { 0, response(200, zlibbed, deflate).chopped(zlibbed.size() - 1) }, { 100, zlibbed.sliced(1) } }, "deflated");
-    ok("raw deflate", response(200, zlibbed.sliced(2, zlibbed.size() - 6), deflate), "deflated");
-    ok("empty 204 marked gzip", "HTTP/1.1 204 No Content\r\n" + gzip + "\r\n", "");
-    ok("empty 304 marked gzip", "HTTP/1.1 304 Not Modified\r\nContent-Length: 0\r\n" + gzip + "\r\n", "");
-    fails("gzip cut short", response(200, Gzipped.first(30), gzip), "ends before");
-    fails("broken gzip", response(200, Gzipped.first(20) + "garbage!garbage!", gzip));
-    QTest::newRow("larger than 256 MB") << Steps { { 0, head("Content-Length: 300000000\r\n") + "abc" } } << true
-                                        << 10000 << false << "256 MB";
-}
-
-void TestHttpRequest::response()
-{
-    QFETCH(Steps, steps);
-    QFETCH(bool, hang);
-    QFETCH(int, idleMs);
-    QFETCH(bool, complete);
-    QFETCH(QString, expected);
-
-    TestServer server([&](const TestServer::Request&, int) { return TestServer::Script { steps, hang }; });
-    Call call;
-    call.idleMs = idleMs;
-    const Outcome outcome = run(server.url(QStringLiteral("/x")), call);
-    QVERIFY2(outcome.complete == complete, qPrintable(outcome.failure.isEmpty() ? outcome.text : outcome.failure));
-    if (complete) {
-        QCOMPARE(outcome.text, expected);
-    } else {
-        QVERIFY2(outcome.failure.contains(expected), qPrintable(outcome.failure));
-        QVERIFY2(outcome.failure.contains(server.url(QStringLiteral("/x")).toString()), qPrintable(outcome.failure));
+        // Content codings: undone, and never a damaged body taken for a short one.
+        ok("gzip", response(200, Gzipped, gzip), "gzip: héllo wörld");
+        ok("gzip of two members", response(200, Gzipped + Gzipped, gzip), "gzip: héllo wörldgzip: héllo wörld");
+        ok("deflate, many times a buffer", response(200, qCompress(large).sliced(4), deflate),
+            QString::fromLatin1(large));
+        in("deflate, first byte alone",
+            { { 0, response(200, zlibbed, deflate).chopped(zlibbed.size() - 1) }, { 100, zlibbed.sliced(1) } },
+            "deflated");
+        ok("raw deflate", response(200, zlibbed.sliced(2, zlibbed.size() - 6), deflate), "deflated");
+        ok("empty 204 marked gzip", "HTTP/1.1 204 No Content\r\n" + gzip + "\r\n", "");
+        ok("empty 304 marked gzip", "HTTP/1.1 304 Not Modified\r\nContent-Length: 0\r\n" + gzip + "\r\n", "");
+        fails("gzip cut short", response(200, Gzipped.first(30), gzip), "ends before");
+        fails("broken gzip", response(200, Gzipped.first(20) + "garbage!garbage!", gzip));
+        QTest::newRow("larger than 256 MB")
+            << Steps { { 0, head("Content-Length: 300000000\r\n") + "abc" } } << true << 10000 << false << "256 MB";
     }
-    QCOMPARE(outcome.states.last(), int(HttpRequest::Done));
-}
 
-void TestHttpRequest::redirectAfterPost_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("method"); // of the request that follows the redirect
-    QTest::addColumn<QByteArray>("body");
+    void response()
+    {
+        QFETCH(Steps, steps);
+        QFETCH(bool, hang);
+        QFETCH(int, idleMs);
+        QFETCH(bool, complete);
+        QFETCH(QString, expected);
 
-    QTest::newRow("302 turns POST into GET") << 302 << QByteArray("GET") << QByteArray();
-    QTest::newRow("303 turns POST into GET") << 303 << QByteArray("GET") << QByteArray();
-    QTest::newRow("307 keeps POST and its body") << 307 << QByteArray("POST") << QByteArray("a=1&b=é");
-}
+        TestServer server([&](const TestServer::Request&, int) { return TestServer::Script { steps, hang }; });
+        Call call;
+        call.idleMs = idleMs;
+        const Outcome outcome = run(server.url(QStringLiteral("/x")), call);
+        QVERIFY2(outcome.complete == complete, qPrintable(outcome.failure.isEmpty() ? outcome.text : outcome.failure));
+        if (complete) {
+            QCOMPARE(outcome.text, expected);
+        } else {
+            QVERIFY2(outcome.failure.contains(expected), qPrintable(outcome.failure));
+            QVERIFY2(
+                outcome.failure.contains(server.url(QStringLiteral("/x")).toString()), qPrintable(outcome.failure));
+        }
+        QCOMPARE(outcome.states.last(), int(HttpRequest::Done));
+    }
 
-void TestHttpRequest::redirectAfterPost()
-{
-    QFETCH(int, status);
-    QFETCH(QByteArray, method);
-    QFETCH(QByteArray, body);
+    void redirectAfterPost_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("method"); // of the request that follows the redirect
+        QTest::addColumn<QByteArray>("body");
 
-    TestServer server([&](const TestServer::Request& request, int) {
-        if (request.target == "/from")
-            return TestServer::answer(status, "moved", "Location: /to\r\n");
-        return TestServer::answer(200, "arrived");
-    });
-    Call call;
-    call.method = QStringLiteral("POST");
-    call.body = QStringLiteral("a=1&b=é");
-    const Outcome outcome = run(server.url(QStringLiteral("/from")), call);
-    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
-    QCOMPARE(outcome.text, QStringLiteral("arrived"));
-    QCOMPARE(server.received().size(), 2);
-    QCOMPARE(server.received()[1].target, QByteArray("/to"));
-    QCOMPARE(server.received()[1].method, method);
-    QCOMPARE(server.received()[1].body, body.isEmpty() ? QByteArray() : QString::fromUtf8(body).toUtf8());
-}
+        QTest::newRow("302 turns POST into GET") << 302 << QByteArray("GET") << QByteArray();
+        QTest::newRow("303 turns POST into GET") << 303 << QByteArray("GET") << QByteArray();
+        QTest::newRow("307 keeps POST and its body") << 307 << QByteArray("POST") << QByteArray("a=1&b=é");
+    }
 
-void TestHttpRequest::credentialsStayWithTheirOrigin()
-{
-    TestServer other([](const TestServer::Request&, int) { return TestServer::answer(200, "other"); });
-    TestServer server([&](const TestServer::Request& request, int) {
-        if (request.target == "/away")
-            return TestServer::answer(302, "", "Location: " + other.url(QStringLiteral("/end")).toEncoded() + "\r\n");
-        if (request.target == "/near")
-            return TestServer::answer(307, "", "Location: /end\r\n");
-        return TestServer::answer(200, "here");
-    });
-    Call call;
-    call.headers = { { "Authorization", "Basic c2VjcmV0" }, { "Cookie", "s=1" }, { "X-Other", "kept" } };
-    QVERIFY(run(server.url(QStringLiteral("/near")), call).complete);
-    QCOMPARE(server.received().value(1).header("Authorization"), QByteArray("Basic c2VjcmV0"));
-    QVERIFY(run(server.url(QStringLiteral("/away")), call).complete);
-    const TestServer::Request& away = other.received().value(0);
-    QVERIFY(away.header("Authorization").isEmpty());
-    QVERIFY(away.header("Cookie").isEmpty());
-    QCOMPARE(away.header("X-Other"), QByteArray("kept"));
-}
+    void redirectAfterPost()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, body);
 
-void TestHttpRequest::redirectLoop()
-{
-    TestServer server(
-        [](const TestServer::Request&, int) { return TestServer::answer(302, "", "Location: /again\r\n"); });
-    const Outcome outcome = run(server.url(QStringLiteral("/again")));
-    QVERIFY(!outcome.complete);
-    QVERIFY2(outcome.failure.contains(u"redirected more than 20 times"), qPrintable(outcome.failure));
-    QCOMPARE(server.received().size(), 21);
-}
+        TestServer server([&](const TestServer::Request& request, int) {
+            if (request.target == "/from")
+                return TestServer::answer(status, "moved", "Location: /to\r\n");
+            return TestServer::answer(200, "arrived");
+        });
+        Call call;
+        call.method = QStringLiteral("POST");
+        call.body = QStringLiteral("a=1&b=é");
+        const Outcome outcome = run(server.url(QStringLiteral("/from")), call);
+        QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+        QCOMPARE(outcome.text, QStringLiteral("arrived"));
+        QCOMPARE(server.received().size(), 2);
+        QCOMPARE(server.received()[1].target, QByteArray("/to"));
+        QCOMPARE(server.received()[1].method, method);
+        QCOMPARE(server.received()[1].body, body.isEmpty() ? QByteArray() : QString::fromUtf8(body).toUtf8());
+    }
 
-void TestHttpRequest::proxyFromTheEnvironment()
-{
-    // The proxy is asked for the whole URL; the origin itself (a closed loopback port) is never reached.
-    TestServer proxy([](const TestServer::Request&, int) { return TestServer::answer(200, "via the proxy"); });
-    qputenv("http_proxy", proxy.url().toEncoded());
-    const Outcome outcome = run(QUrl(QStringLiteral("http://127.0.0.2:9/path?q=1")));
-    qunsetenv("http_proxy");
-    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
-    QCOMPARE(outcome.text, QStringLiteral("via the proxy"));
-    QCOMPARE(proxy.received().value(0).target, QByteArray("http://127.0.0.2:9/path?q=1"));
-}
+    void credentialsStayWithTheirOrigin()
+    {
+        TestServer other([](const TestServer::Request&, int) { return TestServer::answer(200, "other"); });
+        TestServer server([&](const TestServer::Request& request, int) {
+            if (request.target == "/away")
+                return TestServer::answer(
+                    302, "", "Location: " + other.url(QStringLiteral("/end")).toEncoded() + "\r\n");
+            if (request.target == "/near")
+                return TestServer::answer(307, "", "Location: /end\r\n");
+            return TestServer::answer(200, "here");
+        });
+        Call call;
+        call.headers = { { "Authorization", "Basic c2VjcmV0" }, { "Cookie", "s=1" }, { "X-Other", "kept" } };
+        QVERIFY(run(server.url(QStringLiteral("/near")), call).complete);
+        QCOMPARE(server.received().value(1).header("Authorization"), QByteArray("Basic c2VjcmV0"));
+        QVERIFY(run(server.url(QStringLiteral("/away")), call).complete);
+        const TestServer::Request& away = other.received().value(0);
+        QVERIFY(away.header("Authorization").isEmpty());
+        QVERIFY(away.header("Cookie").isEmpty());
+        QCOMPARE(away.header("X-Other"), QByteArray("kept"));
+    }
 
-void TestHttpRequest::refusedConnection()
-{
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const quint16 port = closed.serverPort();
-    closed.close();
-    const Outcome outcome = run(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
-    QVERIFY(!outcome.complete);
-    QVERIFY2(outcome.failure.contains(u"refused", Qt::CaseInsensitive), qPrintable(outcome.failure));
-}
-
-void TestHttpRequest::unknownHost()
-{
-    // Looking a name up asks the nameserver, which no test may reach: this runs again inside a network
-    // namespace of its own, which has no way out, and there the look-up fails at once.
-    if (qEnvironmentVariableIsSet("RERUZAD_TEST_IN_EMPTY_NETWORK")) {
-        const Outcome outcome = run(QUrl(QStringLiteral("http://nothing.invalid/")));
+    void redirectLoop()
+    {
+        TestServer server(
+            [](const TestServer::Request&, int) { return TestServer::answer(302, "", "Location: /again\r\n"); });
+        const Outcome outcome = run(server.url(QStringLiteral("/again")));
         QVERIFY(!outcome.complete);
-        QVERIFY2(outcome.failure.contains(u"nothing.invalid") && outcome.failure.contains(u"not found"),
-            qPrintable(outcome.failure));
-        return;
+        QVERIFY2(outcome.failure.contains(u"redirected more than 20 times"), qPrintable(outcome.failure));
+        QCOMPARE(server.received().size(), 21);
     }
-    QProcess inside;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("RERUZAD_TEST_IN_EMPTY_NETWORK"), QStringLiteral("1"));
-    inside.setProcessEnvironment(environment);
-    inside.start(QStringLiteral("unshare"),
-        { QStringLiteral("--net"), QCoreApplication::applicationFilePath(), QStringLiteral("unknownHost") });
-    QVERIFY(inside.waitForFinished(30000) || inside.error() == QProcess::FailedToStart);
-    const QByteArray said = inside.readAllStandardOutput();
-    if (!said.contains("Totals:"))
-        QSKIP(qPrintable(u"no network namespace of its own can be made here (unshare --net): "
-            % QString::fromLocal8Bit(inside.readAllStandardError()).trimmed()));
-    QVERIFY2(inside.exitCode() == 0, said.constData());
-}
 
-void TestHttpRequest::tls()
-{
-    TestServer secure(
-        [](const TestServer::Request& request, int) {
-            if (request.target == "/down")
-                return TestServer::answer(302, "", "Location: http://127.0.0.1:9/\r\n");
-            return TestServer::answer(200, "secret");
-        },
-        true);
+    void proxyFromTheEnvironment()
+    {
+        // The proxy is asked for the whole URL; the origin itself (a closed loopback port) is never reached.
+        TestServer proxy([](const TestServer::Request&, int) { return TestServer::answer(200, "via the proxy"); });
+        qputenv("http_proxy", proxy.url().toEncoded());
+        const Outcome outcome = run(QUrl(QStringLiteral("http://127.0.0.2:9/path?q=1")));
+        qunsetenv("http_proxy");
+        QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+        QCOMPARE(outcome.text, QStringLiteral("via the proxy"));
+        QCOMPARE(proxy.received().value(0).target, QByteArray("http://127.0.0.2:9/path?q=1"));
+    }
 
-    // A certificate nobody vouches for is a failure, never ignored.
-    Outcome outcome = run(secure.url(QStringLiteral("/")));
-    QVERIFY(!outcome.complete);
-    QVERIFY2(outcome.failure.contains(u"certificate", Qt::CaseInsensitive), qPrintable(outcome.failure));
+    void refusedConnection()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        const Outcome outcome = run(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
+        QVERIFY(!outcome.complete);
+        QVERIFY2(outcome.failure.contains(u"refused", Qt::CaseInsensitive), qPrintable(outcome.failure));
+    }
 
-    // Trusted, it works; and a redirect from https down to http is refused.
-    Call trusting;
-    trusting.authorities = TestServer::certificateFile();
-    outcome = run(secure.url(QStringLiteral("/")), trusting);
-    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
-    QCOMPARE(outcome.text, QStringLiteral("secret"));
-    outcome = run(secure.url(QStringLiteral("/down")), trusting);
-    QVERIFY(!outcome.complete);
-    QVERIFY2(outcome.failure.contains(u"https to http"), qPrintable(outcome.failure));
-}
+    void unknownHost()
+    {
+        // Looking a name up asks the nameserver, which no test may reach: this runs again inside a network
+        // namespace of its own, which has no way out, and there the look-up fails at once.
+        if (qEnvironmentVariableIsSet("RERUZAD_TEST_IN_EMPTY_NETWORK")) {
+            const Outcome outcome = run(QUrl(QStringLiteral("http://nothing.invalid/")));
+            QVERIFY(!outcome.complete);
+            QVERIFY2(outcome.failure.contains(u"nothing.invalid") && outcome.failure.contains(u"not found"),
+                qPrintable(outcome.failure));
+            return;
+        }
+        QProcess inside;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("RERUZAD_TEST_IN_EMPTY_NETWORK"), QStringLiteral("1"));
+        inside.setProcessEnvironment(environment);
+        inside.start(QStringLiteral("unshare"),
+            { QStringLiteral("--net"), QCoreApplication::applicationFilePath(), QStringLiteral("unknownHost") });
+        QVERIFY(inside.waitForFinished(30000) || inside.error() == QProcess::FailedToStart);
+        const QByteArray said = inside.readAllStandardOutput();
+        if (!said.contains("Totals:"))
+            QSKIP(qPrintable(u"no network namespace of its own can be made here (unshare --net): "
+                % QString::fromLocal8Bit(inside.readAllStandardError()).trimmed()));
+        QVERIFY2(inside.exitCode() == 0, said.constData());
+    }
 
-void TestHttpRequest::postGoesOutOnce_data()
-{
-    QTest::addColumn<TestServer::Script>("script");
-    QTest::newRow("server closes without answering") << TestServer::Script {};
-    QTest::newRow("garbage status line") << TestServer::Script { { { 0, "HTTP/1.1 abc nonsense\r\n\r\n" } }, false };
-}
+    void tls()
+    {
+        TestServer secure(
+            [](const TestServer::Request& request, int) {
+                if (request.target == "/down")
+                    return TestServer::answer(302, "", "Location: http://127.0.0.1:9/\r\n");
+                return TestServer::answer(200, "secret");
+            },
+            true);
 
-void TestHttpRequest::postGoesOutOnce()
-{
-    QFETCH(TestServer::Script, script);
-    TestServer server([&](const TestServer::Request&, int) { return script; });
-    Call call;
-    call.method = QStringLiteral("POST");
-    call.body = QStringLiteral("order=1");
-    const Outcome outcome = run(server.url(), call);
-    QVERIFY(!outcome.complete);
-    QTest::qWait(300); // room for a resend that must not come
-    QCOMPARE(server.received().size(), 1);
-}
+        // A certificate nobody vouches for is a failure, never ignored.
+        Outcome outcome = run(secure.url(QStringLiteral("/")));
+        QVERIFY(!outcome.complete);
+        QVERIFY2(outcome.failure.contains(u"certificate", Qt::CaseInsensitive), qPrintable(outcome.failure));
 
-void TestHttpRequest::urlAsTyped_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QByteArray>("target");
-    QTest::newRow("escapes kept, a stray % too") << "/a%20b/%zz?x=%41" << QByteArray("/a%20b/%zz?x=%41");
-    QTest::newRow("space and beyond ASCII encoded") << "/put it?q=ä" << QByteArray("/put%20it?q=%C3%A4");
-    QTest::newRow("fragment left out") << "/p?q=1#top" << QByteArray("/p?q=1");
-    QTest::newRow("dot segments kept") << "/a/../b/./c" << QByteArray("/a/../b/./c");
-    QTest::newRow("printable ASCII kept") << "/x{y}|z^`\"<'>?k=[v]" << QByteArray("/x{y}|z^`\"<'>?k=[v]");
-    QTest::newRow("no path") << "" << QByteArray("/");
-}
+        // Trusted, it works; and a redirect from https down to http is refused.
+        Call trusting;
+        trusting.authorities = TestServer::certificateFile();
+        outcome = run(secure.url(QStringLiteral("/")), trusting);
+        QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+        QCOMPARE(outcome.text, QStringLiteral("secret"));
+        outcome = run(secure.url(QStringLiteral("/down")), trusting);
+        QVERIFY(!outcome.complete);
+        QVERIFY2(outcome.failure.contains(u"https to http"), qPrintable(outcome.failure));
+    }
 
-void TestHttpRequest::urlAsTyped()
-{
-    QFETCH(QString, typed);
-    QFETCH(QByteArray, target);
-    TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
-    const QString url = QStringLiteral("http://127.0.0.1:%1").arg(server.port()) + typed;
-    const Outcome outcome = run(QUrl(), {}, url);
-    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
-    QCOMPARE(server.received().value(0).target, target);
-}
+    void postGoesOutOnce_data()
+    {
+        QTest::addColumn<TestServer::Script>("script");
+        QTest::newRow("server closes without answering") << TestServer::Script {};
+        QTest::newRow("garbage status line")
+            << TestServer::Script { { { 0, "HTTP/1.1 abc nonsense\r\n\r\n" } }, false };
+    }
 
-void TestHttpRequest::requestUrl_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QByteArray>("sent"); // empty: refused
-    QTest::newRow("IDN host") << "http://bücher.example/" << QByteArray("http://xn--bcher-kva.example/");
-    QTest::newRow("scheme in capitals, host as typed")
-        << "HTTPS://H.example:65535/x" << QByteArray("https://H.example:65535/x");
-    QTest::newRow("query without a path") << "http://h.example?q=1" << QByteArray("http://h.example/?q=1");
-    QTest::newRow("IPv6 host and port") << "http://[::1]:8080/" << QByteArray("http://[::1]:8080/");
-    QTest::newRow("user and password") << "http://me:pw@h.example/" << QByteArray("http://me:pw@h.example/");
-    QTest::newRow("port too large") << "http://h.example:65536/" << QByteArray();
-    QTest::newRow("space in the host") << "http://h example/" << QByteArray();
-    QTest::newRow("angle bracket in the host") << "http://a<b.example/" << QByteArray();
-    QTest::newRow("one slash") << "http:/h.example/" << QByteArray();
-}
+    void postGoesOutOnce()
+    {
+        QFETCH(TestServer::Script, script);
+        TestServer server([&](const TestServer::Request&, int) { return script; });
+        Call call;
+        call.method = QStringLiteral("POST");
+        call.body = QStringLiteral("order=1");
+        const Outcome outcome = run(server.url(), call);
+        QVERIFY(!outcome.complete);
+        QTest::qWait(300); // room for a resend that must not come
+        QCOMPARE(server.received().size(), 1);
+    }
 
-void TestHttpRequest::requestUrl()
-{
-    QFETCH(QString, typed);
-    QFETCH(QByteArray, sent);
-    QCOMPARE(http::requestUrl(typed), sent);
-}
+    void urlAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("target");
+        QTest::newRow("escapes kept, a stray % too") << "/a%20b/%zz?x=%41" << QByteArray("/a%20b/%zz?x=%41");
+        QTest::newRow("space and beyond ASCII encoded") << "/put it?q=ä" << QByteArray("/put%20it?q=%C3%A4");
+        QTest::newRow("fragment left out") << "/p?q=1#top" << QByteArray("/p?q=1");
+        QTest::newRow("dot segments kept") << "/a/../b/./c" << QByteArray("/a/../b/./c");
+        QTest::newRow("printable ASCII kept") << "/x{y}|z^`\"<'>?k=[v]" << QByteArray("/x{y}|z^`\"<'>?k=[v]");
+        QTest::newRow("no path") << "" << QByteArray("/");
+    }
 
-void TestHttpRequest::inputChecks_data()
-{
-    QTest::addColumn<QString>("method");
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("headerName");
-    QTest::addColumn<QString>("headerValue");
-    QTest::addColumn<QString>("message");
-    auto row
-        = [](const char* name, const QString& method, const QString& url, const QString& header, const QString& value,
-              const QString& message) { QTest::newRow(name) << method << url << header << value << message; };
-    const QString ok = u"http://127.0.0.1:%1/"_s, method = u"Not an HTTP method"_s, url = u"Not an http or https URL"_s;
-    const QString name = u"is not a valid header name"_s;
+    void urlAsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, target);
+        TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
+        const QString url = QStringLiteral("http://127.0.0.1:%1").arg(server.port()) + typed;
+        const Outcome outcome = run(QUrl(), {}, url);
+        QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+        QCOMPARE(server.received().value(0).target, target);
+    }
 
-    row("line break in the method", u"GET\r\nX: 1"_s, ok, u"A"_s, u"1"_s, method);
-    row("empty method", {}, ok, u"A"_s, u"1"_s, method);
-    row("ftp scheme", u"GET"_s, u"ftp://127.0.0.1/"_s, u"A"_s, u"1"_s, url);
-    row("no host", u"GET"_s, u"http://"_s, u"A"_s, u"1"_s, url);
-    row("relative", u"GET"_s, u"/path"_s, u"A"_s, u"1"_s, url);
-    row("colon in a header name", u"GET"_s, ok, u"X:Y"_s, u"1"_s, name);
-    row("empty header name", u"GET"_s, ok, {}, {}, name);
-    row("CR LF in a header value", u"GET"_s, ok, u"A"_s, u"1\r\nInjected: yes"_s, u"line break"_s);
-    row("lone CR in a header value", u"GET"_s, ok, u"A"_s, u"1\rB"_s, u"line break"_s);
-    row("LF in a header value", u"GET"_s, ok, u"A"_s, u"1\nB"_s, u"line break"_s);
-    row("NUL in a header value", u"GET"_s, ok, u"A"_s, u"1\0"_s, u"NUL"_s);
-}
+    void requestUrl_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("sent"); // empty: refused
+        QTest::newRow("IDN host") << "http://bücher.example/" << QByteArray("http://xn--bcher-kva.example/");
+        QTest::newRow("scheme in capitals, host as typed")
+            << "HTTPS://H.example:65535/x" << QByteArray("https://H.example:65535/x");
+        QTest::newRow("query without a path") << "http://h.example?q=1" << QByteArray("http://h.example/?q=1");
+        QTest::newRow("IPv6 host and port") << "http://[::1]:8080/" << QByteArray("http://[::1]:8080/");
+        QTest::newRow("user and password") << "http://me:pw@h.example/" << QByteArray("http://me:pw@h.example/");
+        QTest::newRow("port too large") << "http://h.example:65536/" << QByteArray();
+        QTest::newRow("space in the host") << "http://h example/" << QByteArray();
+        QTest::newRow("angle bracket in the host") << "http://a<b.example/" << QByteArray();
+        QTest::newRow("one slash") << "http:/h.example/" << QByteArray();
+    }
 
-void TestHttpRequest::inputChecks()
-{
-    QFETCH(QString, method);
-    QFETCH(QString, url);
-    QFETCH(QString, headerName);
-    QFETCH(QString, headerValue);
-    QFETCH(QString, message);
+    void requestUrl()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, sent);
+        QCOMPARE(http::requestUrl(typed), sent);
+    }
 
-    TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "sent"); });
-    Call call;
-    call.method = method;
-    call.headers = { { headerName, headerValue } };
-    const Outcome outcome = run(QUrl(url.contains(u"%1") ? url.arg(server.port()) : url), call);
-    QVERIFY(!outcome.complete);
-    QVERIFY2(outcome.failure.startsWith(message) || outcome.failure.contains(message), qPrintable(outcome.failure));
-    QTest::qWait(50);
-    QVERIFY(server.received().isEmpty());
-}
+    void inputChecks_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("headerName");
+        QTest::addColumn<QString>("headerValue");
+        QTest::addColumn<QString>("message");
+        auto row = [](const char* name, const QString& method, const QString& url, const QString& header,
+                       const QString& value,
+                       const QString& message) { QTest::newRow(name) << method << url << header << value << message; };
+        const QString ok = u"http://127.0.0.1:%1/"_s, method = u"Not an HTTP method"_s,
+                      url = u"Not an http or https URL"_s;
+        const QString name = u"is not a valid header name"_s;
 
-void TestHttpRequest::whatIsSent()
-{
-    TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
-    Call call;
-    call.method = QStringLiteral("PUT");
-    call.headers = { { "X-First", " spaced " }, { "X-Repeated", "a" }, { "X-Second", "2" }, { "x-repeated", "b" },
-        { "X-Empty", "" }, { "X-Blank", "  " } };
-    call.body = QStringLiteral("héllo wörld");
-    QVERIFY(run(server.url(QStringLiteral("/put it?q=1")), call).complete);
+        row("line break in the method", u"GET\r\nX: 1"_s, ok, u"A"_s, u"1"_s, method);
+        row("empty method", {}, ok, u"A"_s, u"1"_s, method);
+        row("ftp scheme", u"GET"_s, u"ftp://127.0.0.1/"_s, u"A"_s, u"1"_s, url);
+        row("no host", u"GET"_s, u"http://"_s, u"A"_s, u"1"_s, url);
+        row("relative", u"GET"_s, u"/path"_s, u"A"_s, u"1"_s, url);
+        row("colon in a header name", u"GET"_s, ok, u"X:Y"_s, u"1"_s, name);
+        row("empty header name", u"GET"_s, ok, {}, {}, name);
+        row("CR LF in a header value", u"GET"_s, ok, u"A"_s, u"1\r\nInjected: yes"_s, u"line break"_s);
+        row("lone CR in a header value", u"GET"_s, ok, u"A"_s, u"1\rB"_s, u"line break"_s);
+        row("LF in a header value", u"GET"_s, ok, u"A"_s, u"1\nB"_s, u"line break"_s);
+        row("NUL in a header value", u"GET"_s, ok, u"A"_s, u"1\0"_s, u"NUL"_s);
+    }
 
-    const TestServer::Request& sent = server.received().value(0);
-    QCOMPARE(sent.method, QByteArray("PUT"));
-    QCOMPARE(sent.target, QByteArray("/put%20it?q=1"));
-    QCOMPARE(sent.body, QStringLiteral("héllo wörld").toUtf8());
-    QCOMPARE(sent.header("X-First"), QByteArray("spaced")); // HTTP does not keep spaces at a value's ends
-    QCOMPARE(sent.header("X-Repeated"), QByteArray("a, b"));
-    QVERIFY(sent.headerNames().contains("X-Empty") && sent.headerNames().contains("X-Blank"));
-    QCOMPARE(sent.header("User-Agent"), QByteArray("Reruzad/1.0.0"));
-    QCOMPARE(sent.header("Content-Type"), QByteArray("text/plain;charset=UTF-8"));
-    QVERIFY(sent.header("Cookie").isEmpty());
-    const QList<QByteArray> names = sent.headerNames();
-    QVERIFY(names.indexOf("X-First") < names.indexOf("X-Repeated"));
-    QVERIFY(names.indexOf("X-Repeated") < names.indexOf("X-Second"));
+    void inputChecks()
+    {
+        QFETCH(QString, method);
+        QFETCH(QString, url);
+        QFETCH(QString, headerName);
+        QFETCH(QString, headerValue);
+        QFETCH(QString, message);
 
-    // The user's own User-Agent and Content-Type replace the object's.
-    call.headers = { { "User-Agent", "mine/2" }, { "Content-Type", "application/json" } };
-    call.body = QStringLiteral("{}");
-    QVERIFY(run(server.url(), call).complete);
-    QCOMPARE(server.received().value(1).header("User-Agent"), QByteArray("mine/2"));
-    QCOMPARE(server.received().value(1).header("Content-Type"), QByteArray("application/json"));
-}
+        TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "sent"); });
+        Call call;
+        call.method = method;
+        call.headers = { { headerName, headerValue } };
+        const Outcome outcome = run(QUrl(url.contains(u"%1") ? url.arg(server.port()) : url), call);
+        QVERIFY(!outcome.complete);
+        QVERIFY2(outcome.failure.startsWith(message) || outcome.failure.contains(message), qPrintable(outcome.failure));
+        QTest::qWait(50);
+        QVERIFY(server.received().isEmpty());
+    }
 
-void TestHttpRequest::nothingCarriesOver()
-{
-    TestServer server([](const TestServer::Request&, int index) {
-        if (index == 0)
-            return TestServer::answer(
-                401, "who are you", "Set-Cookie: session=1\r\nWWW-Authenticate: Basic realm=\"x\"\r\n");
-        return TestServer::answer(200, "second");
-    });
-    const Outcome first = run(server.url(QStringLiteral("/private")));
-    QVERIFY2(first.complete, qPrintable(first.failure));
-    QCOMPARE(first.text, QStringLiteral("who are you"));
-    QVERIFY(run(server.url(QStringLiteral("/private"))).complete);
-    QCOMPARE(server.received().size(), 2);
-    QVERIFY(server.received()[1].header("Cookie").isEmpty());
-    QVERIFY(server.received()[1].header("Authorization").isEmpty());
-}
+    void whatIsSent()
+    {
+        TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
+        Call call;
+        call.method = QStringLiteral("PUT");
+        call.headers = { { "X-First", " spaced " }, { "X-Repeated", "a" }, { "X-Second", "2" }, { "x-repeated", "b" },
+            { "X-Empty", "" }, { "X-Blank", "  " } };
+        call.body = QStringLiteral("héllo wörld");
+        QVERIFY(run(server.url(QStringLiteral("/put it?q=1")), call).complete);
 
-void TestHttpRequest::stateSequence()
-{
-    // 0 before open; 1 after; 2 once the final response's headers are in (never for a hop); 3 while the
-    // body arrives; 4 when done.
-    TestServer server([](const TestServer::Request& request, int) {
-        if (request.target == "/hop")
-            return TestServer::answer(302, "", "Location: /end\r\n");
-        return TestServer::Script { { { 0, head("Content-Length: 6\r\n") }, { 50, "abc" }, { 50, "def" } }, false };
-    });
-    HttpRequest request;
-    QCOMPARE(request.readyState(), 0);
-    const Outcome outcome = run(server.url(QStringLiteral("/hop")));
-    QVERIFY2(outcome.complete, qPrintable(outcome.failure));
-    QCOMPARE(outcome.text, QStringLiteral("abcdef"));
-    QCOMPARE(outcome.states, QList<int>({ 1, 2, 3, 4 }));
-}
+        const TestServer::Request& sent = server.received().value(0);
+        QCOMPARE(sent.method, QByteArray("PUT"));
+        QCOMPARE(sent.target, QByteArray("/put%20it?q=1"));
+        QCOMPARE(sent.body, QStringLiteral("héllo wörld").toUtf8());
+        QCOMPARE(sent.header("X-First"), QByteArray("spaced")); // HTTP does not keep spaces at a value's ends
+        QCOMPARE(sent.header("X-Repeated"), QByteArray("a, b"));
+        QVERIFY(sent.headerNames().contains("X-Empty") && sent.headerNames().contains("X-Blank"));
+        QCOMPARE(sent.header("User-Agent"), QByteArray("Reruzad/1.0.0"));
+        QCOMPARE(sent.header("Content-Type"), QByteArray("text/plain;charset=UTF-8"));
+        QVERIFY(sent.header("Cookie").isEmpty());
+        const QList<QByteArray> names = sent.headerNames();
+        QVERIFY(names.indexOf("X-First") < names.indexOf("X-Repeated"));
+        QVERIFY(names.indexOf("X-Repeated") < names.indexOf("X-Second"));
 
-void TestHttpRequest::synchronous()
-{
-    TestServer server([](const TestServer::Request& request, int) {
-        if (request.target == "/late")
-            return TestServer::Script { { { 200, TestServer::response(200, "late but whole") } }, false };
-        return TestServer::Script {};
-    });
-    HttpRequest request;
-    request.open(QStringLiteral("GET"), server.url(QStringLiteral("/late")).toString(), false);
-    request.send(QString());
-    QCOMPARE(request.readyState(), int(HttpRequest::Done));
-    QCOMPARE(request.responseText(), QStringLiteral("late but whole"));
+        // The user's own User-Agent and Content-Type replace the object's.
+        call.headers = { { "User-Agent", "mine/2" }, { "Content-Type", "application/json" } };
+        call.body = QStringLiteral("{}");
+        QVERIFY(run(server.url(), call).complete);
+        QCOMPARE(server.received().value(1).header("User-Agent"), QByteArray("mine/2"));
+        QCOMPARE(server.received().value(1).header("Content-Type"), QByteArray("application/json"));
+    }
 
-    HttpRequest failing;
-    failing.open(QStringLiteral("GET"), server.url(QStringLiteral("/nothing")).toString(), false);
-    QVERIFY_THROWS_EXCEPTION(platform::Failure, failing.send(QString()));
-}
+    void nothingCarriesOver()
+    {
+        TestServer server([](const TestServer::Request&, int index) {
+            if (index == 0)
+                return TestServer::answer(
+                    401, "who are you", "Set-Cookie: session=1\r\nWWW-Authenticate: Basic realm=\"x\"\r\n");
+            return TestServer::answer(200, "second");
+        });
+        const Outcome first = run(server.url(QStringLiteral("/private")));
+        QVERIFY2(first.complete, qPrintable(first.failure));
+        QCOMPARE(first.text, QStringLiteral("who are you"));
+        QVERIFY(run(server.url(QStringLiteral("/private"))).complete);
+        QCOMPARE(server.received().size(), 2);
+        QVERIFY(server.received()[1].header("Cookie").isEmpty());
+        QVERIFY(server.received()[1].header("Authorization").isEmpty());
+    }
+
+    void stateSequence()
+    {
+        // 0 before open; 1 after; 2 once the final response's headers are in (never for a hop); 3 while the
+        // body arrives; 4 when done.
+        TestServer server([](const TestServer::Request& request, int) {
+            if (request.target == "/hop")
+                return TestServer::answer(302, "", "Location: /end\r\n");
+            return TestServer::Script { { { 0, head("Content-Length: 6\r\n") }, { 50, "abc" }, { 50, "def" } }, false };
+        });
+        HttpRequest request;
+        QCOMPARE(request.readyState(), 0);
+        const Outcome outcome = run(server.url(QStringLiteral("/hop")));
+        QVERIFY2(outcome.complete, qPrintable(outcome.failure));
+        QCOMPARE(outcome.text, QStringLiteral("abcdef"));
+        QCOMPARE(outcome.states, QList<int>({ 1, 2, 3, 4 }));
+    }
+
+    void synchronous()
+    {
+        TestServer server([](const TestServer::Request& request, int) {
+            if (request.target == "/late")
+                return TestServer::Script { { { 200, TestServer::response(200, "late but whole") } }, false };
+            return TestServer::Script {};
+        });
+        HttpRequest request;
+        request.open(QStringLiteral("GET"), server.url(QStringLiteral("/late")).toString(), false);
+        request.send(QString());
+        QCOMPARE(request.readyState(), int(HttpRequest::Done));
+        QCOMPARE(request.responseText(), QStringLiteral("late but whole"));
+
+        HttpRequest failing;
+        failing.open(QStringLiteral("GET"), server.url(QStringLiteral("/nothing")).toString(), false);
+        QVERIFY_THROWS_EXCEPTION(platform::Failure, failing.send(QString()));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestHttpRequest)
 #include "tst_httprequest.moc"

@@ -13,66 +13,62 @@ class TestWindowMover : public QObject {
     Q_OBJECT
 
 private slots:
-    void followsTheMouseUntilRelease_data();
-    void followsTheMouseUntilRelease();
-    void windowWithoutHandle();
-};
+    void followsTheMouseUntilRelease_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<QList<QPoint>>("path");
 
-void TestWindowMover::followsTheMouseUntilRelease_data()
-{
-    QTest::addColumn<Qt::MouseButton>("button");
-    QTest::addColumn<QPoint>("press");
-    QTest::addColumn<QList<QPoint>>("path");
-
-    QTest::newRow("left, right and down")
-        << Qt::LeftButton << QPoint(10, 10) << QList<QPoint> { { 15, 12 }, { 40, 30 }, { 70, 90 } };
-    QTest::newRow("right, back up and left")
-        << Qt::RightButton << QPoint(100, 50) << QList<QPoint> { { 90, 40 }, { 20, 5 } };
-    QTest::newRow("middle, no movement") << Qt::MiddleButton << QPoint(50, 50) << QList<QPoint> {};
-}
-
-void TestWindowMover::followsTheMouseUntilRelease()
-{
-    QFETCH(Qt::MouseButton, button);
-    QFETCH(QPoint, press);
-    QFETCH(QList<QPoint>, path);
-
-    QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    window.setFixedSize(200, 150);
-    QWidget content(&window); // a window has children; the mover must not take one for its own
-    window.move(300, 200);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QPoint start = window.pos();
-    const QPoint pressGlobal = window.mapToGlobal(press);
-
-    platform::SystemWindowMover mover;
-    QTest::mousePress(&window, button, {}, press);
-    mover.startMove(&window, QPointF(pressGlobal));
-
-    // Each position is where the mouse is on the screen; the window keeps the offset of the press.
-    QPoint mouse = pressGlobal;
-    for (const QPoint& step : path) {
-        mouse = pressGlobal + (step - press);
-        QTest::mouseMove(&window, window.mapFromGlobal(mouse));
-        QCOMPARE(window.pos(), start + (mouse - pressGlobal));
+        QTest::newRow("left, right and down")
+            << Qt::LeftButton << QPoint(10, 10) << QList<QPoint> { { 15, 12 }, { 40, 30 }, { 70, 90 } };
+        QTest::newRow("right, back up and left")
+            << Qt::RightButton << QPoint(100, 50) << QList<QPoint> { { 90, 40 }, { 20, 5 } };
+        QTest::newRow("middle, no movement") << Qt::MiddleButton << QPoint(50, 50) << QList<QPoint> {};
     }
-    QTest::mouseRelease(&window, button, {}, window.mapFromGlobal(mouse));
-    const QPoint dropped = window.pos();
-    QCOMPARE(dropped, start + (mouse - pressGlobal));
 
-    // Once the button is up the window stays where it was dropped.
-    QTest::mouseMove(&window, window.mapFromGlobal(mouse + QPoint(25, 25)));
-    QCOMPARE(window.pos(), dropped);
-    QCOMPARE(QWidget::mouseGrabber(), nullptr);
-}
+    void followsTheMouseUntilRelease()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(QPoint, press);
+        QFETCH(QList<QPoint>, path);
 
-void TestWindowMover::windowWithoutHandle()
-{
-    QWidget never;
-    platform::SystemWindowMover mover;
-    QVERIFY_THROWS_EXCEPTION(platform::Failure, mover.startMove(&never, QPointF()));
-}
+        QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        window.setFixedSize(200, 150);
+        QWidget content(&window); // a window has children; the mover must not take one for its own
+        window.move(300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint start = window.pos();
+        const QPoint pressGlobal = window.mapToGlobal(press);
+
+        platform::SystemWindowMover mover;
+        QTest::mousePress(&window, button, {}, press);
+        mover.startMove(&window, QPointF(pressGlobal));
+
+        // Each position is where the mouse is on the screen; the window keeps the offset of the press.
+        QPoint mouse = pressGlobal;
+        for (const QPoint& step : path) {
+            mouse = pressGlobal + (step - press);
+            QTest::mouseMove(&window, window.mapFromGlobal(mouse));
+            QCOMPARE(window.pos(), start + (mouse - pressGlobal));
+        }
+        QTest::mouseRelease(&window, button, {}, window.mapFromGlobal(mouse));
+        const QPoint dropped = window.pos();
+        QCOMPARE(dropped, start + (mouse - pressGlobal));
+
+        // Once the button is up the window stays where it was dropped.
+        QTest::mouseMove(&window, window.mapFromGlobal(mouse + QPoint(25, 25)));
+        QCOMPARE(window.pos(), dropped);
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+    }
+
+    void windowWithoutHandle()
+    {
+        QWidget never;
+        platform::SystemWindowMover mover;
+        QVERIFY_THROWS_EXCEPTION(platform::Failure, mover.startMove(&never, QPointF()));
+    }
+};
 
 QTEST_MAIN(TestWindowMover)
 #include "tst_windowmover.moc"

@@ -1,0 +1,131 @@
+#include "textview/textwrap.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Every character 10 wide, tab stops every 80: widths in tests read as numbers of characters. Shaped, a
+// run is shaped wide per code unit, when that is not 0.
+Advances fixedAdvances(qreal shaped)
+{
+    Advances::Measure shape;
+    if (shaped > 0)
+        shape = [shaped](QStringView run) { return shaped * run.size(); };
+    return Advances([](QStringView) { return 10.0; }, 80, shape);
+}
+
+// Where each line starts, walking from the text's start.
+QList<qsizetype> lineStarts(const TextWrap& wrap)
+{
+    QList<qsizetype> starts;
+    for (qsizetype start = 0;;) {
+        starts.push_back(start);
+        const VisualLine line = wrap.lineAt(start);
+        if (line.last || line.next <= start)
+            return starts;
+        start = line.next;
+    }
+}
+
+} // namespace
+
+class TestTextWrap : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wrapping_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qreal>("width");
+        QTest::addColumn<QString>("lines"); // each with its line break, joined by '|'
+        QTest::addColumn<qreal>("shaped");
+        const QString ka = u"\u0915\u0915"_s;
+        const auto row = [](const char* name, const QString& text, qreal width, const QString& lines,
+                             qreal shaped = 0) { QTest::newRow(name) << text << width << lines << shaped; };
+        row("at spaces", u"aaa bbb ccc dd"_s, 80, u"aaa bbb |ccc dd"_s);
+        row("spaces hang past the width", u"aaaa    bbbb"_s, 60, u"aaaa    |bbbb"_s);
+        row("a long word is broken", u"abcdefghijkl"_s, 50, u"abcde|fghij|kl"_s);
+        row("a long word starts a line", u"ab cdefghijkl"_s, 50, u"ab |cdefg|hijkl"_s);
+        row("no-break space holds", u"aa\u00a0bb cc"_s, 60, u"aa\u00a0bb |cc"_s);
+        row("line breaks", u"a\r\nb\nc\rd"_s, 100, u"a\r\n|b\n|c\r|d"_s);
+        row("Unicode line breaks", u"a\u2028b\u2029c"_s, 100, u"a\u2028|b\u2029|c"_s);
+        row("final line break", u"a\n"_s, 100, u"a\n|"_s);
+        row("empty lines", u"\n\n"_s, 100, u"\n|\n|"_s);
+        row("empty", {}, 100, {});
+        row("tab to its stop", u"a\tb"_s, 100, u"a\tb"_s);
+        row("break after a tab", u"ab\tcd"_s, 85, u"ab\t|cd"_s);
+        row("surrogate pairs stay whole", u"😀😀😀"_s, 15, u"😀|😀|😀"_s);
+        row("marks stay on their letter", u"e\u0301e\u0301e\u0301"_s, 15, u"e\u0301|e\u0301|e\u0301"_s);
+        row("narrower than a letter", u"abc"_s, 1, u"a|b|c"_s);
+        // Scripts whose letters join are measured again as whole lines.
+        row("shaped wider", ka % u' ' % ka % u' ' % ka, 60, ka % u" |" % ka % u" |" % ka, 15);
+        row("shaped narrower", QString(ka + u' ').repeated(4) + ka, 60, QString(ka + u' ').repeated(4) % u'|' % ka, 5);
+        row("shaped wider, one word", ka + ka + u'\u0915', 40, ka % u'|' % ka % u"|\u0915", 15);
+        row("Latin is not measured again", u"aaa bbb"_s, 70, u"aaa bbb"_s, 15);
+    }
+
+    void wrapping()
+    {
+        QFETCH(QString, text);
+        QFETCH(qreal, width);
+        QFETCH(QString, lines);
+        QFETCH(qreal, shaped);
+        Advances advances = fixedAdvances(shaped);
+        const TextWrap wrap(text, width, advances);
+        QStringList found;
+        const QList<qsizetype> starts = lineStarts(wrap);
+        for (const qsizetype start : starts)
+            found.push_back(text.mid(start, wrap.lineAt(start).next - start));
+        QCOMPARE(found.join(u'|'), lines);
+    }
+
+    void jumpsAgreeWithWalking_data()
+    {
+        QTest::addColumn<qreal>("shaped");
+        QTest::newRow("widths added up") << 0.0;
+        QTest::newRow("shaped wider") << 15.0;
+        QTest::newRow("shaped narrower") << 5.0;
+    }
+
+    // A text past several of the places where very long lines restart, with words, long runs without
+    // spaces, line breaks and surrogate pairs: the lines found from anywhere are the lines found by walking
+    // from the start, forwards and backwards.
+    void jumpsAgreeWithWalking()
+    {
+        QFETCH(qreal, shaped);
+        QString text;
+        for (int i = 0; text.size() < 3 * TextWrap::SegmentLength + 5000; ++i) {
+            text += QStringLiteral("word%1 ").arg(i);
+            if (i % 997 == 0)
+                text += QString(700, u'x');
+            if (i % 1499 == 0)
+                text += QStringLiteral("\r\n");
+            if (i % 31 == 0)
+                text += u"😀"_s;
+            if (i % 7 == 0)
+                text += u"\u0915\u093f\u0924\u093e\u092c "_s;
+        }
+        Advances advances = fixedAdvances(shaped);
+        const TextWrap wrap(text, 1000, advances);
+        const QList<qsizetype> starts = lineStarts(wrap);
+        QVERIFY(wrap.lineAt(starts.last()).last);
+        for (qsizetype i = starts.size() - 1; i > 0; i -= 7)
+            QCOMPARE(wrap.previousLineStart(starts[i]), starts[i - 1]);
+        for (qsizetype position = 0; position <= text.size(); position += 397) {
+            const auto after = std::upper_bound(starts.cbegin(), starts.cend(), position);
+            QCOMPARE(wrap.lineStartFor(position), *(after - 1));
+        }
+    }
+
+    void countsLineBreaks()
+    {
+        QCOMPARE(countLineBreaks(u"a\r\nb\nc\rd\u2028e\u2029"), 5);
+        QCOMPARE(countLineBreaks(u"\r"), 1);
+        QCOMPARE(countLineBreaks(u""), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextWrap)
+#include "tst_textwrap.moc"

@@ -4,8 +4,8 @@
 
 #include "app/frmmain.h"
 #include "app/tabcontrol.h"
-#include "codegen/generator.h"
 #include "platform/services.h"
+#include "samplerequests.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -55,8 +55,8 @@ private slots:
         QProcess xclip;
         xclip.start(m_xclip, { QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard") });
         QTRY_VERIFY_WITH_TIMEOUT(xclip.state() == QProcess::NotRunning, 20000);
-        const QString expected
-            = codegen::generateCode({ "GET", url.isEmpty() ? "(insert url here)" : url, false, {}, "" }, language);
+        const QString expected = codegen::generateCode(
+            { "GET", url.isEmpty() ? samples::atStart().strURL : url, false, {}, "" }, language);
         QCOMPARE(QString::fromUtf8(xclip.readAllStandardOutput()), expected);
     }
 

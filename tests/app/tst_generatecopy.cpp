@@ -1,22 +1,17 @@
 // Mouse input goes through the window, as a real mouse does.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "app/frmmain.h"
 #include "app/tabcontrol.h"
-#include "codegen/generator.h"
+#include "samplerequests.h"
 #include "windowtest.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <QTreeWidget>
 
-#include <memory>
-
+using namespace Qt::StringLiterals;
 using codegen::Request;
 
 // Generate and Copy on the "Generate Code" page, driven as the user drives them.
@@ -32,22 +27,21 @@ private slots:
         QTest::addColumn<QList<codegen::Header>>("rows");
         QTest::addColumn<QString>("data");
         QTest::addColumn<Request>("request"); // what the code must be generated from
-
-        const QList<codegen::Header> none;
-        QTest::newRow("as the window starts")
-            << false << "" << Qt::Unchecked << none << "" << Request { "GET", "(insert url here)", false, {}, "" };
-        QTest::newRow("POST, checked") << true << "http://h/x" << Qt::Checked << none << "a=1"
-                                       << Request { "POST", "http://h/x", true, {}, "a=1" };
-        QTest::newRow("greyed is not checked")
-            << false << "u" << Qt::PartiallyChecked << none << "" << Request { "GET", "u", false, {}, "" };
-        QTest::newRow("URL of spaces only")
-            << false << "    " << Qt::Unchecked << none << "" << Request { "GET", "(insert url here)", false, {}, "" };
-        QTest::newRow("spaces trimmed, tabs and breaks kept")
-            << false << "  \thttp://h/a b\n  " << Qt::Unchecked << none << "  \tx y\t  "
-            << Request { "GET", "\thttp://h/a b\n", false, {}, "\tx y\t" };
-        QTest::newRow("header rows untrimmed, in order")
-            << false << "u" << Qt::Unchecked << QList<codegen::Header> { { " A ", " 1 " }, { "", "" }, { " A ", "2" } }
-            << " d " << Request { "GET", "u", false, { { " A ", " 1 " }, { "", "" }, { " A ", "2" } }, "d" };
+        const QList<codegen::Header> none, rows { { u" A "_s, u" 1 "_s }, { {}, {} }, { u" A "_s, u"2"_s } };
+        const auto row = [](const char* name, bool post, const QString& url, Qt::CheckState synch,
+                             const QList<codegen::Header>& headers, const QString& data, const Request& request) {
+            QTest::newRow(name) << post << url << synch << headers << data << request;
+        };
+        row("as the window starts", false, {}, Qt::Unchecked, none, {}, samples::atStart());
+        row("POST, checked", true, u"http://h/x"_s, Qt::Checked, none, u"a=1"_s,
+            { u"POST"_s, u"http://h/x"_s, true, {}, u"a=1"_s });
+        row("greyed is not checked", false, u"u"_s, Qt::PartiallyChecked, none, {},
+            { u"GET"_s, u"u"_s, false, {}, {} });
+        row("URL of spaces only", false, u"    "_s, Qt::Unchecked, none, {}, samples::atStart());
+        row("spaces trimmed, tabs and breaks kept", false, u"  \thttp://h/a b\n  "_s, Qt::Unchecked, none,
+            u"  \tx y\t  "_s, { u"GET"_s, u"\thttp://h/a b\n"_s, false, {}, u"\tx y\t"_s });
+        row("header rows untrimmed, in order", false, u"u"_s, Qt::Unchecked, rows, u" d "_s,
+            { u"GET"_s, u"u"_s, false, rows, u"d"_s });
     }
 
     void readsTheRequestFromTheWindow()
@@ -67,69 +61,41 @@ private slots:
             control<QTreeWidget>("lvHeaders")
                 ->addTopLevelItem(new QTreeWidgetItem({ row.strHeaderTitle, row.strHeaderValue }));
         control<QLineEdit>("Text1")->setText(data);
-
         for (const QString& language : codegen::languageNames()) {
             pickLanguage(language);
             press("Command5");
-            QCOMPARE(codeBox().replace(u'\n', QStringLiteral("\r\n")), codegen::generateCode(request, language));
+            QCOMPARE(codeBox().replace(u'\n', u"\r\n"_s), codegen::generateCode(request, language));
         }
     }
 
-    void generateReplacesTheBox()
+    void generateAndCopy()
     {
-        pickLanguage(QStringLiteral("Javascript"));
-        press("Command5");
-        QString first = codeBox();
-        QVERIFY(first.contains(u"(insert url here)"));
-
-        control<QLineEdit>("txtUrl")->setText(QStringLiteral("http://second.example/"));
-        press("Command5");
-        QCOMPARE(
-            codeBox(), first.replace(QStringLiteral("(insert url here)"), QStringLiteral("http://second.example/")));
-    }
-
-    void generateBeforeALanguageIsPicked()
-    {
-        control<QPlainTextEdit>("txtGeneratedCode")->setPlainText(QStringLiteral("left over"));
+        // Before a language is picked, Generate empties the box and Copy copies that.
+        control<QPlainTextEdit>("txtGeneratedCode")->setPlainText(u"left over"_s);
         press("Command5");
         QCOMPARE(codeBox(), QString());
-        QCOMPARE(control<QComboBox>("cboCode")->currentIndex(), -1);
-    }
-
-    void copyTakesTheBoxAsItIs()
-    {
-        pickLanguage(QStringLiteral("ASP"));
-        press("Command5");
-        const QString generated = codegen::generateCode({ "GET", "(insert url here)", false, {}, "" }, u"ASP");
-        QVERIFY(generated.endsWith(u"end if\r\n\r\n"));
-
-        // A change without Generate: Copy still takes what the box shows, line breaks as CR LF.
-        control<QLineEdit>("txtUrl")->setText(QStringLiteral("http://changed.example/"));
-        press("Command4");
-        press("Command4");
-        QCOMPARE(m_recorders->clipboard->texts, QStringList({ generated, generated }));
-        QVERIFY(m_recorders->errorReport->messages.isEmpty());
-    }
-
-    void copyOfAnEmptyBox()
-    {
         press("Command4");
         QCOMPARE(m_recorders->clipboard->texts, QStringList { QString() });
-    }
 
-    void copyAfterTheUserEdited()
-    {
-        // The box is editable; Enter starts a new line, which is copied as CR LF like every other.
-        pickLanguage(QStringLiteral("Visual Basic 6"));
+        // Copy takes what the box shows, line breaks as CR LF, also after a change not yet generated.
+        pickLanguage(u"ASP"_s);
         press("Command5");
+        const QString generated = codegen::generateCode(samples::atStart(), u"ASP");
+        control<QLineEdit>("txtUrl")->setText(u"http://changed.example/"_s);
+        press("Command4");
+        press("Command4");
+        QCOMPARE(m_recorders->clipboard->texts, QStringList({ QString(), generated, generated }));
+
+        // Generate replaces the box; what the user types into it is copied too.
+        press("Command5");
+        QVERIFY(codeBox().contains(u"http://changed.example/") && !codeBox().contains(u"(insert url here)"));
         auto* box = control<QPlainTextEdit>("txtGeneratedCode");
         box->moveCursor(QTextCursor::End);
         QTest::keyClick(box, Qt::Key_Return);
-        QTest::keyClicks(box, QStringLiteral("MsgBox strResponse"));
+        QTest::keyClicks(box, u"MsgBox strResponse"_s);
         press("Command4");
-        const QString generated
-            = codegen::generateCode({ "GET", "(insert url here)", false, {}, "" }, u"Visual Basic 6");
-        QCOMPARE(m_recorders->clipboard->texts.value(0), generated + QStringLiteral("\r\nMsgBox strResponse"));
+        QVERIFY(m_recorders->clipboard->texts.last().endsWith(u"end if\r\n\r\n\r\nMsgBox strResponse"));
+        QVERIFY(m_recorders->errorReport->messages.isEmpty());
     }
 
 private:
@@ -139,13 +105,11 @@ private:
         languages->setCurrentIndex(languages->findText(language));
         QCOMPARE(languages->currentText(), language);
     }
-
     void press(const char* button)
     {
         control<TabControl>("SSTab1")->setCurrentIndex(1);
         QTest::mouseClick(control(button), Qt::LeftButton);
     }
-
     QString codeBox() const { return control<QPlainTextEdit>("txtGeneratedCode")->toPlainText(); }
 };
 

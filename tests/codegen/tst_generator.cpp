@@ -1,6 +1,7 @@
 #include "codegen/generator.h"
 #include "codegen/languages.h"
 #include "codegen/literals.h"
+#include "samplerequests.h"
 
 #include <QTest>
 
@@ -15,14 +16,6 @@ namespace {
 QString lines(const QStringList& lines)
 {
     return lines.join(QStringLiteral("\r\n"));
-}
-
-Request sampleRequest()
-{
-    return { QStringLiteral("POST"), QStringLiteral("/api/items"), true,
-        { { QStringLiteral("Content-Type"), QStringLiteral("text/plain") },
-            { QStringLiteral("Accept"), QStringLiteral("text/html") } },
-        QStringLiteral("id=7&name=box") };
 }
 
 }
@@ -52,7 +45,7 @@ private slots:
     void otherLanguageNames()
     {
         QFETCH(QString, language);
-        QCOMPARE(codegen::generateCode(sampleRequest(), language), QString());
+        QCOMPARE(codegen::generateCode(samples::workedExample(), language), QString());
     }
 
     void literals_data();
@@ -91,7 +84,7 @@ void TestGenerator::workedExamples_data()
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("code");
 
-    QTest::newRow("Visual Basic 6") << sampleRequest() << QStringLiteral("Visual Basic 6")
+    QTest::newRow("Visual Basic 6") << samples::workedExample() << QStringLiteral("Visual Basic 6")
                                     << lines({ "Dim objAJAX as object",
                                            R"(set objAJAX = CreateObject("microsoft.xmlhttp"))", "",
                                            R"(objAJAX.open "POST","/api/items",True)", "",
@@ -100,7 +93,7 @@ void TestGenerator::workedExamples_data()
                                            R"(objAJAX.send "id=7&name=box")", "", "do", "doevents",
                                            "if objAJAX.readyState = 4 then", " strResponse = objAJAX.responseText",
                                            "exit do ", "end if", "loop" });
-    QTest::newRow("Javascript") << sampleRequest() << QStringLiteral("Javascript")
+    QTest::newRow("Javascript") << samples::workedExample() << QStringLiteral("Javascript")
                                 << lines({ "objAJAX = new XMLHttpRequest();", "",
                                        R"(objAJAX.open("POST","/api/items",true);)", "",
                                        R"(objAJAX.setRequestHeader("Content-Type", "text/plain");)",
@@ -108,7 +101,7 @@ void TestGenerator::workedExamples_data()
                                        R"(objAJAX.send ("id=7&name=box");)",
                                        "objAJAX.onreadystatechange = function() {", "if(objAJAX.readyState == 4) {",
                                        " result = objAJAX.responseText; ", "}", "}" });
-    QTest::newRow("ASP") << sampleRequest() << QStringLiteral("ASP")
+    QTest::newRow("ASP") << samples::workedExample() << QStringLiteral("ASP")
                          << lines({ "Dim objAJAX", R"(set objAJAX = server.CreateObject("microsoft.xmlhttp"))", "",
                                 R"(objAJAX.open "POST","/api/items",True)", "",
                                 R"(objAJAX.setRequestHeader "Content-Type","text/plain")",
@@ -128,8 +121,7 @@ void TestGenerator::workedExamples_data()
                R"(objAJAX.open "GET","u",False)", "", R"(objAJAX.send "d")", "if objAJAX.readyState = 4 then",
                " strResponse = objAJAX.responseText", "", "end if", "", "" });
     QTest::newRow("Javascript, GET, nothing filled in")
-        << Request { QStringLiteral("GET"), QStringLiteral("(insert url here)"), false, {}, QString() }
-        << QStringLiteral("Javascript")
+        << samples::atStart() << QStringLiteral("Javascript")
         << lines({ "objAJAX = new XMLHttpRequest();", "", R"js(objAJAX.open("GET","(insert url here)",false);)js", "",
                R"(objAJAX.send ("");)", "objAJAX.onreadystatechange = function() {", "if(objAJAX.readyState == 4) {",
                " result = objAJAX.responseText; ", "}", "}" });

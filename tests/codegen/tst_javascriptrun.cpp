@@ -1,4 +1,4 @@
-#include "codegen/generator.h"
+#include "samplerequests.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -58,12 +58,8 @@ private slots:
         auto everywhere = [](const QString& text, bool flag) {
             return Request { text, text, flag, { { text, text }, { QStringLiteral("X-Second"), text } }, text };
         };
-        QTest::newRow("worked example") << Request { QStringLiteral("POST"), QStringLiteral("/api/items"), true,
-            { { QStringLiteral("Content-Type"), QStringLiteral("text/plain") },
-                { QStringLiteral("Accept"), QStringLiteral("text/html") } },
-            QStringLiteral("id=7&name=box") };
-        QTest::newRow("no headers, nothing filled in")
-            << Request { QStringLiteral("GET"), QStringLiteral("(insert url here)"), false, {}, QString() };
+        QTest::newRow("worked example") << samples::workedExample();
+        QTest::newRow("no headers, nothing filled in") << samples::atStart();
         QTest::newRow("double quotes") << everywhere(QStringLiteral(R"(say "hi" "")"), true);
         QTest::newRow("backslashes") << everywhere(QStringLiteral(R"(C:\temp\ \" \\)"), false);
         QTest::newRow("line breaks") << everywhere(QStringLiteral("a\rb\nc\r\nd\n\r"), true);

@@ -105,13 +105,11 @@ private slots:
         ok("length-delimited", response(200, "hello", {}), "hello");
         ok("empty body", response(200, "", {}), "");
         ok("404 is a response too", response(404, "not here", {}), "not here");
-        ok("500 is a response too", response(500, "broken", {}), "broken");
         ok("301 without Location shows its body", response(301, "moved, but where", {}), "moved, but where");
         fails("body shorter than its length", head("Content-Length: 10\r\n") + "hello");
         ok("chunked", chunked + "5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n", "hello world");
         fails("chunked, cut off", chunked + "5\r\nhello\r\n");
         fails("chunk size zz", chunked + "zz\r\nhello\r\n0\r\n\r\n");
-        fails("chunk size -5", chunked + "-5\r\nhello\r\n0\r\n\r\n");
         fails("chunk size 2^64-1", chunked + "ffffffffffffffff\r\nhello\r\n0\r\n\r\n");
         fails("two different lengths", head("Content-Length: 5\r\nContent-Length: 9\r\n") + "hello", "two different");
         ok("delimited by closing", head("Connection: close\r\n") + "all of it", "all of it");
@@ -160,7 +158,6 @@ private slots:
             "deflated");
         ok("raw deflate", response(200, zlibbed.sliced(2, zlibbed.size() - 6), deflate), "deflated");
         ok("empty 204 marked gzip", "HTTP/1.1 204 No Content\r\n" + gzip + "\r\n", "");
-        ok("empty 304 marked gzip", "HTTP/1.1 304 Not Modified\r\nContent-Length: 0\r\n" + gzip + "\r\n", "");
         fails("gzip cut short", response(200, Gzipped.first(30), gzip), "ends before");
         fails("broken gzip", response(200, Gzipped.first(20) + "garbage!garbage!", gzip));
         QTest::newRow("larger than 256 MB")
@@ -197,7 +194,6 @@ private slots:
         QTest::addColumn<QByteArray>("body");
 
         QTest::newRow("302 turns POST into GET") << 302 << QByteArray("GET") << QByteArray();
-        QTest::newRow("303 turns POST into GET") << 303 << QByteArray("GET") << QByteArray();
         QTest::newRow("307 keeps POST and its body") << 307 << QByteArray("POST") << QByteArray("a=1&b=é");
     }
 
@@ -351,33 +347,18 @@ private slots:
         QCOMPARE(server.received().size(), 1);
     }
 
-    void urlAsTyped_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("target");
-        QTest::newRow("escapes kept, a stray % too") << "/a%20b/%zz?x=%41" << QByteArray("/a%20b/%zz?x=%41");
-        QTest::newRow("space and beyond ASCII encoded") << "/put it?q=ä" << QByteArray("/put%20it?q=%C3%A4");
-        QTest::newRow("fragment left out") << "/p?q=1#top" << QByteArray("/p?q=1");
-        QTest::newRow("dot segments kept") << "/a/../b/./c" << QByteArray("/a/../b/./c");
-        QTest::newRow("printable ASCII kept") << "/x{y}|z^`\"<'>?k=[v]" << QByteArray("/x{y}|z^`\"<'>?k=[v]");
-        QTest::newRow("no path") << "" << QByteArray("/");
-    }
-
-    void urlAsTyped()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QByteArray, target);
-        TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
-        const QString url = QStringLiteral("http://127.0.0.1:%1").arg(server.port()) + typed;
-        const Outcome outcome = run(QUrl(), {}, url);
-        QVERIFY2(outcome.complete, qPrintable(outcome.failure));
-        QCOMPARE(server.received().value(0).target, target);
-    }
-
     void requestUrl_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QByteArray>("sent"); // empty: refused
+        QTest::newRow("escapes kept, a stray % too")
+            << "http://h/a%20b/%zz?x=%41" << QByteArray("http://h/a%20b/%zz?x=%41");
+        QTest::newRow("space and beyond ASCII encoded")
+            << "http://h/put it?q=ä" << QByteArray("http://h/put%20it?q=%C3%A4");
+        QTest::newRow("fragment left out") << "http://h/p?q=1#top" << QByteArray("http://h/p?q=1");
+        QTest::newRow("printable ASCII kept")
+            << "http://h/x{y}|z^`\"<'>?k=[v]" << QByteArray("http://h/x{y}|z^`\"<'>?k=[v]");
+        QTest::newRow("no path") << "http://h" << QByteArray("http://h/");
         QTest::newRow("IDN host") << "http://bücher.example/" << QByteArray("http://xn--bcher-kva.example/");
         QTest::newRow("scheme in capitals, host as typed")
             << "HTTPS://H.example:65535/x" << QByteArray("https://H.example:65535/x");
@@ -451,21 +432,19 @@ private slots:
         call.headers = { { "X-First", " spaced " }, { "X-Repeated", "a" }, { "X-Second", "2" }, { "x-repeated", "b" },
             { "X-Empty", "" }, { "X-Blank", "  " } };
         call.body = QStringLiteral("héllo wörld");
-        QVERIFY(run(server.url(QStringLiteral("/put it?q=1")), call).complete);
+        QVERIFY(run({}, call, u"http://127.0.0.1:%1/a/../b/./%zz/put it?q=1"_s.arg(server.port())).complete);
 
         const TestServer::Request& sent = server.received().value(0);
         QCOMPARE(sent.method, QByteArray("PUT"));
-        QCOMPARE(sent.target, QByteArray("/put%20it?q=1"));
+        QCOMPARE(sent.target, QByteArray("/a/../b/./%zz/put%20it?q=1")); // as typed: dot segments, stray %
         QCOMPARE(sent.body, QStringLiteral("héllo wörld").toUtf8());
-        QCOMPARE(sent.header("X-First"), QByteArray("spaced")); // HTTP does not keep spaces at a value's ends
-        QCOMPARE(sent.header("X-Repeated"), QByteArray("a, b"));
-        QVERIFY(sent.headerNames().contains("X-Empty") && sent.headerNames().contains("X-Blank"));
+        // Values as given, repeated names joined, in the order given.
+        QVERIFY2(
+            sent.head.contains("\r\nX-First:  spaced \r\nX-Repeated: a, b\r\nX-Second: 2\r\nX-Empty:\r\nX-Blank:\r\n"),
+            sent.head.constData());
         QCOMPARE(sent.header("User-Agent"), QByteArray("Reruzad/1.0.0"));
         QCOMPARE(sent.header("Content-Type"), QByteArray("text/plain;charset=UTF-8"));
         QVERIFY(sent.header("Cookie").isEmpty());
-        const QList<QByteArray> names = sent.headerNames();
-        QVERIFY(names.indexOf("X-First") < names.indexOf("X-Repeated"));
-        QVERIFY(names.indexOf("X-Repeated") < names.indexOf("X-Second"));
 
         // The user's own User-Agent and Content-Type replace the object's.
         call.headers = { { "User-Agent", "mine/2" }, { "Content-Type", "application/json" } };

@@ -1,6 +1,7 @@
 #include "testserver.h"
 
 #include <QFile>
+#include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
 
@@ -25,22 +26,9 @@ QByteArray TestServer::Request::header(const QByteArray& name) const
     return {};
 }
 
-QList<QByteArray> TestServer::Request::headerNames() const
-{
-    QList<QByteArray> names;
-    for (const auto& header : headers)
-        names.append(header.first);
-    return names;
-}
-
 QString TestServer::certificateFile()
 {
     return QStringLiteral(TEST_DATA_DIR "/selfsigned.crt");
-}
-
-QSslCertificate TestServer::certificate()
-{
-    return QSslCertificate(readData("selfsigned.crt"));
 }
 
 TestServer::TestServer(Responder responder, bool tls)
@@ -50,7 +38,7 @@ TestServer::TestServer(Responder responder, bool tls)
     if (tls) {
         auto* server = new QSslServer(this);
         QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-        configuration.setLocalCertificate(certificate());
+        configuration.setLocalCertificate(QSslCertificate(readData("selfsigned.crt")));
         configuration.setPrivateKey(QSslKey(readData("selfsigned.key"), QSsl::Rsa));
         configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
         server->setSslConfiguration(configuration);

@@ -4,8 +4,6 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QSslCertificate>
-#include <QSslKey>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -26,7 +24,6 @@ public:
         QByteArray head; // the request line and header lines as they came
 
         QByteArray header(const QByteArray& name) const;
-        QList<QByteArray> headerNames() const;
     };
 
     // Bytes to send, after a pause of `delayMs`.
@@ -55,7 +52,6 @@ public:
         return { { { 0, response(status, body, headers) } }, false };
     }
 
-    static QSslCertificate certificate();
     static QString certificateFile();
 
 private:

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -23,6 +22,15 @@ void say(const char* line)
     std::fflush(stdout);
 }
 
+// A program that has not ended after so long is reported as such.
+void deadline(QObject* context, int ms, const char* said)
+{
+    QTimer::singleShot(ms, context, [said] {
+        say(said);
+        std::exit(3);
+    });
+}
+
 }
 
 int main(int argc, char* argv[])
@@ -31,54 +39,42 @@ int main(int argc, char* argv[])
     const QString how = application.arguments().value(1);
     Recorders recorders;
     frmMain window(recorders.services);
-    auto* exitButton = window.findChild<QPushButton*>(QStringLiteral("Command6"));
-
-    // A program that has not ended by now is reported as such.
-    QTimer::singleShot(5000, &application, [] {
-        say("still running");
-        std::exit(3);
-    });
+    deadline(&application, 5000, "still running");
 
     // Ended by a real click or a close; either must take effect within a second.
     auto endIt = [&] {
-        QTimer::singleShot(1000, &application, [] {
-            say("still running a second after");
-            std::exit(3);
-        });
-        if (how.startsWith(QLatin1String("exit")))
-            QTest::mouseClick(exitButton, Qt::LeftButton);
+        deadline(&application, 1000, "still running a second after");
+        if (how.startsWith(u"exit"))
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command6")), Qt::LeftButton);
         else
             window.close();
     };
-
     QTimer::singleShot(0, &window, [&] {
         say("shown");
-        if (how.endsWith(QLatin1String("-report-open"))) {
+        if (how.endsWith(u"-report-open")) {
             platform::MessageBoxErrorReport().report(QStringLiteral("Something could not be done."));
-            endIt();
-        } else if (how.endsWith(QLatin1String("-in-send")) || how.endsWith(QLatin1String("-in-synchronous-send"))) {
-            // Send waits for a server that never answers; the program is ended meanwhile.
-            static TestServer silent([](const TestServer::Request&, int) { return TestServer::Script { {}, true }; });
-            window.findChild<QLineEdit*>(QStringLiteral("txtUrl"))->setText(silent.url().toString());
-            window.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(how.endsWith(QLatin1String("-in-send")));
-            QTimer::singleShot(200, &window, endIt);
-            window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-            if (platform::programEnding())
-                return;
-            say("resumed");
-        } else if (how.endsWith(QLatin1String("-in-wait"))) {
-            // A handler waiting with the event loop running, as a request that is being sent does.
-            QEventLoop wait;
-            QTimer::singleShot(10, &window, endIt);
-            wait.exec();
-            if (platform::programEnding())
-                return;
-            say("resumed");
-        } else {
-            endIt();
+            return endIt();
         }
+        if (how.contains(u"-in-")) {
+            QTimer::singleShot(how.endsWith(u"-wait") ? 10 : 200, &window, endIt);
+            if (how.endsWith(u"-wait")) {
+                // A handler waiting with the event loop running, as a request that is being sent does.
+                QEventLoop().exec();
+            } else {
+                // Send waits for a server that never answers; the program is ended meanwhile.
+                static TestServer silent([](const TestServer::Request&, int) {
+                    return TestServer::Script { {}, true };
+                });
+                window.findChild<QLineEdit*>(QStringLiteral("txtUrl"))->setText(silent.url().toString());
+                window.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(how.endsWith(u"-in-send"));
+                window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+            }
+            if (!platform::programEnding())
+                say("resumed");
+            return;
+        }
+        endIt();
     });
-
     window.show();
     const int code = application.exec();
     say("ended");

@@ -149,7 +149,7 @@ void TestGenerator::literals_data()
     row("TAB", u"\tx\t"_s, uR"(\tx\t)"_s, uR"(" & vbTab & "x" & vbTab & ")"_s);
     row("NUL", u"a\0b"_s, uR"(a\x00b)"_s, uR"(a" & Chr(0) & "b)"_s);
     row("escape and DEL", u"\x1b\x7f"_s, uR"(\x1B\x7F)"_s, uR"(" & Chr(27) & Chr(127) & ")"_s);
-    row("first C1 control", u"\x80"_s, uR"(\x80)"_s, uR"(" & ChrW(128) & ")"_s);
+    row("first and last C1 control", u"\x80\x9f"_s, uR"(\x80\x9F)"_s, uR"(" & ChrW(128) & ChrW(159) & ")"_s);
     row("quote after a break", u"\n\""_s, uR"(\n\")"_s, uR"(" & vbLf & """)"_s);
     row("line separator", u"a\u2028b\u2029"_s, uR"(a\u2028b\u2029)"_s, u"a\u2028b\u2029"_s);
     row("accented and emoji", u"é à ü 🍕!"_s, u"é à ü 🍕!"_s, u"é à ü 🍕!"_s);

@@ -29,11 +29,6 @@ calls.push(["result", result]);
 process.stdout.write(JSON.stringify(calls));
 )js";
 
-QJsonArray call(std::initializer_list<QJsonValue> values)
-{
-    return QJsonArray(values);
-}
-
 }
 
 // The generated Javascript is run by Node.js with a stand-in for XMLHttpRequest that writes down every
@@ -78,23 +73,22 @@ private slots:
         const QString code = codegen::generateCode(request, u"Javascript");
         QFile script(m_dir.filePath(QStringLiteral("request.js")));
         QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        script.write(Prelude);
-        script.write(code.toUtf8());
-        script.write(Epilogue);
+        script.write(Prelude + code.toUtf8() + Epilogue);
         script.close();
 
         QProcess node;
         node.start(m_node, { script.fileName() });
         QVERIFY(node.waitForFinished(60000));
-        const QByteArray errors = node.readAllStandardError();
-        QVERIFY2(node.exitStatus() == QProcess::NormalExit && node.exitCode() == 0, errors.constData());
+        QVERIFY2(
+            node.exitStatus() == QProcess::NormalExit && node.exitCode() == 0, node.readAllStandardError().constData());
 
         QJsonArray expected;
-        expected.append(call({ QStringLiteral("open"), request.strMethod, request.strURL, request.blnSync }));
+        expected.append(QJsonArray({ QStringLiteral("open"), request.strMethod, request.strURL, request.blnSync }));
         for (const codegen::Header& header : request.headers)
-            expected.append(call({ QStringLiteral("setRequestHeader"), header.strHeaderTitle, header.strHeaderValue }));
-        expected.append(call({ QStringLiteral("send"), request.strData }));
-        expected.append(call({ QStringLiteral("result"), QStringLiteral("the response") }));
+            expected.append(
+                QJsonArray({ QStringLiteral("setRequestHeader"), header.strHeaderTitle, header.strHeaderValue }));
+        expected.append(QJsonArray({ QStringLiteral("send"), request.strData }));
+        expected.append(QJsonArray({ QStringLiteral("result"), QStringLiteral("the response") }));
 
         QJsonParseError error;
         const QJsonDocument recorded = QJsonDocument::fromJson(node.readAllStandardOutput(), &error);

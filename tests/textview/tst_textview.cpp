@@ -118,16 +118,9 @@ private slots:
         QVERIFY(m_view->selectedText().count(u'\n') >= m_view->rows());
     }
 
-    void doubleClickSelectsAWord()
-    {
-        m_view->setText(QStringLiteral("{\"name\":\"value here\"}"));
-        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, QPoint(prefixX(QStringLiteral("{\"na")), rowY(0)));
-        QCOMPARE(m_view->selectedText(), QStringLiteral("name"));
-    }
-
     void clickBeyondAWrappedRowStaysOnIt()
     {
-        const QString text = QStringLiteral("alpha beta gamma delta ").repeated(10);
+        const QString text = QStringLiteral("{\"alpha\":\"beta\"} gamma delta ").repeated(10);
         m_view->setText(text);
         const qsizetype second = rowStarts()[1];
         // Beyond the first row's end, the cursor is where the second row starts, but on the first row: Home
@@ -140,6 +133,11 @@ private slots:
         QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ShiftModifier);
         QCOMPARE(m_view->selectedText(), QString());
         QCOMPARE(m_view->cursorPosition(), second);
+
+        // A double click selects a word, without the quotes around it.
+        QTest::mouseDClick(
+            m_view->viewport(), Qt::LeftButton, {}, QPoint(prefixX(QStringLiteral("{\"alpha\":\"be")), rowY(0)));
+        QCOMPARE(m_view->selectedText(), QStringLiteral("beta"));
     }
 
     void keyboardSelection_data()
@@ -256,21 +254,12 @@ private slots:
             QTest::keyClick(m_view.get(), Qt::Key_PageUp);
             QCOMPARE(m_view->firstVisiblePosition(), 0);
         }
-    }
 
-    void newTextReplacesAllAndShowsItsStart()
-    {
-        m_view->setText(QStringLiteral("old response line\n").repeated(1000));
+        // New text replaces all, selection and place too, and shows its start.
         QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(m_view->verticalScrollBar()->value() > 0);
-
         m_view->setText(QStringLiteral("new"));
-        QCOMPARE(m_view->text(), QStringLiteral("new"));
-        QCOMPARE(m_view->verticalScrollBar()->value(), 0);
-        QCOMPARE(m_view->firstVisiblePosition(), 0);
-        QCOMPARE(m_view->selectedText(), QString());
-        QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(m_view->selectedText(), QStringLiteral("new"));
+        QCOMPARE(m_view->text() + m_view->selectedText(), QStringLiteral("new"));
+        QCOMPARE(bar->value() + m_view->firstVisiblePosition(), 0);
     }
 
     void screenReadersReadIt()

@@ -54,8 +54,8 @@ private slots:
         const TestServer::Request& sent = received[2];
         QCOMPARE(sent.target, QByteArray("/path?a=1"));
         QCOMPARE(sent.body, QByteArray("\tdata with ends\t")); // spaces trimmed, tabs kept
-        QVERIFY2(sent.head.contains("X-First:   spaced  \r\nX-Twice: one, two\r\nX-Last: 3\r\n"),
-            sent.head.constData());
+        QVERIFY2(
+            sent.head.contains("X-First:   spaced  \r\nX-Twice: one, two\r\nX-Last: 3\r\n"), sent.head.constData());
         QCOMPARE(result(), u"GET"_s);
         QCOMPARE(status(), u"Ready"_s);
     }

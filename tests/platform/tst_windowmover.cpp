@@ -4,8 +4,24 @@
 #include "platform/failure.h"
 #include "platform/windowmover.h"
 
+#include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
+
+namespace {
+
+// Which mouse events, and events of our own, reach an object.
+struct Seen : QObject {
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (dynamic_cast<QMouseEvent*>(event) || event->type() == QEvent::User)
+            types.append(event->type());
+        return false;
+    }
+    QList<QEvent::Type> types;
+};
+
+}
 
 // Where there is no window manager to hand the move to (here: the offscreen platform), the window
 // follows the mouse itself until every button is up.
@@ -44,6 +60,10 @@ private slots:
         platform::SystemWindowMover mover;
         QTest::mousePress(&window, button, {}, press);
         mover.startMove(&window, QPointF(pressGlobal));
+        Seen seen; // the mover takes every mouse event until the drop, and no other event
+        window.installEventFilter(&seen);
+        QEvent other(QEvent::User);
+        QCoreApplication::sendEvent(&window, &other);
 
         // Each position is where the mouse is on the screen; the window keeps the offset of the press.
         QPoint mouse = pressGlobal;
@@ -54,6 +74,7 @@ private slots:
         }
         QTest::mouseRelease(&window, button, {}, window.mapFromGlobal(mouse));
         const QPoint dropped = window.pos();
+        QCOMPARE(seen.types, QList<QEvent::Type> { QEvent::User });
         QCOMPARE(dropped, start + (mouse - pressGlobal));
 
         // Once the button is up the window stays where it was dropped.

@@ -4,7 +4,6 @@
 #include "testserver.h"
 
 #include <QProcess>
-#include <QSslConfiguration>
 #include <QTest>
 
 using namespace Qt::StringLiterals;

@@ -31,6 +31,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -100,8 +101,6 @@ frmMain::frmMain(platform::Services& services, QWidget* parent)
     connectHandlers();
     showPage(0);
     m_ui.txtUrl->setFocus();
-
-    handle([this] { Form_Load(); });
 }
 
 template <typename Control, typename... Args> Control* frmMain::add(const char* name, Args&&... args)
@@ -188,6 +187,20 @@ void frmMain::createControls()
     ui.Text2 = add<TextView>("Text2");
     ui.Label1->setBuddy(ui.Text2);
 
+    fitToCaption({ ui.Label3 });
+    stackLabelsBeneath(0);
+    ui.Command6->raise();
+}
+
+// The two pages out of sight are built once the window is on screen, or as soon as one of them is
+// asked for, whichever comes first; the load step fills them.
+void frmMain::createHiddenPages()
+{
+    if (m_hiddenPagesBuilt)
+        return;
+    m_hiddenPagesBuilt = true;
+    auto& ui = m_ui;
+
     // "Generate Code".
     setUpLabel(ui.Label6 = add<QLabel>("Label6"), QStringLiteral("Language"), Wrap::WithinBox);
     ui.cboCode = add<QComboBox>("cboCode");
@@ -222,23 +235,47 @@ void frmMain::createControls()
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     ui.Label13->setPalette(blue);
 
-    // These labels are as large as their caption on one line. Their boxes are drawn for the window's
-    // own fonts; where a look-alike font is wider, the box grows so the caption is never cut off.
-    for (QLabel* label :
-        std::initializer_list<QLabel*> { ui.Label3, ui.Label7, ui.Label8, ui.Label14, ui.Label16, ui.Label17 }) {
+    fitToCaption({ ui.Label7, ui.Label8, ui.Label14, ui.Label16, ui.Label17 });
+    stackLabelsBeneath(1);
+    stackLabelsBeneath(2);
+    setTabOrderFromLayout();
+    connect(ui.Command5, &QPushButton::clicked, this, &frmMain::Command5_Click);
+    connect(ui.Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
+    connect(ui.Label13, &ClickLabel::clicked, this, &frmMain::Label13_Click);
+    connect(ui.Label14, &ClickLabel::clicked, this, &frmMain::Label14_Click);
+    connect(ui.Label16, &ClickLabel::clicked, this, &frmMain::Label16_Click);
+    connect(ui.Label17, &ClickLabel::clicked, this, &frmMain::Label17_Click);
+    showPage(ui.SSTab1->currentIndex());
+    handle([this] { Form_Load(); });
+}
+
+// These labels are as large as their caption on one line. Their boxes are drawn for the window's own
+// fonts; where a look-alike font is wider, the box grows so the caption is never cut off.
+void frmMain::fitToCaption(std::initializer_list<QLabel*> labels)
+{
+    for (QLabel* label : labels) {
         const QFontMetrics metrics = label->fontMetrics();
         label->resize(
             qMax(label->width(), metrics.horizontalAdvance(label->text())), qMax(label->height(), metrics.height()));
     }
+}
 
-    // Labels lie beneath every other control of their container; the exit button lies in front of all.
-    for (const auto& controls : m_pageControls) {
-        for (QWidget* control : controls) {
-            if (!qobject_cast<QLabel*>(control))
-                control->raise();
-        }
+// Labels lie beneath every other control of their page.
+void frmMain::stackLabelsBeneath(int page)
+{
+    for (QWidget* control : m_pageControls[page]) {
+        if (!qobject_cast<QLabel*>(control))
+            control->raise();
     }
-    ui.Command6->raise();
+}
+
+void frmMain::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!m_hiddenPagesBuilt && !m_hiddenPagesQueued) {
+        m_hiddenPagesQueued = true;
+        QTimer::singleShot(0, this, &frmMain::createHiddenPages);
+    }
 }
 
 void frmMain::setTabOrderFromLayout()
@@ -276,17 +313,13 @@ void frmMain::connectHandlers()
     connect(ui.Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(ui.Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
     ui.txtHeaderValue->installEventFilter(this);
-    connect(ui.Command5, &QPushButton::clicked, this, &frmMain::Command5_Click);
-    connect(ui.Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
-    connect(ui.Label13, &ClickLabel::clicked, this, &frmMain::Label13_Click);
-    connect(ui.Label14, &ClickLabel::clicked, this, &frmMain::Label14_Click);
-    connect(ui.Label16, &ClickLabel::clicked, this, &frmMain::Label16_Click);
-    connect(ui.Label17, &ClickLabel::clicked, this, &frmMain::Label17_Click);
 }
 
 // Only the showing page's controls are shown, so the Tab key passes over the other pages.
 void frmMain::showPage(int page)
 {
+    if (page != 0)
+        createHiddenPages();
     for (int other = 0; other < int(m_pageControls.size()); ++other) {
         for (QWidget* control : m_pageControls[other])
             control->setVisible(other == page);
@@ -307,6 +340,7 @@ template <typename Step> void frmMain::handle(Step&& step)
     }
 }
 
+// The load step fills the two pages out of sight as they are built, before the user can see them.
 void frmMain::Form_Load()
 {
     // Appended one by one, none selected: the box shows nothing until the user picks a language.

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <array>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -94,9 +95,13 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void createControls();
+    void createHiddenPages();
+    void fitToCaption(std::initializer_list<QLabel*> labels);
+    void stackLabelsBeneath(int page);
     void connectHandlers();
     void setTabOrderFromLayout();
     void showPage(int page);
@@ -112,6 +117,8 @@ private:
     platform::Services& m_services;
     Controls m_ui;
     std::array<std::vector<QWidget*>, 3> m_pageControls;
+    bool m_hiddenPagesBuilt = false;
+    bool m_hiddenPagesQueued = false;
     // Presses of Send still in the running, oldest first. Each knows what the window is to show should
     // it and every newer press fail: a status text, and perhaps the response of an older press.
     struct Press {

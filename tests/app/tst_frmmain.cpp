@@ -68,6 +68,17 @@ private slots:
         QCOMPARE(focusedControl(), u"txtUrl"_s);
     }
 
+    void hiddenPagesBuiltWhenAskedFor()
+    {
+        frmMain window(m_recorders->services);
+        QVERIFY(!window.findChild<QLabel*>(u"Label12"_s));
+        window.findChild<TabControl*>(u"SSTab1"_s)->setCurrentIndex(2);
+        QCOMPARE(window.findChild<QLabel*>(u"Label12"_s)->text(), u"Version: 1.0.0"_s);
+        QVERIFY(
+            !window.findChild<QLabel*>(u"Label12"_s)->isHidden() && window.findChild<QLabel*>(u"Label3"_s)->isHidden());
+        QCOMPARE(window.findChild<QComboBox*>(u"cboCode"_s)->count(), 3);
+    }
+
     void geometry()
     {
         // Worked out by hand from the table's twips, rounded to the nearest pixel.

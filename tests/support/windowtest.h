@@ -20,6 +20,8 @@ private slots:
         m_window->show();
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        // The pages out of sight are built once the window has painted.
+        QTRY_VERIFY(m_window->findChild<QWidget*>(QStringLiteral("Label13")));
     }
     void cleanup()
     {

@@ -6,6 +6,7 @@
 #include "app/formlayout.h"
 #include "app/headerlist.h"
 #include "app/inputgate.h"
+#include "app/pastebox.h"
 #include "app/tabcontrol.h"
 #include "app/versionline.h"
 #include "codegen/generator.h"
@@ -16,6 +17,7 @@
 #include "platform/lifetime.h"
 #include "platform/services.h"
 #include "platform/versionrecord.h"
+#include "requestimport/requestimport.h"
 #include "textview/textview.h"
 
 #include <QButtonGroup>
@@ -29,6 +31,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -37,6 +40,8 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -132,6 +137,14 @@ void frmMain::createControls()
     ui.StatusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ui.StatusPanel1->setFixedWidth(formlayout::toPixels(formlayout::StatusPanelWidth));
     ui.StatusBar1->addWidget(ui.StatusPanel1);
+    // The second panel reaches to the exit button, which lies over the bar's right end.
+    ui.StatusPanel2 = new QLabel(ui.StatusBar1);
+    ui.StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
+    ui.StatusPanel2->setTextFormat(Qt::PlainText);
+    ui.StatusPanel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ui.StatusPanel2->setFixedWidth(formlayout::toPixels(formlayout::find("Command6")->left)
+        - formlayout::toPixels(formlayout::StatusPanelWidth) - 12);
+    ui.StatusBar1->addWidget(ui.StatusPanel2);
 
     ui.SSTab1 = add<TabControl>("SSTab1", formlayout::toPixels(formlayout::TabStripThickness));
     ui.SSTab1->tabBar()->setFont(fonts::palatinoLinotype(DefaultPointSize));
@@ -149,14 +162,14 @@ void frmMain::createControls()
 
     // "Test AJAX": the request and its response.
     setUpLabel(ui.Label3 = add<QLabel>("Label3"), QStringLiteral("Url"), Wrap::SizedToCaption);
-    ui.txtUrl = add<QLineEdit>("txtUrl");
+    ui.txtUrl = add<PasteBox>("txtUrl");
     unlimited(ui.txtUrl);
     setUpLabel(ui.Label2 = add<QLabel>("Label2"), QStringLiteral("Data"), Wrap::WithinBox);
     ui.Text1 = add<QLineEdit>("Text1");
     unlimited(ui.Text1);
     setUpLabel(ui.Label5 = add<QLabel>("Label5"), QStringLiteral("="), Wrap::WithinBox);
     setUpLabel(ui.Label4 = add<QLabel>("Label4"), QStringLiteral("Request Header"), Wrap::WithinBox);
-    ui.txtHeader = add<QLineEdit>("txtHeader");
+    ui.txtHeader = add<PasteBox>("txtHeader");
     ui.txtHeaderValue = add<QLineEdit>("txtHeaderValue");
     unlimited(ui.txtHeader);
     unlimited(ui.txtHeaderValue);
@@ -313,6 +326,17 @@ void frmMain::connectHandlers()
     connect(ui.Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(ui.Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
     ui.txtHeaderValue->installEventFilter(this);
+
+    // A request pasted into the URL box fills the page; header lines pasted into the name box are rows.
+    ui.txtUrl->pasteHook = [this](const QString& text) { return importRequest(text); };
+    ui.txtUrl->undoHook = [this] { return undoImport(); };
+    ui.txtUrl->canUndoHook = [this] { return m_beforeImport.has_value(); };
+    ui.txtHeader->pasteHook = [this](const QString& text) { return pasteHeaderLines(text); };
+    // An import is undone only while nothing on the page has changed since.
+    const auto changed = [this] { m_beforeImport.reset(); };
+    connect(ui.txtUrl, &QLineEdit::textEdited, this, changed);
+    connect(ui.Text1, &QLineEdit::textEdited, this, changed);
+    connect(ui.Option1Group, &QButtonGroup::idClicked, this, changed);
 }
 
 // Only the showing page's controls are shown, so the Tab key passes over the other pages.
@@ -450,9 +474,108 @@ void frmMain::setStatus(const QString& text)
     m_ui.StatusPanel1->setText(text);
 }
 
+// The second panel: one line, cut short with an ellipsis where it does not fit; all of it as a tooltip.
+void frmMain::setDetail(const QString& text)
+{
+    QLabel* panel = m_ui.StatusPanel2;
+    const int room = panel->contentsRect().width() - 2 * panel->margin() - 4;
+    panel->setText(panel->fontMetrics().elidedText(text, Qt::ElideRight, room));
+    panel->setToolTip(text);
+}
+
+namespace {
+
+QString counted(qsizetype n, const char* one, const char* many)
+{
+    if (n == 0)
+        return u"no " % QLatin1StringView(many);
+    return QString::number(n) % u' ' % QLatin1StringView(n == 1 ? one : many);
+}
+
+QString dataSize(qsizetype bytes)
+{
+    if (bytes == 0)
+        return QStringLiteral("no data");
+    if (bytes < 1000)
+        return counted(bytes, "byte", "bytes") % u" of data";
+    const bool mega = bytes >= 1000 * 1000;
+    return QString::number(double(bytes) / (mega ? 1e6 : 1e3), 'f', 1) % (mega ? u" MB" : u" kB") % u" of data";
+}
+
+} // namespace
+
+// A pasted request description fills the page; nothing is sent. Any other text is pasted as it is.
+bool frmMain::importRequest(const QString& text)
+{
+    const requestimport::Result result = requestimport::read(text);
+    if (result.kind == requestimport::Result::Kind::Plain)
+        return false;
+    if (result.kind == requestimport::Result::Kind::Refused) {
+        setDetail(u"Not imported: "_s % result.message);
+        return true;
+    }
+    const requestimport::Description& request = result.description;
+    m_beforeImport = Page { m_ui.txtUrl->text(), m_ui.Option1[0]->isChecked(), headerlist::headerRows(m_ui.lvHeaders),
+        m_ui.Text1->text() };
+    m_ui.txtUrl->setText(request.url);
+    m_ui.lvHeaders->clear();
+    for (const codegen::Header& header : request.headers)
+        headerlist::addHeaderRow(m_ui.lvHeaders, header.strHeaderTitle, header.strHeaderValue);
+    m_ui.Text1->setText(request.data);
+
+    // The window sends GET and POST only: another method is said, never swapped for one of these.
+    QString method = request.method;
+    if (method == u"POST" || method == u"GET")
+        m_ui.Option1[method == u"POST" ? 0 : 1]->setChecked(true);
+    else
+        method = method % u" cannot be set here, the method stays " % m_ui.Option1Group->checkedButton()->text();
+    QString said = u"Imported "_s % request.source % u": " % method % u", "
+        % counted(request.headers.size(), "header", "headers") % u", " % dataSize(request.data.toUtf8().size());
+    if (!request.ignored.isEmpty())
+        said += u"; left out: "_s % request.ignored.join(u", "_s);
+    setDetail(said);
+    return true;
+}
+
+// "Name: value" lines, from a raw request's header block too, are rows, in order, values as given.
+bool frmMain::pasteHeaderLines(const QString& text)
+{
+    QStringView block = text;
+    static const QRegularExpression firstLine(QStringLiteral("^(?:[A-Z]+ \\S+ HTTP/|HTTP/)\\S*[^\\n]*\\n"));
+    if (const QRegularExpressionMatch line = firstLine.match(text); line.hasMatch())
+        block = block.sliced(line.capturedLength());
+    if (const qsizetype end = block.indexOf(u"\n\r\n"); end >= 0)
+        block.truncate(end + 1);
+    if (const qsizetype end = block.indexOf(u"\n\n"); end >= 0)
+        block.truncate(end + 1);
+    const QList<codegen::Header> rows = requestimport::headerLines(block);
+    if (rows.isEmpty())
+        return false;
+    for (const codegen::Header& row : rows)
+        headerlist::addHeaderRow(m_ui.lvHeaders, row.strHeaderTitle, row.strHeaderValue);
+    setDetail(u"Added "_s % counted(rows.size(), "header", "headers"));
+    return true;
+}
+
+bool frmMain::undoImport()
+{
+    if (!m_beforeImport)
+        return false;
+    const Page before = *std::exchange(m_beforeImport, std::nullopt);
+    m_ui.txtUrl->setText(before.url);
+    m_ui.Option1[before.post ? 0 : 1]->setChecked(true);
+    m_ui.lvHeaders->clear();
+    for (const codegen::Header& header : before.headers)
+        headerlist::addHeaderRow(m_ui.lvHeaders, header.strHeaderTitle, header.strHeaderValue);
+    m_ui.Text1->setText(before.data);
+    setDetail(QStringLiteral("Import undone"));
+    return true;
+}
+
 // "+": a row from the two entry boxes, as typed, and the boxes are ready for the next.
 void frmMain::Command2_Click()
 {
+    m_beforeImport.reset();
     handle([this] {
         headerlist::addHeaderRow(m_ui.lvHeaders, m_ui.txtHeader->text(), m_ui.txtHeaderValue->text());
         m_ui.txtHeader->clear();
@@ -471,6 +594,7 @@ void frmMain::txtHeaderValue_KeyPress(int keyAscii)
 // "C": all rows go.
 void frmMain::Command3_Click()
 {
+    m_beforeImport.reset();
     handle([this] { m_ui.lvHeaders->clear(); });
 }
 

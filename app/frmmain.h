@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codegen/request.h"
+
 #include <QWidget>
 
 #include <array>
@@ -8,6 +10,7 @@
 #include <vector>
 
 class ClickLabel;
+class PasteBox;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -38,14 +41,15 @@ public:
         TabControl* SSTab1 = nullptr;
         QStatusBar* StatusBar1 = nullptr;
         QLabel* StatusPanel1 = nullptr;
+        QLabel* StatusPanel2 = nullptr;
 
         QLabel* Label3 = nullptr;
-        QLineEdit* txtUrl = nullptr;
+        PasteBox* txtUrl = nullptr;
         QLabel* Label2 = nullptr;
         QLineEdit* Text1 = nullptr;
         QLabel* Label5 = nullptr;
         QLabel* Label4 = nullptr;
-        QLineEdit* txtHeader = nullptr;
+        PasteBox* txtHeader = nullptr;
         QLineEdit* txtHeaderValue = nullptr;
         QPushButton* Command2 = nullptr;
         QTreeWidget* lvHeaders = nullptr;
@@ -108,6 +112,10 @@ private:
     void openLink(const QUrl& target);
     QString generateCode(const QString& languageName) const;
     void setStatus(const QString& text);
+    void setDetail(const QString& text);
+    bool importRequest(const QString& text);
+    bool pasteHeaderLines(const QString& text);
+    bool undoImport();
     void pressSucceeded(quint64 press, const QString& text);
     void pressFailed(quint64 press);
 
@@ -126,6 +134,14 @@ private:
         QString statusBefore;
         std::optional<QString> fallbackText;
     };
+    // The "Test AJAX" page as it was before the last import, while nothing has been changed since.
+    struct Page {
+        QString url;
+        bool post;
+        QList<codegen::Header> headers;
+        QString data;
+    };
+    std::optional<Page> m_beforeImport;
     quint64 m_sends = 0; // presses of Send so far
     std::vector<Press> m_presses;
 };

@@ -121,7 +121,7 @@ private slots:
         QTest::newRow("Label1 shows above Text2") << QPoint(60, 290) << u"Label1"_s;
         QTest::newRow("exit lies in front of the status bar") << QPoint(300, 486) << u"Command6"_s;
         QTest::newRow("tab control covers the status bar's top") << QPoint(200, 471) << u"SSTab1"_s;
-        QTest::newRow("status bar below that") << QPoint(200, 490) << u"StatusBar1"_s;
+        QTest::newRow("second status panel below that") << QPoint(200, 490) << u"StatusPanel2"_s;
     }
 
     void stacking()

@@ -7,8 +7,10 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -215,6 +217,46 @@ private slots:
         send();
         QVERIFY(server.received().value(0).header("A").isEmpty());
         QVERIFY(!server.received().value(0).head.contains("Name"));
+    }
+
+    void pasteImportsARequest()
+    {
+        TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "sent"); });
+        auto* url = control<QLineEdit>("txtUrl");
+        addRow(u"Kept"_s, u"until the import"_s);
+        control<QLineEdit>("Text1")->setText(u"old data"_s);
+        const auto paste = [](QWidget* box, const QString& text) {
+            QGuiApplication::clipboard()->setText(text);
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        };
+        paste(url, u"curl -X PUT "_s % server.url(u"/p?q=1"_s).toString() % u" -H 'A: 1' -H 'B;' --data-raw 'x=é'"_s);
+        QCOMPARE(url->text(), server.url(u"/p?q=1"_s).toString());
+        QCOMPARE(row(0) % u',' % row(1) % u',' % control<QLineEdit>("Text1")->text(), u"A|1,B|,x=é"_s);
+        QCOMPARE(control<QTreeWidget>("lvHeaders")->topLevelItemCount(), 3); // and curl's own form type
+        QVERIFY(control<QRadioButton>("Option1(1)")->isChecked()); // PUT cannot be set: GET stays, and says so
+        QCOMPARE(control<QLabel>("StatusPanel2")->toolTip(),
+            u"Imported a curl command: PUT cannot be set here, the method stays GET, 3 headers, 4 bytes of data"_s);
+        QTest::qWait(100);
+        QVERIFY(server.received().isEmpty());
+
+        // Ctrl+Z puts every field back; then the box's own undo takes over again.
+        QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(url->text() % control<QLineEdit>("Text1")->text() % row(0), u"old dataKept|until the import"_s);
+
+        // Refused: nothing changes. Plain text pastes as text. Header lines into the name box are rows.
+        QGuiApplication::clipboard()->setText(u"curl -F a=@f http://h.example/"_s); // from the context menu
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(5, 5), url->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(url, &menuEvent);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QApplication::activePopupWidget()->findChild<QAction*>(u"edit-paste"_s)->trigger();
+        QApplication::activePopupWidget()->close();
+        QCOMPARE(url->text() + row(0), u"Kept|until the import"_s);
+        QVERIFY(control<QLabel>("StatusPanel2")->toolTip().contains(u"-F"));
+        paste(url, u"http://h.example/ x"_s);
+        QCOMPARE(url->text(), u"http://h.example/ x"_s);
+        paste(control("txtHeader"), u"GET / HTTP/1.1\r\nX-One: 1\r\nX-Two:  two \r\n\r\nbody"_s);
+        QCOMPARE(row(1) % u',' % row(2), u"X-One|1,X-Two|two "_s);
     }
 
 private:

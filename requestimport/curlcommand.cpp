@@ -1,0 +1,298 @@
+#include "requestimport/requestimport.h"
+
+#include <array>
+#include <optional>
+
+namespace requestimport {
+
+namespace {
+
+    enum class Does {
+        Url,
+        Method,
+        Header,
+        Cookie,
+        Data, // -d: a leading @ names a file
+        DataRaw,
+        DataBinary, // a leading @ names a file
+        DataUrlencode,
+        Json,
+        Get,
+        User,
+        UserAgent,
+        Referer,
+        Head,
+        Refuse, // cannot be carried by a request here
+        Ignore, // no argument; changes nothing that is sent
+        IgnoreWithArgument,
+    };
+
+    struct Option {
+        QStringView longName;
+        char16_t shortName;
+        Does does;
+        const char* what = nullptr; // for Refuse: what the option does
+    };
+
+    // clang-format off
+    constexpr std::array Options {
+        Option { u"url",            0,    Does::Url },
+        Option { u"request",        u'X', Does::Method },
+        Option { u"header",         u'H', Does::Header },
+        Option { u"cookie",         u'b', Does::Cookie },
+        Option { u"data",           u'd', Does::Data },
+        Option { u"data-ascii",     0,    Does::Data },
+        Option { u"data-raw",       0,    Does::DataRaw },
+        Option { u"data-binary",    0,    Does::DataBinary },
+        Option { u"data-urlencode", 0,    Does::DataUrlencode },
+        Option { u"json",           0,    Does::Json },
+        Option { u"get",            u'G', Does::Get },
+        Option { u"user",           u'u', Does::User },
+        Option { u"user-agent",     u'A', Does::UserAgent },
+        Option { u"referer",        u'e', Does::Referer },
+        Option { u"head",           u'I', Does::Head },
+        Option { u"form",           u'F', Does::Refuse, "sends a form with files" },
+        Option { u"form-string",    0,    Does::Refuse, "sends a form" },
+        Option { u"upload-file",    u'T', Does::Refuse, "uploads a file" },
+        Option { u"cookie-jar",     u'c', Does::IgnoreWithArgument },
+        Option { u"compressed",     0,    Does::Ignore },
+        Option { u"insecure",       u'k', Does::Ignore },
+        Option { u"silent",         u's', Does::Ignore },
+        Option { u"show-error",     u'S', Does::Ignore },
+        Option { u"location",       u'L', Does::Ignore },
+        Option { u"globoff",        u'g', Does::Ignore },
+        Option { u"verbose",        u'v', Does::Ignore },
+        Option { u"include",        u'i', Does::Ignore },
+        Option { u"fail",           u'f', Does::Ignore },
+        Option { u"no-buffer",      u'N', Does::Ignore },
+        Option { u"http1.1",        0,    Does::Ignore },
+        Option { u"http2",          0,    Does::Ignore },
+        Option { u"no-progress-meter", 0, Does::Ignore },
+        Option { u"output",         u'o', Does::IgnoreWithArgument },
+        Option { u"max-time",       u'm', Does::IgnoreWithArgument },
+        Option { u"connect-timeout", 0,   Does::IgnoreWithArgument },
+        Option { u"write-out",      u'w', Does::IgnoreWithArgument },
+        Option { u"max-redirs",     0,    Does::IgnoreWithArgument },
+        Option { u"retry",          0,    Does::IgnoreWithArgument },
+    };
+    // clang-format on
+
+    bool takesArgument(Does does)
+    {
+        return does != Does::Get && does != Does::Head && does != Does::Ignore;
+    }
+
+    const Option* findLong(QStringView name)
+    {
+        for (const Option& option : Options) {
+            if (option.longName == name)
+                return &option;
+        }
+        return nullptr;
+    }
+
+    const Option* findShort(QChar name)
+    {
+        for (const Option& option : Options) {
+            if (option.shortName && option.shortName == name.unicode())
+                return &option;
+        }
+        return nullptr;
+    }
+
+    Result refused(const QString& message)
+    {
+        Result result;
+        result.kind = Result::Kind::Refused;
+        result.message = message;
+        return result;
+    }
+
+    bool hasHeader(const QList<codegen::Header>& headers, QStringView name)
+    {
+        for (const codegen::Header& header : headers) {
+            if (header.strHeaderTitle.compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    }
+
+    // What curl's --data-urlencode sends for its argument: "name=content", "=content", "content".
+    QString urlencoded(const QString& argument)
+    {
+        const qsizetype equals = argument.indexOf(u'=');
+        const auto encode = [](QStringView text) { return QString::fromLatin1(text.toUtf8().toPercentEncoding()); };
+        if (equals < 0)
+            return encode(argument);
+        return argument.first(equals) % (equals > 0 ? u"=" : u"") % encode(QStringView(argument).sliced(equals + 1));
+    }
+
+} // namespace
+
+Result readCurl(const QStringList& words)
+{
+    Description description;
+    description.source = QStringLiteral("a curl command");
+    std::optional<QString> method, url;
+    QStringList data;
+    bool get = false, head = false, json = false;
+    QList<codegen::Header> added; // rows curl adds of its own unless the command gives them
+
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QString& word = words[i];
+        const Option* option = nullptr;
+        QString argument, spelled;
+        bool attached = false;
+        if (word.startsWith(u"--") && word.size() > 2) {
+            option = findLong(QStringView(word).sliced(2));
+            spelled = word;
+        } else if (word.startsWith(u'-') && word.size() > 1) {
+            // Short options may share a word: -sSL, -XPOST, -sX POST.
+            for (qsizetype at = 1; at < word.size(); ++at) {
+                option = findShort(word[at]);
+                spelled = u'-' + word[at];
+                if (!option || takesArgument(option->does)) {
+                    attached = at + 1 < word.size();
+                    argument = word.sliced(at + 1);
+                    break;
+                }
+                if (option->does == Does::Get)
+                    get = true;
+                else if (option->does == Does::Head)
+                    head = true;
+                if (at + 1 < word.size())
+                    option = nullptr; // the next letter is read in the next round
+                else
+                    break;
+            }
+            if (option && !takesArgument(option->does))
+                continue;
+        } else {
+            if (url)
+                return refused(QStringLiteral("The curl command names more than one URL."));
+            url = word;
+            continue;
+        }
+        if (!option)
+            return refused(QStringLiteral("The curl option %1 cannot be imported.").arg(spelled));
+        if (option->does == Does::Refuse)
+            return refused(QStringLiteral("The curl option %1 %2, which the window cannot send.")
+                               .arg(spelled, QLatin1StringView(option->what)));
+        if (takesArgument(option->does) && !attached) {
+            if (++i >= words.size())
+                return refused(QStringLiteral("The curl option %1 has no value.").arg(spelled));
+            argument = words[i];
+        }
+        switch (option->does) {
+        case Does::Url:
+            if (url)
+                return refused(QStringLiteral("The curl command names more than one URL."));
+            url = argument;
+            break;
+        case Does::Method:
+            method = argument.toUpper();
+            break;
+        case Does::Header: {
+            // "Name: value" sends the header; "Name;" sends it empty; "Name:" only takes curl's own away.
+            const qsizetype colon = argument.indexOf(u':');
+            if (colon < 0 && argument.endsWith(u';')) {
+                description.headers.append({ argument.chopped(1), QString() });
+            } else if (colon > 0) {
+                QString value = argument.sliced(colon + 1);
+                qsizetype spaces = 0;
+                while (spaces < value.size() && (value[spaces] == u' ' || value[spaces] == u'\t'))
+                    ++spaces;
+                if (spaces < value.size())
+                    description.headers.append({ argument.first(colon), value.sliced(spaces) });
+            } else {
+                return refused(QStringLiteral("The curl header \"%1\" has no name and colon.").arg(argument));
+            }
+            break;
+        }
+        case Does::Cookie:
+            if (!argument.contains(u'='))
+                return refused(QStringLiteral("The curl option %1 reads cookies from a file, which is not "
+                                              "imported.")
+                                   .arg(spelled));
+            description.headers.append({ QStringLiteral("Cookie"), argument });
+            break;
+        case Does::Data:
+        case Does::DataBinary:
+            if (argument.startsWith(u'@'))
+                return refused(QStringLiteral("The curl option %1 reads the data from a file, which is not "
+                                              "imported.")
+                                   .arg(spelled));
+            data.append(argument);
+            break;
+        case Does::DataRaw:
+            data.append(argument);
+            break;
+        case Does::DataUrlencode:
+            data.append(urlencoded(argument));
+            break;
+        case Does::Json:
+            data.append(argument);
+            json = true;
+            break;
+        case Does::User: {
+            const QByteArray credentials = argument.toUtf8().toBase64();
+            added.append({ QStringLiteral("Authorization"), u"Basic " + QString::fromLatin1(credentials) });
+            break;
+        }
+        case Does::UserAgent:
+            added.append({ QStringLiteral("User-Agent"), argument });
+            break;
+        case Does::Referer:
+            added.append({ QStringLiteral("Referer"), argument });
+            break;
+        case Does::Get:
+            get = true;
+            break;
+        case Does::Head:
+            head = true;
+            break;
+        case Does::Refuse:
+        case Does::Ignore:
+            break;
+        case Does::IgnoreWithArgument:
+            description.ignored.append(spelled);
+            break;
+        }
+    }
+
+    if (!url || url->isEmpty())
+        return refused(QStringLiteral("The curl command names no URL."));
+    description.url = *url;
+    QString joined = data.join(u'&');
+    if (get) {
+        if (!data.isEmpty())
+            description.url += (description.url.contains(u'?') ? u'&' : u'?') + joined;
+        joined.clear();
+        data.clear();
+    }
+    description.method = method.value_or(head ? QStringLiteral("HEAD")
+            : data.isEmpty()                  ? QStringLiteral("GET")
+                                              : QStringLiteral("POST"));
+    description.data = joined;
+
+    for (const codegen::Header& header : added) {
+        if (!hasHeader(description.headers, header.strHeaderTitle))
+            description.headers.append(header);
+    }
+    if (json) {
+        if (!hasHeader(description.headers, u"Content-Type"))
+            description.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/json") });
+        if (!hasHeader(description.headers, u"Accept"))
+            description.headers.append({ QStringLiteral("Accept"), QStringLiteral("application/json") });
+    } else if (!data.isEmpty() && !hasHeader(description.headers, u"Content-Type")) {
+        description.headers.append(
+            { QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded") });
+    }
+
+    Result result;
+    result.kind = Result::Kind::Imported;
+    result.description = description;
+    return result;
+}
+
+} // namespace requestimport

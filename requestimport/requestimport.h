@@ -1,0 +1,42 @@
+#pragma once
+
+#include "codegen/request.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// Requests brought in from text: a browser's "Copy as cURL" (bash or cmd) or "Copy as fetch", a curl
+// command as people type it, or a raw HTTP request. Nothing is ever run or fetched.
+namespace requestimport {
+
+struct Description {
+    QString source; // "a curl command", "a fetch call", "a raw HTTP request"
+    QString method; // as the text gives it, in capitals
+    QString url;
+    QList<codegen::Header> headers; // in the text's order, repeats kept, values as given
+    QString data;
+    QStringList ignored; // what the text asked for that a request here does not carry
+};
+
+struct Result {
+    enum class Kind {
+        Plain, // not a request description: paste it as text
+        Imported,
+        Refused, // a description that cannot be brought in; `message` says why
+    };
+    Kind kind = Kind::Plain;
+    Description description;
+    QString message;
+};
+
+Result read(QStringView text);
+
+// Result::Imported from curl's arguments, the program's name first.
+Result readCurl(const QStringList& words);
+
+// A block of "Name: value" lines, one header each, values as given after the colon and its spaces; a
+// line break or a raw request's blank line ends the block. Empty when a line is not a header line.
+QList<codegen::Header> headerLines(QStringView text);
+
+} // namespace requestimport

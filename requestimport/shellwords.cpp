@@ -1,0 +1,298 @@
+#include "requestimport/shellwords.h"
+
+namespace requestimport {
+
+namespace {
+
+    bool isBlank(QChar c)
+    {
+        return c == u' ' || c == u'\t';
+    }
+
+    int hexValue(QChar c)
+    {
+        if (c >= u'0' && c <= u'9')
+            return c.unicode() - u'0';
+        if (c >= u'a' && c <= u'f')
+            return c.unicode() - u'a' + 10;
+        if (c >= u'A' && c <= u'F')
+            return c.unicode() - u'A' + 10;
+        return -1;
+    }
+
+    // The digits of base `base` at `at`, at most `most` of them; `at` moves past them. -1 when there is none.
+    long digits(QStringView text, qsizetype& at, int base, int most)
+    {
+        long value = -1;
+        for (int n = 0; n < most && at < text.size(); ++n, ++at) {
+            const int digit = hexValue(text[at]);
+            if (digit < 0 || digit >= base)
+                break;
+            value = (value < 0 ? 0 : value) * base + digit;
+        }
+        return value;
+    }
+
+    void appendCodePoint(QString& word, long codePoint)
+    {
+        if (codePoint < 0 || codePoint > 0x10ffff || (codePoint >= 0xd800 && codePoint <= 0xdfff))
+            word += QChar::ReplacementCharacter;
+        else
+            word += QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoint), 1);
+    }
+
+    // The inside of $'…' from `at`, to the closing quote; `at` ends past it. \xHH and \NNN name characters
+    // U+0000 to U+00FF, as browsers mean them; \uHHHH and \UHHHHHHHH any character.
+    bool dollarQuoted(QStringView text, qsizetype& at, QString& word)
+    {
+        const qsizetype start = word.size();
+        while (at < text.size()) {
+            const QChar c = text[at++];
+            if (c == u'\'') {
+                // A half of a pair that has no other half is no character.
+                for (qsizetype i = start; i < word.size(); ++i) {
+                    if (word[i].isHighSurrogate() && i + 1 < word.size() && word[i + 1].isLowSurrogate())
+                        ++i;
+                    else if (word[i].isSurrogate())
+                        word[i] = QChar::ReplacementCharacter;
+                }
+                return true;
+            }
+            if (c != u'\\' || at == text.size()) {
+                word += c;
+                continue;
+            }
+            const QChar e = text[at++];
+            switch (e.unicode()) {
+            case u'a':
+                word += QChar(7);
+                break;
+            case u'b':
+                word += QChar(8);
+                break;
+            case u'e':
+            case u'E':
+                word += QChar(27);
+                break;
+            case u'f':
+                word += QChar(12);
+                break;
+            case u'n':
+                word += QChar(10);
+                break;
+            case u'r':
+                word += QChar(13);
+                break;
+            case u't':
+                word += QChar(9);
+                break;
+            case u'v':
+                word += QChar(11);
+                break;
+            case u'x':
+            case u'u':
+            case u'U': {
+                const long value = digits(text, at, 16, e == u'x' ? 2 : e == u'u' ? 4 : 8);
+                if (value < 0)
+                    word += u'\\' % e;
+                else if (e == u'u' && value >= 0xd800 && value <= 0xdfff)
+                    word += QChar(char16_t(value)); // half of a pair, as browsers write one; paired below
+                else
+                    appendCodePoint(word, value);
+                break;
+            }
+            case u'c':
+                if (at < text.size())
+                    word += QChar(text[at++].unicode() & 0x1f);
+                break;
+            default:
+                if (e >= u'0' && e <= u'7') {
+                    --at;
+                    appendCodePoint(word, digits(text, at, 8, 3));
+                } else if (e == u'\\' || e == u'\'' || e == u'"' || e == u'?') {
+                    word += e;
+                } else {
+                    word += u'\\' % e;
+                }
+            }
+        }
+        return false;
+    }
+
+    QString unsupported(QChar c)
+    {
+        if (c == u'$' || c == u'`')
+            return QStringLiteral("The command uses the shell's %1, which is never run here.").arg(c);
+        return QStringLiteral("The command goes on past one program (an unquoted %1).").arg(c);
+    }
+
+} // namespace
+
+Words splitPosix(QStringView text)
+{
+    Words out;
+    QString word;
+    bool inWord = false;
+    auto endWord = [&] {
+        if (inWord)
+            out.words.append(word);
+        word.clear();
+        inWord = false;
+    };
+    const auto expands = [&](qsizetype at) {
+        if (at + 1 >= text.size())
+            return false;
+        const QChar next = text[at + 1];
+        return next == u'{' || next == u'(' || next == u'_' || next.isLetterOrNumber()
+            || QStringView(u"?@*#!$-").contains(next);
+    };
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const QChar c = text[at];
+        if (isBlank(c) || c == u'\r') {
+            endWord();
+            ++at;
+        } else if (c == u'\n') {
+            endWord();
+            // A line break ends the command; only blank lines may follow.
+            if (!text.sliced(at).trimmed().isEmpty()) {
+                out.failure = QStringLiteral("The text holds more than one command.");
+                return out;
+            }
+            break;
+        } else if (c == u'\\') {
+            ++at;
+            if (at < text.size() && text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n')
+                ++at;
+            if (at < text.size() && text[at] == u'\n') {
+                ++at; // the line goes on
+            } else if (at < text.size()) {
+                word += text[at++];
+                inWord = true;
+            }
+        } else if (c == u'\'') {
+            const qsizetype close = text.indexOf(u'\'', at + 1);
+            if (close < 0) {
+                out.failure = QStringLiteral("A quote ' is not closed.");
+                return out;
+            }
+            word += text.sliced(at + 1, close - at - 1);
+            inWord = true;
+            at = close + 1;
+        } else if (c == u'$' && at + 1 < text.size() && text[at + 1] == u'\'') {
+            at += 2;
+            inWord = true;
+            if (!dollarQuoted(text, at, word)) {
+                out.failure = QStringLiteral("A quote $' is not closed.");
+                return out;
+            }
+        } else if (c == u'"') {
+            inWord = true;
+            for (++at;; ++at) {
+                if (at >= text.size()) {
+                    out.failure = QStringLiteral("A quote \" is not closed.");
+                    return out;
+                }
+                const QChar q = text[at];
+                if (q == u'"')
+                    break;
+                if (q == u'`' || (q == u'$' && expands(at))) {
+                    out.failure = unsupported(q);
+                    return out;
+                }
+                if (q == u'\\' && at + 1 < text.size() && QStringView(u"$`\"\\\n").contains(text[at + 1])) {
+                    if (text[++at] != u'\n')
+                        word += text[at];
+                } else {
+                    word += q;
+                }
+            }
+            ++at;
+        } else if (c == u'#' && !inWord) {
+            // A comment, to the end of the line.
+            const qsizetype end = text.indexOf(u'\n', at);
+            at = end < 0 ? text.size() : end;
+        } else if (QStringView(u"|&;<>()`").contains(c) || (c == u'$' && expands(at))) {
+            out.failure = unsupported(c);
+            return out;
+        } else {
+            word += c;
+            inWord = true;
+            ++at;
+        }
+    }
+    endWord();
+    return out;
+}
+
+Words splitWindows(QStringView text)
+{
+    Words out;
+    // cmd.exe first: a caret goes and takes the next character as it is; before a line break it takes the
+    // break away and the character after it as it is. A quote that is not escaped starts or ends cmd.exe's
+    // own quoting, inside which a caret is itself. A line break that is not escaped ends the command.
+    // Carriage returns are dropped, as cmd.exe drops them.
+    QString line;
+    line.reserve(text.size());
+    bool quoted = false;
+    qsizetype at = 0;
+    const auto next = [&] {
+        while (at < text.size() && text[at] == u'\r')
+            ++at;
+        return at < text.size() ? text[at++] : QChar();
+    };
+    for (QChar c = next(); !c.isNull(); c = next()) {
+        if (c == u'^' && !quoted) {
+            c = next();
+            if (c == u'\n')
+                c = next();
+            if (c.isNull()) {
+                out.failure = QStringLiteral("The command ends with a lone ^.");
+                return out;
+            }
+        } else if (c == u'"') {
+            quoted = !quoted;
+        } else if (c == u'\n' && !quoted) {
+            if (!text.sliced(at).trimmed().isEmpty()) {
+                out.failure = QStringLiteral("The text holds more than one command.");
+                return out;
+            }
+            break;
+        }
+        line += c;
+    }
+
+    // Then the program's own argument rules: blanks split words outside "…"; "" inside "…" is one quote;
+    // \" and \\ stand for " and \, as browsers write every backslash doubled.
+    QString word;
+    bool inWord = false;
+    quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == u'\\' && i + 1 < line.size() && (line[i + 1] == u'\\' || line[i + 1] == u'"')) {
+            word += line[++i];
+            inWord = true;
+        } else if (c == u'"') {
+            if (quoted && i + 1 < line.size() && line[i + 1] == u'"')
+                word += line[++i];
+            else
+                quoted = !quoted;
+            inWord = true;
+        } else if (isBlank(c) && !quoted) {
+            if (inWord)
+                out.words.append(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quoted)
+        out.failure = QStringLiteral("A quote \" is not closed.");
+    else if (inWord)
+        out.words.append(word);
+    return out;
+}
+
+} // namespace requestimport

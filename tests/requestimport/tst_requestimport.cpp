@@ -1,0 +1,320 @@
+#include "requestimport/requestimport.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using requestimport::Result;
+
+namespace {
+
+// "METHOD url", a line per header, a blank line, the data; or what a refusal says.
+QString described(const Result& result)
+{
+    if (result.kind == Result::Kind::Plain)
+        return u"(plain text)"_s;
+    if (result.kind == Result::Kind::Refused)
+        return u"refused: "_s % result.message;
+    const requestimport::Description& d = result.description;
+    QString text = d.method % u' ' % d.url % u'\n';
+    for (const codegen::Header& header : d.headers)
+        text += header.strHeaderTitle % u": " % header.strHeaderValue % u'\n';
+    return text % u'\n' % d.data;
+}
+
+// A word as bash reads it back: in single quotes, a quote closed, escaped and opened again.
+QString bashWord(const QString& word)
+{
+    return u'\'' % QString(word).replace(u"'"_s, u"'\\''"_s) % u'\'';
+}
+
+} // namespace
+
+class TestRequestImport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void reads_data();
+    void reads()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(described(requestimport::read(text)), expected);
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QList<codegen::Header>>("headers");
+        QTest::addColumn<QString>("data");
+        QTest::newRow("plain GET") << u"GET"_s << u"http://h.example/"_s << QList<codegen::Header> {} << QString();
+        QTest::newRow("quotes, bangs, dollars, backslashes")
+            << u"PUT"_s << u"http://h.example/a'b?x=$HOME&y=`id`"_s
+            << QList<codegen::Header> { { u"X-Q"_s, u"it's \"quoted\" \\ $(x) !!"_s }, { u"X-E"_s, {} } }
+            << u"{\"a\":\"b\\\"c\\n\"}"_s;
+        QTest::newRow("line breaks, tabs, beyond ASCII")
+            << u"POST"_s << u"https://h.example/é/😀"_s
+            << QList<codegen::Header> { { u"Content-Type"_s, u"text/plain"_s }, { u"X-T"_s, u"a\tb"_s } }
+            << u"line 1\r\nline 2\n\tend ü"_s;
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, method);
+        QFETCH(QString, url);
+        QFETCH(QList<codegen::Header>, headers);
+        QFETCH(QString, data);
+        QString command = u"curl -X "_s % bashWord(method) % u' ' % bashWord(url);
+        for (const codegen::Header& header : headers) {
+            const QString line = header.strHeaderValue.isEmpty()
+                ? QString(header.strHeaderTitle % u';')
+                : QString(header.strHeaderTitle % u": " % header.strHeaderValue);
+            command += u" \\\n  -H "_s % bashWord(line);
+        }
+        if (!data.isEmpty())
+            command += u" --data-raw "_s % bashWord(data);
+        const Result result = requestimport::read(command);
+        QCOMPARE(int(result.kind), int(Result::Kind::Imported));
+        const requestimport::Description& d = result.description;
+        QCOMPARE(d.method % u' ' % d.url % u' ' % d.data, method % u' ' % url % u' ' % data);
+        // Data with no type of its own goes as a form, as curl sends it.
+        const bool typed = std::any_of(headers.begin(), headers.end(),
+            [](const codegen::Header& header) { return header.strHeaderTitle == u"Content-Type"; });
+        QCOMPARE(d.headers.size(), headers.size() + (data.isEmpty() || typed ? 0 : 1));
+        for (qsizetype i = 0; i < headers.size(); ++i)
+            QCOMPARE(d.headers[i].strHeaderTitle % u'|' % d.headers[i].strHeaderValue,
+                headers[i].strHeaderTitle % u'|' % headers[i].strHeaderValue);
+    }
+
+    // Random and damaged texts: a description or a refusal, and always at once.
+    void neverCrashesNorHangs()
+    {
+        const QStringList seeds { u"curl 'http://h/' -H $'a: \\u00e9\\x41' --data-raw 'x' -b 'c=1'"_s,
+            u"curl ^\"http://h/^\" ^\r\n  -H ^\"a: b^\" --data-raw ^\"^{^\\^\"k^\\^\":1^}^\""_s,
+            u"curl \"http://h/\" --data-binary \"{\"\"a\"\":\"\"b\"\"}\""_s,
+            u"fetch(\"http://h/\", {\"headers\": {\"a\": \"b\"}, \"body\": \"x\", \"method\": \"POST\"});"_s,
+            u"POST /p HTTP/1.1\r\nHost: h\r\nA: b\r\n\r\nbody"_s };
+        const QString alphabet = u"'\"$\\^%!`|&;<>(){}[] \t\r\n-:=@#\u00e9\U0001F600\0xXuU0aH"_s;
+        QRandomGenerator random(20261207);
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 20000 && clock.elapsed() < 5000; ++round) {
+            QString text = seeds[random.bounded(seeds.size())];
+            for (int change = random.bounded(1, 6); change > 0; --change) {
+                const qsizetype at = random.bounded(text.size() + 1);
+                const QChar c = alphabet[random.bounded(alphabet.size())];
+                switch (random.bounded(3)) {
+                case 0:
+                    text.insert(at, c);
+                    break;
+                case 1:
+                    text.remove(at, 1);
+                    break;
+                default:
+                    text.truncate(at);
+                }
+            }
+            const Result result = requestimport::read(text);
+            if (result.kind == Result::Kind::Refused)
+                QVERIFY2(!result.message.isEmpty(), qPrintable(text));
+        }
+        // Large and many: 1 MB of garbage after curl, and 100,000 options.
+        QCOMPARE(
+            int(requestimport::read(QString(u"curl '"_s % QString(1 << 20, u'\''))).kind), int(Result::Kind::Refused));
+        QCOMPARE(int(requestimport::read(QString(u"curl http://h/"_s % u" -s"_s.repeated(100000))).kind),
+            int(Result::Kind::Imported));
+    }
+
+    void headerLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("rows"); // name|value, joined by newlines
+        QTest::newRow("one per line, values as given") << u"A: 1\r\nB:two  \nC:\n"_s << u"A|1\nB|two  \nC|"_s;
+        QTest::newRow("a line that is no header") << u"A: 1\nnot a header\n"_s << QString();
+        QTest::newRow("plain text") << u"hello"_s << QString();
+    }
+
+    void headerLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, rows);
+        QStringList found;
+        for (const codegen::Header& header : requestimport::headerLines(text))
+            found << header.strHeaderTitle % u'|' % header.strHeaderValue;
+        QCOMPARE(found.join(u'\n'), rows);
+    }
+};
+
+// The rows hold browsers' captures as they copy them; moc reads no raw strings, so they are out here.
+void TestRequestImport::reads_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* name, const QString& text, const QString& expected) {
+        // Copied on Windows, cmd's lines end with CR LF.
+        QTest::newRow(name) << (QByteArrayView(name).contains("cmd") ? QString(text).replace(u"\n"_s, u"\r\n"_s) : text)
+                            << expected;
+    };
+    const QString post = u"POST https://api.example.com/v1/items?q=caf%C3%A9&sort=asc\n"
+                         "accept: application/json, text/plain, */*\ncontent-type: application/json\n"
+                         "cookie: sid=abc123; theme=dark\nx-note: it's été! 😀\nx-empty: \n\n"
+                         R"({"name":"Zoë \"Z\" 100%","note":"line1\nline2","ok":true})"_s;
+    const QString get = u"http://127.0.0.1:8080/search?q=hello!&lang=fr\n"
+                        "User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0\n"
+                        "Referer: http://127.0.0.1:8080/\nAccept-Language: fr-FR,fr;q=0.8\n\n"_s;
+    row("Chrome, bash: POST with JSON", uR"cap(curl 'https://api.example.com/v1/items?q=caf%C3%A9&sort=asc' \
+  -H 'accept: application/json, text/plain, */*' \
+  -H 'content-type: application/json' \
+  -H 'cookie: sid=abc123; theme=dark' \
+  -H $'x-note: it\'s été\u0021 😀' \
+  -H 'x-empty;' \
+  --data-raw '{"name":"Zoë \"Z\" 100%","note":"line1\nline2","ok":true}' \
+  --compressed)cap"_s,
+        post);
+    row("Chrome, bash: GET with cookies", uR"cap(curl $'http://127.0.0.1:8080/search?q=hello\u0021&lang=fr' \
+  -H 'User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0' \
+  -H 'Referer: http://127.0.0.1:8080/' \
+  -H 'Accept-Language: fr-FR,fr;q=0.8' \
+  -b 'a=1; b=two words' \
+  --compressed \
+  --insecure)cap"_s,
+        u"GET "_s % get.chopped(1) % u"Cookie: a=1; b=two words\n\n");
+    row("Chrome, cmd: POST with JSON", uR"cap(curl ^"https://api.example.com/v1/items?q=caf^%^C3^%^A9&sort=asc^" ^
+  -H ^"accept: application/json, text/plain, */*^" ^
+  -H ^"content-type: application/json^" ^
+  -H ^"cookie: sid=abc123; theme=dark^" ^
+  -H ^"x-note: it's ^ét^é^! ^😀^" ^
+  -H ^"x-empty;^" ^
+  --data-raw ^"^{^\^"name^\^":^\^"Zo^ë ^\^\^\^"Z^\^\^\^" 100^%^\^",^\^"note^\^":^\^"line1^\^\nline2^\^",^\^"ok^\^":true^}^" ^
+  --compressed)cap"_s,
+        post);
+    row("Chrome, cmd: GET with cookies", uR"cap(curl ^"http://127.0.0.1:8080/search?q=hello^!&lang=fr^" ^
+  -H ^"User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0^" ^
+  -H ^"Referer: http://127.0.0.1:8080/^" ^
+  -H ^"Accept-Language: fr-FR,fr;q=0.8^" ^
+  -b ^"a=1; b=two words^" ^
+  --compressed ^
+  --insecure)cap"_s,
+        u"GET "_s % get.chopped(1) % u"Cookie: a=1; b=two words\n\n");
+    row("Chrome, cmd, doubled quotes: POST with JSON",
+        uR"cap(curl "https://api.example.com/v1/items?q=caf"%"C3"%"A9&sort=asc" -H "accept: application/json, text/plain, */*" -H "content-type: application/json" -H "cookie: sid=abc123; theme=dark" -H "x-note: it's été! 😀" -H "x-empty;" --data-binary "{""name"":""Zoë \\""Z\\"" 100"%""",""note"":""line1\\nline2"",""ok"":true}" --compressed)cap"_s,
+        post);
+    row("Chrome, cmd, doubled quotes: GET with cookies",
+        uR"cap(curl "http://127.0.0.1:8080/search?q=hello!&lang=fr" -H "User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0" -H "Referer: http://127.0.0.1:8080/" -H "Accept-Language: fr-FR,fr;q=0.8" -b "a=1; b=two words" --compressed)cap"_s,
+        u"GET "_s % get.chopped(1) % u"Cookie: a=1; b=two words\n\n");
+    row("Firefox, POSIX: POST with JSON", uR"cap(curl 'https://api.example.com/v1/items?q=caf%C3%A9&sort=asc' \
+  -H 'accept: application/json, text/plain, */*' \
+  -H 'content-type: application/json' \
+  -H 'cookie: sid=abc123; theme=dark' \
+  -H $'x-note: it\'s \xe9t\xe9! \ud83d\ude00' \
+  -H 'x-empty;' \
+  --data-raw $'{"name":"Zo\xeb \\"Z\\" 100%","note":"line1\\nline2","ok":true}' \
+  -X POST)cap"_s,
+        post);
+    row("Firefox, POSIX: HEAD", uR"cap(curl 'http://127.0.0.1:8080/search?q=hello!&lang=fr' \
+  -I \
+  -H 'User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0' \
+  -H 'Referer: http://127.0.0.1:8080/' \
+  -H 'Accept-Language: fr-FR,fr;q=0.8' \
+  --globoff)cap"_s,
+        u"HEAD "_s % get);
+    row("Firefox, Windows: POST with JSON",
+        uR"cap(curl.exe ^"https://api.example.com/v1/items?q=caf^%^C3^%^A9&sort=asc^" ^
+  -H ^"accept: application/json, text/plain, */*^" ^
+  -H ^"content-type: application/json^" ^
+  -H ^"cookie: sid=abc123; theme=dark^" ^
+  -H ^"x-note: it's ^ét^é^! ^😀^" ^
+  -H ^"x-empty;^" ^
+  --data-raw ^"^{^\^"name^\^":^\^"Zo^ë ^\^\^\^"Z^\^\^\^" 100^%^\^",^\^"note^\^":^\^"line1^\^\nline2^\^",^\^"ok^\^":true^}^" ^
+  -X POST)cap"_s,
+        post);
+    row("Firefox, Windows: HEAD", uR"cap(curl.exe ^"http://127.0.0.1:8080/search?q=hello^!&lang=fr^" ^
+  -I ^
+  -H ^"User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0^" ^
+  -H ^"Referer: http://127.0.0.1:8080/^" ^
+  -H ^"Accept-Language: fr-FR,fr;q=0.8^" ^
+  --globoff)cap"_s,
+        u"HEAD "_s % get);
+    row("Safari: POST with JSON", uR"cap(curl 'https://api.example.com/v1/items?q=caf%C3%A9&sort=asc' \
+-H 'accept: application/json, text/plain, */*' \
+-H 'content-type: application/json' \
+-H 'cookie: sid=abc123; theme=dark' \
+-H $'x-note: it\'s été\u0021 😀' \
+--data-binary '{"name":"Zoë \"Z\" 100%","note":"line1\nline2","ok":true}' \
+-X 'POST')cap"_s,
+        QString(post).remove(u"x-empty: \n"_s));
+    row("Safari: GET", uR"cap(curl $'http://127.0.0.1:8080/search?q=hello\u0021&lang=fr' \
+-X 'GET' \
+-H 'User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0' \
+-H 'Referer: http://127.0.0.1:8080/' \
+-H 'Accept-Language: fr-FR,fr;q=0.8')cap"_s,
+        u"GET "_s % get);
+
+    // Typed by hand.
+    row("-XPOST, combined flags, URL last", u"curl -sSLXPOST -H 'A: 1' -d a=1 -d b=2 http://h.example/"_s,
+        u"POST http://h.example/\nA: 1\nContent-Type: application/x-www-form-urlencoded\n\na=1&b=2"_s);
+    row("-G puts the data in the query", u"curl -G --url 'http://h.example/s?x=1' -d q=a --data-urlencode 'r=b c'"_s,
+        u"GET http://h.example/s?x=1&q=a&r=b%20c\n\n"_s);
+    row("-u, -A, -e", u"curl -u me:pw -A agent/1 -e http://from.example/ http://h.example/"_s,
+        u"GET http://h.example/\nAuthorization: Basic bWU6cHc=\nUser-Agent: agent/1\nReferer: http://from.example/\n\n"_s);
+    row("--json", u"$ curl --json '{\"a\":1}' http://h.example/"_s,
+        u"POST http://h.example/\nContent-Type: application/json\nAccept: application/json\n\n{\"a\":1}"_s);
+    row("other methods as given", u"curl -X delete http://h.example/1"_s, u"DELETE http://h.example/1\n\n"_s);
+
+    // fetch, as Chrome and Firefox copy it.
+    row("Chrome fetch", uR"cap(fetch("https://h.example/api?x=1", {
+  "headers": {
+    "content-type": "application/json",
+    "accept": "*/*",
+    "x-quote": "say \"hi\"\n"
+  },
+  "referrer": "https://h.example/",
+  "referrerPolicy": "strict-origin-when-cross-origin",
+  "body": "{\"a\":\"\u00e9\\n\"}",
+  "method": "POST",
+  "mode": "cors",
+  "credentials": "include"
+});)cap"_s,
+        u"POST https://h.example/api?x=1\ncontent-type: application/json\naccept: */*\nx-quote: say \"hi\"\n\n\n{\"a\":\"é\\n\"}"_s);
+    row("Firefox fetch", uR"cap(await fetch("http://h.example/p", {
+    "credentials": "omit",
+    "headers": {
+        "User-Agent": "Mozilla/5.0",
+        "Accept": "text/html"
+    },
+    "method": "GET",
+    "mode": "cors"
+});)cap"_s,
+        u"GET http://h.example/p\nUser-Agent: Mozilla/5.0\nAccept: text/html\n\n"_s);
+
+    // A raw request.
+    row("raw request",
+        u"POST /api/items?x=1 HTTP/1.1\r\nHost: h.example:8080\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n\r\nline\r\ntwo"_s,
+        u"POST http://h.example:8080/api/items?x=1\nContent-Type: text/plain\n\nline\r\ntwo"_s);
+
+    // Refused, each with a sentence.
+    row("a form", u"curl -F 'f=@photo.jpg' http://h.example/"_s,
+        u"refused: The curl option -F sends a form with files, which the window cannot send."_s);
+    row("data from a file", u"curl -d @body.json http://h.example/"_s,
+        u"refused: The curl option -d reads the data from a file, which is not imported."_s);
+    row("binary data from a file", u"curl --data-binary @x http://h.example/"_s,
+        u"refused: The curl option --data-binary reads the data from a file, which is not imported."_s);
+    row("an upload", u"curl -T f http://h.example/"_s,
+        u"refused: The curl option -T uploads a file, which the window cannot send."_s);
+    row("an unknown option", u"curl --proxy http://p:1 http://h.example/"_s,
+        u"refused: The curl option --proxy cannot be imported."_s);
+    row("unterminated quote", u"curl 'http://h.example/"_s, u"refused: A quote ' is not closed."_s);
+    row("a lone caret", u"curl ^\"http://h.example/^\" ^"_s, u"refused: The command ends with a lone ^."_s);
+    row("a NUL character", u"curl http://h.example/ -d $'a\\x00'"_s,
+        u"refused: The curl command holds a NUL character, which is not text."_s);
+    row("a pipe", u"curl http://h.example/ | sh"_s,
+        u"refused: The command goes on past one program (an unquoted |)."_s);
+    row("a shell variable", u"curl http://h.example/$PATH"_s,
+        u"refused: The command uses the shell's $, which is never run here."_s);
+    row("not a request", u"https://h.example/ is a page"_s, u"(plain text)"_s);
+}
+
+QTEST_GUILESS_MAIN(TestRequestImport)
+#include "tst_requestimport.moc"

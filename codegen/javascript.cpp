@@ -10,9 +10,9 @@ QString javascriptTemplate(const Request& request)
     code.line();
     code.line() << u"objAJAX.open(" << Quoted { request.strMethod } << u"," << Quoted { request.strURL } << u","
                 << (request.blnSync ? u"true" : u"false") << u");";
-    headerBlock(code, request, [](LineBuilder& line, const Header& header) {
-        line << u"objAJAX.setRequestHeader(" << Quoted { header.strHeaderTitle } << u", "
-             << Quoted { header.strHeaderValue } << u");";
+    headerBlock(code, request, [](LineBuilder& code, const Header& header, qsizetype) {
+        code.line() << u"objAJAX.setRequestHeader(" << Quoted { header.strHeaderTitle } << u", "
+                    << Quoted { header.strHeaderValue } << u");";
     });
     code.line() << u"objAJAX.send (" << Quoted { request.strData } << u");";
     code.line() << u"objAJAX.onreadystatechange = function() {";

@@ -14,18 +14,28 @@ QString aspTemplate(const Request& request);
 qsizetype expectedSize(const Request& request);
 
 // The lines between the open line and the send line, the same in every template: one empty line;
-// then, when there are headers, a line for each, in order, and one more empty line.
-template <typename HeaderLine> void headerBlock(LineBuilder& code, const Request& request, HeaderLine headerLine)
+// then, when there are headers, the lines of each (`headerLines` starts them), in order, and one more
+// empty line.
+template <typename HeaderLines> void headerBlock(LineBuilder& code, const Request& request, HeaderLines headerLines)
 {
     code.line();
     if (request.headers.isEmpty())
         return;
-    for (const Header& header : request.headers)
-        headerLine(code.line(), header);
+    for (qsizetype i = 0; i < request.headers.size(); ++i)
+        headerLines(code, request.headers[i], i);
     code.line();
 }
 
+// Values that the Basic templates build up in a variable first, by the variable's name; an empty name
+// for a value written as a literal in its call.
+struct BasicVariables {
+    QString url;
+    QList<QString> headerTitles;
+    QList<QString> headerValues;
+    QString data;
+};
+
 // The lines of the Visual Basic 6 and ASP templates from the open line to the send line.
-void basicRequestLines(LineBuilder& code, const Request& request);
+void basicRequestLines(LineBuilder& code, const Request& request, const BasicVariables& variables = {});
 
 } // namespace codegen

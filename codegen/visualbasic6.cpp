@@ -1,15 +1,111 @@
 #include "codegen/literals.h"
 #include "codegen/templates.h"
 
+using namespace Qt::StringLiterals;
+
 namespace codegen {
+
+namespace {
+
+    // The Visual Basic 6 editor loads no line longer than this.
+    constexpr qsizetype LongestLine = 1023;
+    // How much of a value's literal one line that builds it up takes.
+    constexpr qsizetype PieceSize = 900;
+
+    // The length of the value written as a literal, quotes included; any length past the longest line
+    // counts as too long.
+    qsizetype literalSize(QStringView value)
+    {
+        if (value.size() > LongestLine)
+            return value.size();
+        QString literal;
+        appendBasicLiteral(literal, value);
+        return literal.size() + 2;
+    }
+
+    struct Operand {
+        QStringView value;
+        QString* variable; // set to `name` when the value is to be built up in a variable
+        QString name;
+    };
+
+    // Moves the values of one call line into variables, longest first, until the line fits.
+    void fit(qsizetype fixedSize, QList<Operand> operands)
+    {
+        QList<std::pair<qsizetype, const Operand*>> sizes;
+        qsizetype size = fixedSize;
+        for (const Operand& operand : operands) {
+            sizes.append({ literalSize(operand.value), &operand });
+            size += sizes.last().first;
+        }
+        std::stable_sort(sizes.begin(), sizes.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (const auto& [literal, operand] : sizes) {
+            if (size <= LongestLine)
+                break;
+            *operand->variable = operand->name;
+            size -= literal - operand->name.size();
+        }
+    }
+
+    // A value as the call reads it: its literal, or the variable it has been built up in.
+    struct BasicOperand {
+        QStringView value;
+        const QString& variable;
+    };
+
+    LineBuilder& operator<<(LineBuilder& code, const BasicOperand& operand)
+    {
+        if (operand.variable.isEmpty())
+            return code << Quoted { operand.value };
+        return code << operand.variable;
+    }
+
+    // The lines that build a value up in its variable, each of them short enough for the editor. Pieces
+    // never part a surrogate pair.
+    void buildUp(LineBuilder& code, QStringView value, const QString& variable)
+    {
+        if (variable.isEmpty())
+            return;
+        code.line() << u"Dim " << variable << u" as String";
+        for (qsizetype at = 0; at < value.size();) {
+            // As much as fits, shrunk in proportion while its literal is longer than a piece.
+            qsizetype length = std::min<qsizetype>(PieceSize - 2, value.size() - at);
+            for (qsizetype size; length > 1 && (size = literalSize(value.sliced(at, length))) > PieceSize;)
+                length = std::max<qsizetype>(1, length * PieceSize / size - 1);
+            if (at + length < value.size() && length > 1 && value[at + length - 1].isHighSurrogate())
+                --length;
+            code.line() << variable << u" = ";
+            if (at > 0)
+                code << variable << u" & ";
+            code << Quoted { value.sliced(at, length) };
+            at += length;
+        }
+    }
+
+} // namespace
 
 QString visualBasic6Template(const Request& request)
 {
+    // Where a call line would be too long for the editor, its long values are built up in variables
+    // over lines that fit; output whose lines all fit is the plain template.
+    BasicVariables variables;
+    variables.headerTitles.resize(request.headers.size());
+    variables.headerValues.resize(request.headers.size());
+    // "objAJAX.open " method "," URL "," False; "objAJAX.setRequestHeader " title "," value; "objAJAX.send " data.
+    fit(13 + literalSize(request.strMethod) + 1 + 1 + 5, { { request.strURL, &variables.url, u"strURL"_s } });
+    for (qsizetype i = 0; i < request.headers.size(); ++i) {
+        const QString number = QString::number(i + 1);
+        fit(25 + 1,
+            { { request.headers[i].strHeaderTitle, &variables.headerTitles[i], u"strHeaderTitle" + number },
+                { request.headers[i].strHeaderValue, &variables.headerValues[i], u"strHeaderValue" + number } });
+    }
+    fit(13, { { request.strData, &variables.data, u"strData"_s } });
+
     LineBuilder code(writeBasicLiteral, expectedSize(request));
     code.line() << u"Dim objAJAX as object";
     code.line() << u"set objAJAX = CreateObject(" << Quoted { u"microsoft.xmlhttp" } << u")";
     code.line();
-    basicRequestLines(code, request);
+    basicRequestLines(code, request, variables);
     code.line();
     code.line() << u"do";
     code.line() << u"doevents";
@@ -21,15 +117,20 @@ QString visualBasic6Template(const Request& request)
     return std::move(code).text(false);
 }
 
-void basicRequestLines(LineBuilder& code, const Request& request)
+void basicRequestLines(LineBuilder& code, const Request& request, const BasicVariables& variables)
 {
-    code.line() << u"objAJAX.open " << Quoted { request.strMethod } << u"," << Quoted { request.strURL } << u","
-                << (request.blnSync ? u"True" : u"False");
-    headerBlock(code, request, [](LineBuilder& line, const Header& header) {
-        line << u"objAJAX.setRequestHeader " << Quoted { header.strHeaderTitle } << u","
-             << Quoted { header.strHeaderValue };
+    buildUp(code, request.strURL, variables.url);
+    code.line() << u"objAJAX.open " << Quoted { request.strMethod } << u","
+                << BasicOperand { request.strURL, variables.url } << u"," << (request.blnSync ? u"True" : u"False");
+    headerBlock(code, request, [&](LineBuilder& code, const Header& header, qsizetype i) {
+        const QString title = variables.headerTitles.value(i), value = variables.headerValues.value(i);
+        buildUp(code, header.strHeaderTitle, title);
+        buildUp(code, header.strHeaderValue, value);
+        code.line() << u"objAJAX.setRequestHeader " << BasicOperand { header.strHeaderTitle, title } << u","
+                    << BasicOperand { header.strHeaderValue, value };
     });
-    code.line() << u"objAJAX.send " << Quoted { request.strData };
+    buildUp(code, request.strData, variables.data);
+    code.line() << u"objAJAX.send " << BasicOperand { request.strData, variables.data };
 }
 
 } // namespace codegen

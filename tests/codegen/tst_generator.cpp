@@ -3,6 +3,7 @@
 #include "codegen/literals.h"
 #include "samplerequests.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +17,31 @@ namespace {
 QString lines(const QStringList& lines)
 {
     return lines.join(QStringLiteral("\r\n"));
+}
+
+// The value of a Basic string expression as the literal writer makes them: "…" with "" for a quote, and
+// vbCrLf, vbCr, vbLf, vbTab, Chr(n) and ChrW(n), joined by " & ".
+QString basicValue(QStringView expression)
+{
+    QString value;
+    for (qsizetype at = 0; at < expression.size();) {
+        if (expression[at] == u'"') {
+            for (++at; !(expression[at] == u'"' && expression.sliced(at).first(2) != u"\"\""); ++at)
+                value += expression[expression[at] == u'"' ? at++ : at];
+            ++at;
+        } else {
+            const qsizetype end = expression.indexOf(u" & ", at);
+            const QStringView name = expression.sliced(at, (end < 0 ? expression.size() : end) - at);
+            const QHash<QStringView, QString> constants { { u"vbCrLf", u"\r\n"_s }, { u"vbCr", u"\r"_s },
+                { u"vbLf", u"\n"_s }, { u"vbTab", u"\t"_s } };
+            value += constants.contains(name) ? constants[name]
+                                              : QString(QChar(name.sliced(name.indexOf(u'(') + 1).chopped(1).toInt()));
+            at += name.size();
+        }
+        if (expression.sliced(at).startsWith(u" & "))
+            at += 3;
+    }
+    return value;
 }
 
 }
@@ -46,6 +72,29 @@ private slots:
     {
         QFETCH(QString, language);
         QCOMPARE(codegen::generateCode(samples::workedExample(), language), QString());
+    }
+
+    void longLinesFitTheVisualBasicEditor()
+    {
+        // Long values are built up in variables over lines that fit; the values come out whole.
+        const QString cookie = u"sid=\"é😀\"; a\r\nb\x01; "_s.repeated(400);
+        const Request request { u"POST"_s, u"http://h.example/?q="_s + QString(3000, u'q'), false,
+            { { u"Cookie"_s, cookie }, { u"X-Short"_s, u"1"_s } }, QString(2000, QChar(1)) };
+        const QString code = codegen::generateCode(request, u"Visual Basic 6");
+        QHash<QString, QString> built;
+        static const QRegularExpression assignment(u"^(str\\w+) = (?:\\1 & )?(.*)$"_s);
+        for (const QString& line : code.split(u"\r\n"_s)) {
+            QVERIFY2(line.size() <= 1023, qPrintable(line.left(80)));
+            if (const QRegularExpressionMatch match = assignment.match(line); match.hasMatch())
+                built[match.captured(1)] += basicValue(match.captured(2));
+        }
+        QCOMPARE(built.value(u"strURL"_s), request.strURL);
+        QCOMPARE(built.value(u"strHeaderValue1"_s), cookie);
+        QCOMPARE(built.value(u"strData"_s), request.strData);
+        QVERIFY(code.contains(u"\r\nDim strHeaderValue1 as String\r\nstrHeaderValue1 = \"sid=\"\""_s));
+        QVERIFY(code.contains(u"\r\nobjAJAX.setRequestHeader \"Cookie\",strHeaderValue1\r\n"
+                              "objAJAX.setRequestHeader \"X-Short\",\"1\"\r\n"_s));
+        QCOMPARE(built.size(), 3);
     }
 
     void literals_data();

@@ -63,6 +63,8 @@ private slots:
         QTest::newRow("accents and emoji") << everywhere(QStringLiteral("é à ü 🍕 日本"), false);
         QTest::newRow("code injection") << everywhere(QStringLiteral(R"x("); process.exit(3); (")x"), true);
         QTest::newRow("comment and template tricks") << everywhere(QStringLiteral("*/ // ${x} ` '"), false);
+        QTest::newRow("a 5,000-character cookie")
+            << Request { u"GET"_qs, u"http://h/"_qs, true, { { u"Cookie"_qs, u"k=\"v\"; "_qs.repeated(625) } }, {} };
         QTest::newRow("a long line") << everywhere(QString(100000, u'x') + u'"' + QString(1000, u'\n'), true);
     }
 

@@ -1,6 +1,9 @@
 #include "codegen/literals.h"
 #include "codegen/templates.h"
 
+#include <cstdint>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 namespace codegen {
@@ -9,7 +12,7 @@ namespace {
 
     // The Visual Basic 6 editor loads no line longer than this.
     constexpr qsizetype LongestLine = 1023;
-    // How much of a value's literal one line that builds it up takes.
+    // How much of a value's literal one line that builds it up holds.
     constexpr qsizetype PieceSize = 900;
 
     // The length of the value written as a literal, quotes included; any length past the longest line
@@ -32,6 +35,12 @@ namespace {
     // Moves the values of one call line into variables, longest first, until the line fits.
     void fit(qsizetype fixedSize, QList<Operand> operands)
     {
+        // No character's literal is longer than " & ChrW(65535) & ", 19 characters.
+        qsizetype longest = fixedSize;
+        for (const Operand& operand : operands)
+            longest += 19 * operand.value.size() + 2;
+        if (longest <= LongestLine)
+            return;
         QList<std::pair<qsizetype, const Operand*>> sizes;
         qsizetype size = fixedSize;
         for (const Operand& operand : operands) {
@@ -60,25 +69,59 @@ namespace {
         return code << operand.variable;
     }
 
-    // The lines that build a value up in its variable, each of them short enough for the editor. Pieces
-    // never part a surrogate pair.
+    // How many double quotes the text holds, eight code units at a time.
+    qsizetype quotesIn(QStringView text)
+    {
+        using Lanes = std::uint16_t __attribute__((vector_size(16)));
+        const char16_t* units = text.utf16();
+        Lanes found {};
+        qsizetype i = 0;
+        for (; i + 8 <= text.size() && i < 8 * 0xffff; i += 8) {
+            Lanes lanes;
+            std::memcpy(&lanes, units + i, sizeof lanes);
+            found -= Lanes(lanes == u'"'); // a lane is all ones where it holds a quote
+        }
+        qsizetype quotes = 0;
+        for (int lane = 0; lane < 8; ++lane)
+            quotes += found[lane];
+        for (; i < text.size(); ++i)
+            quotes += units[i] == u'"';
+        return quotes;
+    }
+
+    // The lines that build a value up in its variable, each short enough for the editor. The value's
+    // literal is written once and cut into pieces: a cut inside a quoted run closes the quotes and the
+    // next piece opens them again; a cut elsewhere falls on a " & " between two parts.
     void buildUp(LineBuilder& code, QStringView value, const QString& variable)
     {
         if (variable.isEmpty())
             return;
         code.line() << u"Dim " << variable << u" as String";
-        for (qsizetype at = 0; at < value.size();) {
-            // As much as fits, shrunk in proportion while its literal is longer than a piece.
-            qsizetype length = std::min<qsizetype>(PieceSize - 2, value.size() - at);
-            for (qsizetype size; length > 1 && (size = literalSize(value.sliced(at, length))) > PieceSize;)
-                length = std::max<qsizetype>(1, length * PieceSize / size - 1);
-            if (at + length < value.size() && length > 1 && value[at + length - 1].isHighSurrogate())
-                --length;
+        QString literal;
+        literal.reserve(value.size() + value.size() / 8 + 16);
+        literal += u'"';
+        appendBasicLiteral(literal, value);
+        literal += u'"';
+        bool reopen = false; // the piece goes on with a quoted run the last one cut
+        for (qsizetype at = 0; at < literal.size();) {
+            const qsizetype end = std::min(literal.size(), at + PieceSize - 2);
+            bool quoted = reopen != (quotesIn(QStringView(literal).sliced(at, end - at)) % 2 == 1);
+            qsizetype cut = end;
+            while (cut < literal.size() && cut > at + 1) {
+                const bool pairCut = literal[cut - 1].isHighSurrogate() && literal[cut].isLowSurrogate();
+                if ((quoted && !pairCut) || (!quoted && QStringView(literal).sliced(cut).startsWith(u" & ")))
+                    break;
+                --cut;
+                quoted ^= literal[cut] == u'"';
+            }
             code.line() << variable << u" = ";
             if (at > 0)
                 code << variable << u" & ";
-            code << Quoted { value.sliced(at, length) };
-            at += length;
+            code << (reopen ? u"\"" : u"") << QStringView(literal).sliced(at, cut - at);
+            reopen = quoted && cut < literal.size();
+            if (reopen)
+                code << u"\"";
+            at = reopen || cut == literal.size() ? cut : cut + 3;
         }
     }
 

@@ -263,7 +263,7 @@ Result readCurl(const QStringList& words)
     if (!url || url->isEmpty())
         return refused(QStringLiteral("The curl command names no URL."));
     description.url = *url;
-    QString joined = data.join(u'&');
+    QString joined = data.size() == 1 ? data.first() : data.join(u'&');
     if (get) {
         if (!data.isEmpty())
             description.url += (description.url.contains(u'?') ? u'&' : u'?') + joined;

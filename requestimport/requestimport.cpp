@@ -141,8 +141,9 @@ Result read(QStringView text)
         while (name < command.size() && !command[name].isSpace())
             ++name;
         const QStringView first = command.sliced(name).trimmed();
+        const qsizetype lineEnd = command.indexOf(u'\n');
         const bool windows = command.startsWith(u"curl.exe", Qt::CaseInsensitive) || first.startsWith(u'^')
-            || first.startsWith(u'"') || command.contains(u" ^\n") || command.contains(u" ^\r\n");
+            || first.startsWith(u'"') || (lineEnd > 0 && command.first(lineEnd).trimmed().endsWith(u'^'));
         const Words words = windows ? splitWindows(command) : splitPosix(command);
         if (!words.failure.isEmpty())
             return refused(words.failure);

@@ -1,0 +1,80 @@
+// Importing a 1 MB "Copy as cURL" capture: a cookie-heavy request with a large JSON body, against the
+// floor for taking in its text: copying it once.
+#include "requestimport/requestimport.h"
+
+#include "medians.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+QString capture()
+{
+    QString command = QStringLiteral("curl 'https://app.example.com/api/v2/documents/save?draft=1' \\\n");
+    QString cookie;
+    for (int i = 0; cookie.size() < 8000; ++i)
+        cookie += QStringLiteral("c%1=%2; ").arg(i).arg(QString(40, QChar(u'a' + i % 26)));
+    command += u"  -H 'cookie: " % cookie % u"' \\\n";
+    for (int i = 0; i < 30; ++i)
+        command += QStringLiteral("  -H 'x-header-%1: value number %1, with some length to it' \\\n").arg(i);
+    command += QStringLiteral("  -H $'x-note: it\\'s \\u00e9t\\u00e9' \\\n  --data-raw '[");
+    for (int i = 0; command.size() < 1024 * 1024 - 200; ++i)
+        command += QStringLiteral(R"({"id":%1,"name":"item \"%1\"","path":"C:\\temp\\%1","ok":true},)").arg(i);
+    command += QStringLiteral("{}]' \\\n  --compressed");
+    return command;
+}
+
+std::vector<double> g_import, g_copy;
+
+void import(benchmark::State& state)
+{
+    const QString text = capture();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const requestimport::Result result = requestimport::read(text);
+        benchmark::DoNotOptimize(result.description.data.constData());
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (result.kind != requestimport::Result::Kind::Imported)
+            state.SkipWithError("the capture was not imported");
+        state.SetIterationTime(seconds);
+        g_import.push_back(seconds);
+    }
+}
+
+void copyOnce(benchmark::State& state)
+{
+    const QString text = capture();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        QString copy(text.constData(), text.size());
+        benchmark::DoNotOptimize(copy.data());
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        g_copy.push_back(seconds);
+    }
+}
+
+}
+
+BENCHMARK(import)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(copyOnce)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (g_import.empty() || g_copy.empty())
+        return 0;
+    const double own = median(g_import), copy = median(g_copy);
+    std::printf("\nmedian import of a %.1f MB capture: %.2f ms (goal <= 20 ms); copying its text once %.1f us; ratio "
+                "%.1f (goal <= 3)\n",
+        capture().size() / 1048576.0, own * 1e3, copy * 1e6, own / copy);
+    return 0;
+}

@@ -27,44 +27,28 @@ class TestFrmMain : public WindowTest {
 private slots:
     void initialState()
     {
-        QCOMPARE(m_window->size(), QSize(339, 494));
-        QVERIFY(m_window->windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
-        QCOMPARE(m_window->windowTitle(), u"Reruzad"_s);
-
-        auto* tabs = tabControl();
-        QCOMPARE(tabs->tabPosition(), QTabWidget::West);
-        QCOMPARE(QStringList({ tabs->tabText(0), tabs->tabText(1), tabs->tabText(2) }),
-            QStringList({ "Test AJAX", "Generate Code", "About" }));
-        QCOMPARE(tabs->count() + tabs->currentIndex(), 3);
-        QCOMPARE(tabs->tabBar()->width(), 35);
-        QCOMPARE(tabs->tabBar()->tabRect(2).bottom() + 1, tabs->height());
-
+        // Fixed in size; the tabs share the strip; the load step's languages, none picked, and version line;
+        // GET chosen, every box empty, the focus in the URL box.
+        QCOMPARE(m_window->minimumSize(), QSize(339, 494));
+        QCOMPARE(m_window->maximumSize(), QSize(339, 494));
+        QCOMPARE(tabControl()->tabBar()->width(), 35);
+        QCOMPARE(tabControl()->tabBar()->tabRect(2).bottom() + 1, tabControl()->height());
         auto* languages = control<QComboBox>("cboCode");
-        QVERIFY(!languages->isEditable());
         QStringList items;
         for (int i = 0; i < languages->count(); ++i)
             items << languages->itemText(i);
         QCOMPARE(items, QStringList({ "Visual Basic 6", "Javascript", "ASP" }));
         QCOMPARE(languages->currentIndex(), -1);
-
+        QVERIFY(!languages->isEditable());
         QCOMPARE(control<QLabel>("Label12")->text(), u"Version: 1.0.0"_s);
         QCOMPARE(control<QLabel>("StatusPanel1")->text(), u"Ready"_s);
-        QCOMPARE(control<QLabel>("StatusPanel1")->width(), 96);
-        auto *get = control<QRadioButton>("Option1(1)"), *post = control<QRadioButton>("Option1(0)");
-        QCOMPARE(get->text() % post->text(), u"GETPOST"_s);
-        QVERIFY(get->isChecked() && !post->isChecked());
-        QCOMPARE(control<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
-        for (const char* box : { "txtUrl", "Text1", "txtHeader", "txtHeaderValue" })
+        QVERIFY(control<QRadioButton>("Option1(1)")->isChecked() && !control<QRadioButton>("Option1(0)")->isChecked());
+        for (const char* box : { "txtUrl", "Text1", "txtHeader", "txtHeaderValue" }) {
             QVERIFY2(control<QLineEdit>(box)->text().isEmpty(), box);
-        QVERIFY(control<TextView>("Text2")->text().isEmpty());
-        QVERIFY(control<QPlainTextEdit>("txtGeneratedCode")->toPlainText().isEmpty());
-        QVERIFY(!control<QPlainTextEdit>("txtGeneratedCode")->isReadOnly());
-
-        auto* headers = control<QTreeWidget>("lvHeaders");
-        QCOMPARE(headers->topLevelItemCount(), 0);
-        QCOMPARE(headers->headerItem()->text(0) % headers->headerItem()->text(1), u"headervalue"_s);
-        QCOMPARE(QPair(headers->columnWidth(0), headers->columnWidth(1)), QPair(96, 96));
+            control<QLineEdit>(box)->setText(QString(100000, u'x')); // no box cuts anything off
+            QCOMPARE(control<QLineEdit>(box)->text().size(), 100000);
+        }
+        QCOMPARE(control<QTreeWidget>("lvHeaders")->topLevelItemCount(), 0);
         QCOMPARE(focusedControl(), u"txtUrl"_s);
     }
 
@@ -115,13 +99,9 @@ private slots:
         QTest::addColumn<QPoint>("point");
         QTest::addColumn<QString>("front");
         QTest::newRow("Text1 covers Label5 wholly") << QPoint(216, 68) << u"Text1"_s;
-        QTest::newRow("Text1 covers Label2") << QPoint(60, 64) << u"Text1"_s;
-        QTest::newRow("txtHeader covers Label4") << QPoint(140, 90) << u"txtHeader"_s;
-        QTest::newRow("Text2 covers Label1") << QPoint(60, 300) << u"Text2"_s;
         QTest::newRow("Label1 shows above Text2") << QPoint(60, 290) << u"Label1"_s;
         QTest::newRow("exit lies in front of the status bar") << QPoint(300, 486) << u"Command6"_s;
         QTest::newRow("tab control covers the status bar's top") << QPoint(200, 471) << u"SSTab1"_s;
-        QTest::newRow("second status panel below that") << QPoint(200, 490) << u"StatusPanel2"_s;
     }
 
     void stacking()
@@ -279,9 +259,7 @@ private slots:
             Qt::ShiftModifier | Qt::ControlModifier);
         row("right on the empty page with Alt", emptyArea, Qt::RightButton, true, 0, Qt::AltModifier);
         row("Send button", QPoint(250, 275), Qt::LeftButton, false);
-        row("header list", QPoint(100, 150), Qt::RightButton, false);
         row("beside the GET caption", QPoint(185, 220), Qt::LeftButton, false);
-        row("Url label", QPoint(48, 8), Qt::LeftButton, false);
         row("status bar", QPoint(50, 485), Qt::LeftButton, false);
     }
 

@@ -169,26 +169,6 @@ private slots:
         QCOMPARE(url->text(), server.url().toString());
     }
 
-    void longTextsGoOutWhole()
-    {
-        // Pasted as a user would; neither box cuts anything off.
-        TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
-        const QString path = u'/' % QString(70000 - server.url().toString().size(), u'p');
-        const QString data = QString(100000, u'd');
-        for (const auto& [box, text] :
-            { std::pair<const char*, QString> { "txtUrl", server.url().toString().chopped(1) + path },
-                { "Text1", data } }) {
-            QGuiApplication::clipboard()->setText(text);
-            control(box)->setFocus();
-            QTest::keyClick(control(box), Qt::Key_V, Qt::ControlModifier);
-        }
-        QCOMPARE(control<QLineEdit>("txtUrl")->text().size(), 70000);
-        QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);
-        send();
-        QCOMPARE(server.received().value(0).target, path.toLatin1());
-        QCOMPARE(server.received().value(0).body, data.toLatin1());
-    }
-
     void headerRows()
     {
         // Enter in the value box adds the row as typed and starts the next; in the name box it adds nothing.

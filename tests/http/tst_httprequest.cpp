@@ -70,7 +70,6 @@ const QByteArray Gzipped("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x4b\xaf\xca\x
 }
 
 Q_DECLARE_METATYPE(Steps)
-Q_DECLARE_METATYPE(TestServer::Script)
 
 class TestHttpRequest : public QObject {
     Q_OBJECT
@@ -132,16 +131,8 @@ private slots:
 
         // Charsets.
         ok("charset in any case, quoted, among other parameters", response(200, "caf\xe9", latin1), "café");
-        ok("windows-1252", response(200, "\x80 \x93hi\x94", "Content-Type: text/plain;charset=windows-1252\r\n"),
-            "€ “hi”");
         ok("no charset: UTF-8", response(200, "caf\xc3\xa9", {}), "café");
         ok("unknown charset: UTF-8", response(200, "caf\xc3\xa9", "Content-Type: text/plain; charset=x-no\r\n"),
-            "café");
-        ok("byte-order mark wins over the header", response(200, "\xef\xbb\xbf" + "caf\xc3\xa9"_ba, latin1), "café");
-        ok("UTF-16 by its mark", response(200, QByteArray("\xff\xfeh\0i\0", 6), {}), "hi");
-        ok("invalid UTF-8", response(200, "a\xff" + "b"_ba, {}), u"a\uFFFDb"_s);
-        ok("UTF-8 cut off at the end", response(200, "ab\xc3", {}), u"ab\uFFFD"_s);
-        in("a character split across reads", { { 0, chunked + "4\r\ncaf\xc3\r\n" }, { 100, "1\r\n\xa9\r\n0\r\n\r\n" } },
             "café");
         in("a cut character, then more",
             { { 0, head("Content-Length: 16\r\n") + "xyz\xe2\x82" }, { 100, "hello world" } },
@@ -186,69 +177,35 @@ private slots:
         QCOMPARE(outcome.states.last(), int(HttpRequest::Done));
     }
 
-    void redirectAfterPost_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("method"); // of the request that follows the redirect
-        QTest::addColumn<QByteArray>("body");
-
-        QTest::newRow("302 turns POST into GET") << 302 << QByteArray("GET") << QByteArray();
-        QTest::newRow("307 keeps POST and its body") << 307 << QByteArray("POST") << QByteArray("a=1&b=é");
-    }
-
-    void redirectAfterPost()
-    {
-        QFETCH(int, status);
-        QFETCH(QByteArray, method);
-        QFETCH(QByteArray, body);
-
-        TestServer server([&](const TestServer::Request& request, int) {
-            if (request.target == "/from")
-                return TestServer::answer(status, "moved", "Location: /to\r\n");
-            return TestServer::answer(200, "arrived");
-        });
-        Call call;
-        call.method = QStringLiteral("POST");
-        call.body = QStringLiteral("a=1&b=é");
-        const Outcome outcome = run(server.url(QStringLiteral("/from")), call);
-        QVERIFY2(outcome.complete, qPrintable(outcome.failure));
-        QCOMPARE(outcome.text, QStringLiteral("arrived"));
-        QCOMPARE(server.received().size(), 2);
-        QCOMPARE(server.received()[1].target, QByteArray("/to"));
-        QCOMPARE(server.received()[1].method, method);
-        QCOMPARE(server.received()[1].body, body.isEmpty() ? QByteArray() : QString::fromUtf8(body).toUtf8());
-    }
-
-    void credentialsStayWithTheirOrigin()
+    // POST after 302 becomes GET, after 307 stays POST with its body; credentials go on only to the
+    // same origin; the 21st redirect in a row is one too many.
+    void redirects()
     {
         TestServer other([](const TestServer::Request&, int) { return TestServer::answer(200, "other"); });
         TestServer server([&](const TestServer::Request& request, int) {
+            if (request.target == "/302" || request.target == "/307")
+                return TestServer::answer(request.target.sliced(1).toInt(), "moved", "Location: /to\r\n");
             if (request.target == "/away")
-                return TestServer::answer(
-                    302, "", "Location: " + other.url(QStringLiteral("/end")).toEncoded() + "\r\n");
-            if (request.target == "/near")
-                return TestServer::answer(307, "", "Location: /end\r\n");
-            return TestServer::answer(200, "here");
+                return TestServer::answer(302, "", "Location: " + other.url(u"/end"_s).toEncoded() + "\r\n");
+            if (request.target == "/again")
+                return TestServer::answer(302, "", "Location: /again\r\n");
+            return TestServer::answer(200, "arrived");
         });
         Call call;
+        call.method = u"POST"_s;
+        call.body = u"a=1&b=é"_s;
         call.headers = { { "Authorization", "Basic c2VjcmV0" }, { "Cookie", "s=1" }, { "X-Other", "kept" } };
-        QVERIFY(run(server.url(QStringLiteral("/near")), call).complete);
-        QCOMPARE(server.received().value(1).header("Authorization"), QByteArray("Basic c2VjcmV0"));
-        QVERIFY(run(server.url(QStringLiteral("/away")), call).complete);
+        for (const char* path : { "/302", "/307", "/away" })
+            QCOMPARE(run(server.url(QString::fromLatin1(path)), call).text, path[1] == 'a' ? u"other"_s : u"arrived"_s);
+        const QList<TestServer::Request>& got = server.received();
+        QCOMPARE(got[1].method + ' ' + got[1].body + '|' + got[3].method + ' ' + got[3].body, "GET |POST a=1&b=é"_ba);
+        QCOMPARE(got[3].header("Authorization") + got[3].header("Cookie"), "Basic c2VjcmV0s=1"_ba);
         const TestServer::Request& away = other.received().value(0);
-        QVERIFY(away.header("Authorization").isEmpty());
-        QVERIFY(away.header("Cookie").isEmpty());
-        QCOMPARE(away.header("X-Other"), QByteArray("kept"));
-    }
+        QCOMPARE(away.header("Authorization") + away.header("Cookie") + away.header("X-Other"), "kept"_ba);
 
-    void redirectLoop()
-    {
-        TestServer server(
-            [](const TestServer::Request&, int) { return TestServer::answer(302, "", "Location: /again\r\n"); });
-        const Outcome outcome = run(server.url(QStringLiteral("/again")));
-        QVERIFY(!outcome.complete);
-        QVERIFY2(outcome.failure.contains(u"redirected more than 20 times"), qPrintable(outcome.failure));
-        QCOMPARE(server.received().size(), 21);
+        const Outcome loop = run(server.url(u"/again"_s));
+        QVERIFY2(loop.failure.contains(u"redirected more than 20 times"), qPrintable(loop.failure));
+        QCOMPARE(server.received().size(), 5 + 21);
     }
 
     void proxyFromTheEnvironment()
@@ -261,17 +218,6 @@ private slots:
         QVERIFY2(outcome.complete, qPrintable(outcome.failure));
         QCOMPARE(outcome.text, QStringLiteral("via the proxy"));
         QCOMPARE(proxy.received().value(0).target, QByteArray("http://127.0.0.2:9/path?q=1"));
-    }
-
-    void refusedConnection()
-    {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const quint16 port = closed.serverPort();
-        closed.close();
-        const Outcome outcome = run(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
-        QVERIFY(!outcome.complete);
-        QVERIFY2(outcome.failure.contains(u"refused", Qt::CaseInsensitive), qPrintable(outcome.failure));
     }
 
     void unknownHost()
@@ -323,27 +269,6 @@ private slots:
         outcome = run(secure.url(QStringLiteral("/down")), trusting);
         QVERIFY(!outcome.complete);
         QVERIFY2(outcome.failure.contains(u"https to http"), qPrintable(outcome.failure));
-    }
-
-    void postGoesOutOnce_data()
-    {
-        QTest::addColumn<TestServer::Script>("script");
-        QTest::newRow("server closes without answering") << TestServer::Script {};
-        QTest::newRow("garbage status line")
-            << TestServer::Script { { { 0, "HTTP/1.1 abc nonsense\r\n\r\n" } }, false };
-    }
-
-    void postGoesOutOnce()
-    {
-        QFETCH(TestServer::Script, script);
-        TestServer server([&](const TestServer::Request&, int) { return script; });
-        Call call;
-        call.method = QStringLiteral("POST");
-        call.body = QStringLiteral("order=1");
-        const Outcome outcome = run(server.url(), call);
-        QVERIFY(!outcome.complete);
-        QTest::qWait(300); // room for a resend that must not come
-        QCOMPARE(server.received().size(), 1);
     }
 
     void requestUrl_data()

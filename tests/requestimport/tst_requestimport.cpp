@@ -158,14 +158,14 @@ void TestRequestImport::reads_data()
                             << expected;
     };
     const QString post = u"POST https://api.example.com/v1/items?q=caf%C3%A9&sort=asc\n"
-                         "accept: application/json, text/plain, */*\ncontent-type: application/json\n"
+                         "accept: application/json, text/plain\ncontent-type: application/json\n"
                          "cookie: sid=abc123; theme=dark\nx-note: it's été! 😀\nx-empty: \n\n"
                          R"({"name":"Zoë \"Z\" 100%","note":"line1\nline2","ok":true})"_s;
     const QString get = u"http://127.0.0.1:8080/search?q=hello!&lang=fr\n"
                         "User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0\n"
                         "Referer: http://127.0.0.1:8080/\nAccept-Language: fr-FR,fr;q=0.8\n\n"_s;
     row("Chrome, bash: POST with JSON", uR"cap(curl 'https://api.example.com/v1/items?q=caf%C3%A9&sort=asc' \
-  -H 'accept: application/json, text/plain, */*' \
+  -H 'accept: application/json, text/plain' \
   -H 'content-type: application/json' \
   -H 'cookie: sid=abc123; theme=dark' \
   -H $'x-note: it\'s été\u0021 😀' \
@@ -182,7 +182,7 @@ void TestRequestImport::reads_data()
   --insecure)cap"_s,
         u"GET "_s % get.chopped(1) % u"Cookie: a=1; b=two words\n\n");
     row("Chrome, cmd: POST with JSON", uR"cap(curl ^"https://api.example.com/v1/items?q=caf^%^C3^%^A9&sort=asc^" ^
-  -H ^"accept: application/json, text/plain, */*^" ^
+  -H ^"accept: application/json, text/plain^" ^
   -H ^"content-type: application/json^" ^
   -H ^"cookie: sid=abc123; theme=dark^" ^
   -H ^"x-note: it's ^ét^é^! ^😀^" ^
@@ -199,13 +199,13 @@ void TestRequestImport::reads_data()
   --insecure)cap"_s,
         u"GET "_s % get.chopped(1) % u"Cookie: a=1; b=two words\n\n");
     row("Chrome, cmd, doubled quotes: POST with JSON",
-        uR"cap(curl "https://api.example.com/v1/items?q=caf"%"C3"%"A9&sort=asc" -H "accept: application/json, text/plain, */*" -H "content-type: application/json" -H "cookie: sid=abc123; theme=dark" -H "x-note: it's été! 😀" -H "x-empty;" --data-binary "{""name"":""Zoë \\""Z\\"" 100"%""",""note"":""line1\\nline2"",""ok"":true}" --compressed)cap"_s,
+        uR"cap(curl "https://api.example.com/v1/items?q=caf"%"C3"%"A9&sort=asc" -H "accept: application/json, text/plain" -H "content-type: application/json" -H "cookie: sid=abc123; theme=dark" -H "x-note: it's été! 😀" -H "x-empty;" --data-binary "{""name"":""Zoë \\""Z\\"" 100"%""",""note"":""line1\\nline2"",""ok"":true}" --compressed)cap"_s,
         post);
     row("Chrome, cmd, doubled quotes: GET with cookies",
         uR"cap(curl "http://127.0.0.1:8080/search?q=hello!&lang=fr" -H "User-Agent: Mozilla/5.0 (X11; Linux x86_64) Gecko/20100101 Firefox/120.0" -H "Referer: http://127.0.0.1:8080/" -H "Accept-Language: fr-FR,fr;q=0.8" -b "a=1; b=two words" --compressed)cap"_s,
         u"GET "_s % get.chopped(1) % u"Cookie: a=1; b=two words\n\n");
     row("Firefox, POSIX: POST with JSON", uR"cap(curl 'https://api.example.com/v1/items?q=caf%C3%A9&sort=asc' \
-  -H 'accept: application/json, text/plain, */*' \
+  -H 'accept: application/json, text/plain' \
   -H 'content-type: application/json' \
   -H 'cookie: sid=abc123; theme=dark' \
   -H $'x-note: it\'s \xe9t\xe9! \ud83d\ude00' \
@@ -222,7 +222,7 @@ void TestRequestImport::reads_data()
         u"HEAD "_s % get);
     row("Firefox, Windows: POST with JSON",
         uR"cap(curl.exe ^"https://api.example.com/v1/items?q=caf^%^C3^%^A9&sort=asc^" ^
-  -H ^"accept: application/json, text/plain, */*^" ^
+  -H ^"accept: application/json, text/plain^" ^
   -H ^"content-type: application/json^" ^
   -H ^"cookie: sid=abc123; theme=dark^" ^
   -H ^"x-note: it's ^ét^é^! ^😀^" ^
@@ -238,7 +238,7 @@ void TestRequestImport::reads_data()
   --globoff)cap"_s,
         u"HEAD "_s % get);
     row("Safari: POST with JSON", uR"cap(curl 'https://api.example.com/v1/items?q=caf%C3%A9&sort=asc' \
--H 'accept: application/json, text/plain, */*' \
+-H 'accept: application/json, text/plain' \
 -H 'content-type: application/json' \
 -H 'cookie: sid=abc123; theme=dark' \
 -H $'x-note: it\'s été\u0021 😀' \
@@ -267,7 +267,7 @@ void TestRequestImport::reads_data()
     row("Chrome fetch", uR"cap(fetch("https://h.example/api?x=1", {
   "headers": {
     "content-type": "application/json",
-    "accept": "*/*",
+    "accept": "text/plain",
     "x-quote": "say \"hi\"\n"
   },
   "referrer": "https://h.example/",
@@ -277,7 +277,7 @@ void TestRequestImport::reads_data()
   "mode": "cors",
   "credentials": "include"
 });)cap"_s,
-        u"POST https://h.example/api?x=1\ncontent-type: application/json\naccept: */*\nx-quote: say \"hi\"\n\n\n{\"a\":\"é\\n\"}"_s);
+        u"POST https://h.example/api?x=1\ncontent-type: application/json\naccept: text/plain\nx-quote: say \"hi\"\n\n\n{\"a\":\"é\\n\"}"_s);
     row("Firefox fetch", uR"cap(await fetch("http://h.example/p", {
     "credentials": "omit",
     "headers": {

@@ -26,7 +26,9 @@ QString basicValue(QStringView expression)
     QString value;
     for (qsizetype at = 0; at < expression.size();) {
         if (expression[at] == u'"') {
-            for (++at; !(expression[at] == u'"' && expression.sliced(at).first(2) != u"\"\""); ++at)
+            // To the closing quote; "" inside is one quote.
+            for (++at; at < expression.size() && (expression[at] != u'"' || expression.sliced(at).startsWith(u"\"\""));
+                 ++at)
                 value += expression[expression[at] == u'"' ? at++ : at];
             ++at;
         } else {

@@ -287,7 +287,9 @@ private slots:
         QTest::newRow("scheme in capitals, host as typed")
             << "HTTPS://H.example:65535/x" << QByteArray("https://H.example:65535/x");
         QTest::newRow("query without a path") << "http://h.example?q=1" << QByteArray("http://h.example/?q=1");
-        QTest::newRow("IPv6 host and port") << "http://[::1]:8080/" << QByteArray("http://[::1]:8080/");
+        QTest::newRow("IPv6 host and port") << "http://[fe80::1F]:8080/" << QByteArray("http://[fe80::1F]:8080/");
+        QTest::newRow("not an IPv6 address") << "http://[::1g]/" << QByteArray();
+        QTest::newRow("C1 control in the host") << u"http://a\u0080b.example/"_s << QByteArray();
         QTest::newRow("user and password") << "http://me:pw@h.example/" << QByteArray("http://me:pw@h.example/");
         QTest::newRow("port too large") << "http://h.example:65536/" << QByteArray();
         QTest::newRow("space in the host") << "http://h example/" << QByteArray();

@@ -210,19 +210,26 @@ private slots:
             box->setFocus();
             QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         };
-        paste(url, u"curl -X PUT "_s % server.url(u"/p?q=1"_s).toString() % u" -H 'A: 1' -H 'B;' --data-raw 'x=é'"_s);
+        paste(url, u"curl "_s % server.url(u"/p?q=1"_s).toString() % u" -H 'A: 1' -H 'B;' --data-raw 'x=é'"_s);
         QCOMPARE(url->text(), server.url(u"/p?q=1"_s).toString());
         QCOMPARE(row(0) % u',' % row(1) % u',' % control<QLineEdit>("Text1")->text(), u"A|1,B|,x=é"_s);
         QCOMPARE(control<QTreeWidget>("lvHeaders")->topLevelItemCount(), 3); // and curl's own form type
-        QVERIFY(control<QRadioButton>("Option1(1)")->isChecked()); // PUT cannot be set: GET stays, and says so
-        QCOMPARE(control<QLabel>("StatusPanel2")->toolTip(),
-            u"Imported a curl command: PUT cannot be set here, the method stays GET, 3 headers, 4 bytes of data"_s);
+        QVERIFY(control<QRadioButton>("Option1(0)")->isChecked());
+        QCOMPARE(
+            control<QLabel>("StatusPanel2")->toolTip(), u"Imported a curl command: POST, 3 headers, 4 bytes of data"_s);
         QTest::qWait(100);
         QVERIFY(server.received().isEmpty());
 
-        // Ctrl+Z puts every field back; then the box's own undo takes over again.
+        // Ctrl+Z puts every field back, the method too.
         QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(url->text() % control<QLineEdit>("Text1")->text() % row(0), u"old dataKept|until the import"_s);
+        QVERIFY(control<QRadioButton>("Option1(1)")->isChecked());
+
+        // A method the window cannot send is said, and GET stays.
+        paste(url, u"curl -X PUT http://h.example/"_s);
+        QVERIFY(control<QRadioButton>("Option1(1)")->isChecked());
+        QVERIFY(control<QLabel>("StatusPanel2")->toolTip().contains(u"PUT cannot be set here, the method stays GET"));
+        QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
 
         // Refused: nothing changes. Plain text pastes as text. Header lines into the name box are rows.
         QGuiApplication::clipboard()->setText(u"curl -F a=@f http://h.example/"_s); // from the context menu

@@ -62,33 +62,6 @@ private slots:
         QCOMPARE(status(), u"Ready"_s);
     }
 
-    void statusFollowsTheRequest_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::newRow("line breaks as received") << QByteArray("line one\r\nline two\n\rthree");
-        QTest::newRow("empty body") << QByteArray();
-    }
-
-    void statusFollowsTheRequest()
-    {
-        QFETCH(QByteArray, body);
-        QString statusWhileWaiting, resultWhileWaiting;
-        TestServer server([&](const TestServer::Request&, int) {
-            statusWhileWaiting = status();
-            resultWhileWaiting = result();
-            return TestServer::Script { { { 100, TestServer::response(200, body) } }, false };
-        });
-        control<TextView>("Text2")->setText(u"the previous response"_s);
-        control<QCheckBox>("Check1")->setChecked(true);
-        setUrl(server.url().toString());
-        send();
-        QCOMPARE(statusWhileWaiting, u"Loading.."_s);
-        QCOMPARE(resultWhileWaiting, u"the previous response"_s);
-        QCOMPARE(result(), QString::fromUtf8(body));
-        QCOMPARE(status(), u"Ready"_s);
-        QVERIFY(m_recorders->errorReport->messages.isEmpty());
-    }
-
     void failureLeavesTheWindowAlone_data()
     {
         QTest::addColumn<QString>("url");

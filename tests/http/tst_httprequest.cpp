@@ -382,23 +382,6 @@ private slots:
         QVERIFY2(!own.head.contains("Expect"), own.head.constData());
     }
 
-    void nothingCarriesOver()
-    {
-        TestServer server([](const TestServer::Request&, int index) {
-            if (index == 0)
-                return TestServer::answer(
-                    401, "who are you", "Set-Cookie: session=1\r\nWWW-Authenticate: Basic realm=\"x\"\r\n");
-            return TestServer::answer(200, "second");
-        });
-        const Outcome first = run(server.url(QStringLiteral("/private")));
-        QVERIFY2(first.complete, qPrintable(first.failure));
-        QCOMPARE(first.text, QStringLiteral("who are you"));
-        QVERIFY(run(server.url(QStringLiteral("/private"))).complete);
-        QCOMPARE(server.received().size(), 2);
-        QVERIFY(server.received()[1].header("Cookie").isEmpty());
-        QVERIFY(server.received()[1].header("Authorization").isEmpty());
-    }
-
     void stateSequence()
     {
         // 0 before open; 1 after; 2 once the final response's headers are in (never for a hop); 3 while the

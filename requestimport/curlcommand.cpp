@@ -100,14 +100,6 @@ namespace {
         return nullptr;
     }
 
-    Result refused(const QString& message)
-    {
-        Result result;
-        result.kind = Result::Kind::Refused;
-        result.message = message;
-        return result;
-    }
-
     bool hasHeader(const QList<codegen::Header>& headers, QStringView name)
     {
         for (const codegen::Header& header : headers) {
@@ -169,24 +161,24 @@ Result readCurl(const QStringList& words)
                 continue;
         } else {
             if (url)
-                return refused(QStringLiteral("The curl command names more than one URL."));
+                return Result::refused(QStringLiteral("The curl command names more than one URL."));
             url = word;
             continue;
         }
         if (!option)
-            return refused(QStringLiteral("The curl option %1 cannot be imported.").arg(spelled));
+            return Result::refused(QStringLiteral("The curl option %1 cannot be imported.").arg(spelled));
         if (option->does == Does::Refuse)
-            return refused(QStringLiteral("The curl option %1 %2, which the window cannot send.")
-                               .arg(spelled, QLatin1StringView(option->what)));
+            return Result::refused(QStringLiteral("The curl option %1 %2, which the window cannot send.")
+                                       .arg(spelled, QLatin1StringView(option->what)));
         if (takesArgument(option->does) && !attached) {
             if (++i >= words.size())
-                return refused(QStringLiteral("The curl option %1 has no value.").arg(spelled));
+                return Result::refused(QStringLiteral("The curl option %1 has no value.").arg(spelled));
             argument = words[i];
         }
         switch (option->does) {
         case Does::Url:
             if (url)
-                return refused(QStringLiteral("The curl command names more than one URL."));
+                return Result::refused(QStringLiteral("The curl command names more than one URL."));
             url = argument;
             break;
         case Does::Method:
@@ -205,23 +197,23 @@ Result readCurl(const QStringList& words)
                 if (spaces < value.size())
                     description.headers.append({ argument.first(colon), value.sliced(spaces) });
             } else {
-                return refused(QStringLiteral("The curl header \"%1\" has no name and colon.").arg(argument));
+                return Result::refused(QStringLiteral("The curl header \"%1\" has no name and colon.").arg(argument));
             }
             break;
         }
         case Does::Cookie:
             if (!argument.contains(u'='))
-                return refused(QStringLiteral("The curl option %1 reads cookies from a file, which is not "
-                                              "imported.")
-                                   .arg(spelled));
+                return Result::refused(QStringLiteral("The curl option %1 reads cookies from a file, which is not "
+                                                      "imported.")
+                                           .arg(spelled));
             description.headers.append({ QStringLiteral("Cookie"), argument });
             break;
         case Does::Data:
         case Does::DataBinary:
             if (argument.startsWith(u'@'))
-                return refused(QStringLiteral("The curl option %1 reads the data from a file, which is not "
-                                              "imported.")
-                                   .arg(spelled));
+                return Result::refused(QStringLiteral("The curl option %1 reads the data from a file, which is not "
+                                                      "imported.")
+                                           .arg(spelled));
             data.append(argument);
             break;
         case Does::DataRaw:
@@ -261,7 +253,7 @@ Result readCurl(const QStringList& words)
     }
 
     if (!url || url->isEmpty())
-        return refused(QStringLiteral("The curl command names no URL."));
+        return Result::refused(QStringLiteral("The curl command names no URL."));
     description.url = *url;
     QString joined = data.size() == 1 ? data.first() : data.join(u'&');
     if (get) {
@@ -289,10 +281,7 @@ Result readCurl(const QStringList& words)
             { QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded") });
     }
 
-    Result result;
-    result.kind = Result::Kind::Imported;
-    result.description = description;
-    return result;
+    return Result::imported(description);
 }
 
 } // namespace requestimport

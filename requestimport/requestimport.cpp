@@ -11,22 +11,6 @@ namespace requestimport {
 
 namespace {
 
-    Result refused(const QString& message)
-    {
-        Result result;
-        result.kind = Result::Kind::Refused;
-        result.message = message;
-        return result;
-    }
-
-    Result imported(const Description& description)
-    {
-        Result result;
-        result.kind = Result::Kind::Imported;
-        result.description = description;
-        return result;
-    }
-
     bool startsWithWord(QStringView text, QStringView word)
     {
         return text.startsWith(word, Qt::CaseInsensitive)
@@ -41,12 +25,12 @@ namespace {
         while (close > open && (call[close - 1].isSpace() || call[close - 1] == u';'))
             --close;
         if (open < 0 || close <= open + 1 || call[close - 1] != u')')
-            return refused(QStringLiteral("The fetch call is not closed."));
+            return Result::refused(QStringLiteral("The fetch call is not closed."));
         QJsonParseError error;
         const QString arguments = u'[' + call.sliced(open + 1, close - open - 2).toString() + u']';
         const QJsonArray parts = QJsonDocument::fromJson(arguments.toUtf8(), &error).array();
         if (error.error != QJsonParseError::NoError || parts.isEmpty() || !parts[0].isString())
-            return refused(
+            return Result::refused(
                 QStringLiteral("The fetch call is not written as browsers write it: %1.")
                     .arg(error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("no URL")));
         Description description;
@@ -67,7 +51,8 @@ namespace {
                 QList<std::pair<qsizetype, codegen::Header>> ordered;
                 for (auto h = headers.begin(); h != headers.end(); ++h) {
                     if (!h->isString())
-                        return refused(QStringLiteral("The fetch header \"%1\" has no text value.").arg(h.key()));
+                        return Result::refused(
+                            QStringLiteral("The fetch header \"%1\" has no text value.").arg(h.key()));
                     const QString quoted
                         = QString::fromUtf8(QJsonDocument(QJsonArray { h.key() }).toJson(QJsonDocument::Compact))
                               .sliced(1)
@@ -83,7 +68,7 @@ namespace {
                 description.ignored.append(key);
             }
         }
-        return imported(description);
+        return Result::imported(description);
     }
 
     Result readRaw(QStringView text)
@@ -106,7 +91,7 @@ namespace {
         const QStringView block = text.sliced(lineEnd + 1, qMax<qsizetype>(0, blank - lineEnd - 1));
         const QList<codegen::Header> headers = headerLines(block);
         if (headers.isEmpty() && !block.trimmed().isEmpty())
-            return refused(QStringLiteral("A line of the raw request's header block is not a header."));
+            return Result::refused(QStringLiteral("A line of the raw request's header block is not a header."));
         // The Host header makes the URL, and the length is the data's own.
         QString host;
         for (const codegen::Header& header : headers) {
@@ -120,9 +105,9 @@ namespace {
         else if (!host.isEmpty() && target.startsWith(u'/'))
             description.url = u"http://" % host % target;
         else
-            return refused(QStringLiteral("The raw request has no Host header to make its URL from."));
+            return Result::refused(QStringLiteral("The raw request has no Host header to make its URL from."));
         description.data = text.sliced(qMin(bodyAt, text.size())).toString();
-        return imported(description);
+        return Result::imported(description);
     }
 
 } // namespace
@@ -146,10 +131,10 @@ Result read(QStringView text)
             || first.startsWith(u'"') || (lineEnd > 0 && command.first(lineEnd).trimmed().endsWith(u'^'));
         const Words words = windows ? splitWindows(command) : splitPosix(command);
         if (!words.failure.isEmpty())
-            return refused(words.failure);
+            return Result::refused(words.failure);
         for (const QString& word : words.words) {
             if (word.contains(QChar(0)))
-                return refused(QStringLiteral("The curl command holds a NUL character, which is not text."));
+                return Result::refused(QStringLiteral("The curl command holds a NUL character, which is not text."));
         }
         return readCurl(words.words);
     }

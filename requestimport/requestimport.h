@@ -28,6 +28,9 @@ struct Result {
     Kind kind = Kind::Plain;
     Description description;
     QString message;
+
+    static Result imported(const Description& description) { return { Kind::Imported, description, {} }; }
+    static Result refused(const QString& message) { return { Kind::Refused, {}, message }; }
 };
 
 Result read(QStringView text);

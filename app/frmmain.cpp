@@ -544,10 +544,6 @@ bool frmMain::pasteHeaderLines(const QString& text)
     static const QRegularExpression firstLine(QStringLiteral("^(?:[A-Z]+ \\S+ HTTP/|HTTP/)\\S*[^\\n]*\\n"));
     if (const QRegularExpressionMatch line = firstLine.match(text); line.hasMatch())
         block = block.sliced(line.capturedLength());
-    if (const qsizetype end = block.indexOf(u"\n\r\n"); end >= 0)
-        block.truncate(end + 1);
-    if (const qsizetype end = block.indexOf(u"\n\n"); end >= 0)
-        block.truncate(end + 1);
     const QList<codegen::Header> rows = requestimport::headerLines(block);
     if (rows.isEmpty())
         return false;

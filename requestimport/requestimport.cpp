@@ -153,7 +153,7 @@ QList<codegen::Header> headerLines(QStringView text)
         if (line.endsWith(u'\r'))
             line.chop(1);
         if (line.isEmpty())
-            continue;
+            break; // the blank line that ends a header block
         const qsizetype colon = line.indexOf(u':');
         if (colon <= 0 || line.first(colon).contains(u' ') || line.first(colon).contains(u'\t'))
             return {};

@@ -38,8 +38,8 @@ Result read(QStringView text);
 // Result::Imported from curl's arguments, the program's name first.
 Result readCurl(const QStringList& words);
 
-// A block of "Name: value" lines, one header each, values as given after the colon and its spaces; a
-// line break or a raw request's blank line ends the block. Empty when a line is not a header line.
+// A block of "Name: value" lines, one header each, values as given after the colon and its spaces; an
+// empty line (a raw request's blank line) ends the block. Empty when a line is not a header line.
 QList<codegen::Header> headerLines(QStringView text);
 
 } // namespace requestimport

@@ -52,6 +52,7 @@ private slots:
         row("line breaks", u"a\r\nb\nc\rd"_s, 100, u"a\r\n|b\n|c\r|d"_s);
         row("Unicode line breaks", u"a\u2028b\u2029c"_s, 100, u"a\u2028|b\u2029|c"_s);
         row("final line break", u"a\n"_s, 100, u"a\n|"_s);
+        row("CR at the very end", u"a\r"_s, 100, u"a\r|"_s);
         row("empty lines", u"\n\n"_s, 100, u"\n|\n|"_s);
         row("empty", {}, 100, {});
         row("tab to its stop", u"a\tb"_s, 100, u"a\tb"_s);

@@ -518,9 +518,7 @@ bool frmMain::importRequest(const QString& text)
     m_beforeImport = Page { m_ui.txtUrl->text(), m_ui.Option1[0]->isChecked(), headerlist::headerRows(m_ui.lvHeaders),
         m_ui.Text1->text() };
     m_ui.txtUrl->setText(request.url);
-    m_ui.lvHeaders->clear();
-    for (const codegen::Header& header : request.headers)
-        headerlist::addHeaderRow(m_ui.lvHeaders, header.strHeaderTitle, header.strHeaderValue);
+    headerlist::setHeaderRows(m_ui.lvHeaders, request.headers);
     m_ui.Text1->setText(request.data);
 
     // The window sends GET and POST only: another method is said, never swapped for one of these.
@@ -560,9 +558,7 @@ bool frmMain::undoImport()
     const Page before = *std::exchange(m_beforeImport, std::nullopt);
     m_ui.txtUrl->setText(before.url);
     m_ui.Option1[before.post ? 0 : 1]->setChecked(true);
-    m_ui.lvHeaders->clear();
-    for (const codegen::Header& header : before.headers)
-        headerlist::addHeaderRow(m_ui.lvHeaders, header.strHeaderTitle, header.strHeaderValue);
+    headerlist::setHeaderRows(m_ui.lvHeaders, before.headers);
     m_ui.Text1->setText(before.data);
     setDetail(QStringLiteral("Import undone"));
     return true;

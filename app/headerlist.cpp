@@ -23,4 +23,11 @@ QList<codegen::Header> headerRows(const QTreeWidget* list)
     return rows;
 }
 
+void setHeaderRows(QTreeWidget* list, const QList<codegen::Header>& rows)
+{
+    list->clear();
+    for (const codegen::Header& row : rows)
+        addHeaderRow(list, row.strHeaderTitle, row.strHeaderValue);
+}
+
 } // namespace headerlist

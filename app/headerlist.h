@@ -13,6 +13,9 @@ namespace headerlist {
 // Appends a row, after the last one.
 void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value);
 
+// Replaces every row with these, in order.
+void setHeaderRows(QTreeWidget* list, const QList<codegen::Header>& rows);
+
 // Every row, first to last.
 QList<codegen::Header> headerRows(const QTreeWidget* list);
 

@@ -38,7 +38,7 @@ namespace {
         if (codePoint < 0 || codePoint > 0x10ffff || (codePoint >= 0xd800 && codePoint <= 0xdfff))
             word += QChar::ReplacementCharacter;
         else
-            word += QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoint), 1);
+            word += QStringView(QChar::fromUcs4(char32_t(codePoint)));
     }
 
     // The inside of $'…' from `at`, to the closing quote; `at` ends past it. \xHH and \NNN name characters

@@ -79,6 +79,57 @@ private slots:
         QCOMPARE(decodeByteByByte(contentType, body), text);
     }
 
+    // Each family of charsets with a text written in it, whole and cut between every two bytes.
+    void charsets_data()
+    {
+        QTest::addColumn<QByteArray>("charset");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("encoding");
+        const auto row
+            = [](const char* name, const char* charset, const char* bytes, const QString& text, const char* encoding) {
+                  QTest::newRow(name) << QByteArray(charset) << hex(bytes) << text << QByteArray(encoding);
+              };
+        row("Shift_JIS", "shift_jis", "93 fa 96 7b 8c ea 83 65 83 4c 83 58 83 67", u"日本語テキスト"_s, "Shift_JIS");
+        row("x-sjis is Shift_JIS", "X-SJIS", "93 fa 96 7b", u"日本"_s, "Shift_JIS");
+        row("EUC-JP", "euc-jp", "c6 fc cb dc b8 ec", u"日本語"_s, "EUC-JP");
+        row("ISO-2022-JP", "iso-2022-jp", "1b 24 42 46 7c 4b 5c 38 6c 1b 28 42 61", u"日本語a"_s, "ISO-2022-JP");
+        row("gb18030, four bytes too", "gb18030", "d6 d0 ce c4 95 32 82 36", u"中文\U00020000"_s, "gb18030");
+        row("gb2312 is GBK", "gb2312", "d6 d0 ce c4", u"中文"_s, "GBK");
+        row("Big5", "big5", "a4 a4 a4 e5", u"中文"_s, "Big5");
+        row("EUC-KR", "euc-kr", "c7 d1 b1 b9 be ee", u"한국어"_s, "EUC-KR");
+        row("windows-1251", "windows-1251", "cf f0 e8 e2 e5 f2", u"Привет"_s, "windows-1251");
+        row("ISO-8859-2", "iso-8859-2", "5a 61 bf f3 b3 e6", u"Zażółć"_s, "ISO-8859-2");
+        row("KOI8-U", "koi8-u", "bd c1 ce cf cb", u"Ґанок"_s, "KOI8-U");
+        row("ISO-8859-16", "iso-8859-16", "aa fe a4", u"Șț€"_s, "ISO-8859-16");
+        row("latin1 is windows-1252", "latin1", "80 e9", u"€é"_s, "windows-1252");
+        row("ascii is windows-1252", "ascii", "93 41 94", u"“A”"_s, "windows-1252");
+        row("x-user-defined", "x-user-defined", "41 80 ff", u"A\uF780\uF7FF"_s, "x-user-defined");
+        row("replacement: one U+FFFD for the body", "iso-2022-kr", "41 42 43", u"\uFFFD"_s, "replacement");
+        row("unknown charset: UTF-8", "x-klingon", "c3 a9", u"é"_s, "UTF-8");
+        row("a byte no character starts is U+FFFD", "shift_jis", "41 ff 42", u"A\uFFFDB"_s, "Shift_JIS");
+        row("control characters are themselves", "shift_jis", "1a 1c 7f", u"\u001A\u001C\u007F"_s, "Shift_JIS");
+        row("IBM866", "866", "1a 1c 7f 80 ff", u"\u001A\u001C\u007FА\u00A0"_s, "IBM866");
+        row("a character cut off at the end", "shift_jis", "41 93", u"A\uFFFD"_s, "Shift_JIS");
+        row("a cut-off gb18030 character", "gb18030", "41 95", u"A\uFFFD"_s, "gb18030");
+    }
+
+    void charsets()
+    {
+        QFETCH(QByteArray, charset);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, encoding);
+        const QByteArray contentType = "text/html; charset=" + charset;
+        QCOMPARE(decodeInPieces(contentType, body, {}), text);
+        QCOMPARE(decodeByteByByte(contentType, body), text);
+        ResponseDecoder decoder(contentType);
+        decoder.feed(body);
+        decoder.finish();
+        QCOMPARE(decoder.encodingName(), encoding);
+        QCOMPARE(decoder.unknownCharset(), encoding == "UTF-8" ? charset : QByteArray());
+    }
+
     void anySplitDecodesAsTheWhole_data()
     {
         QTest::addColumn<QByteArray>("contentType");
@@ -86,14 +137,19 @@ private slots:
         QTest::newRow("UTF-16LE") << QByteArray("text/plain; charset=utf-16le");
         QTest::newRow("UTF-16BE") << QByteArray("text/plain; charset=utf-16be");
         QTest::newRow("windows-1252") << QByteArray("text/plain; charset=windows-1252");
+        QTest::newRow("Shift_JIS") << QByteArray("text/plain; charset=shift_jis");
+        QTest::newRow("gb18030") << QByteArray("text/plain; charset=gb18030");
+        QTest::newRow("ISO-2022-JP") << QByteArray("text/plain; charset=iso-2022-jp");
+        QTest::newRow("Big5") << QByteArray("text/plain; charset=big5");
     }
 
     // Random bodies, rich in the bytes that start, continue and break characters, cut at random places.
     void anySplitDecodesAsTheWhole()
     {
         QFETCH(QByteArray, contentType);
-        static constexpr unsigned char Alphabet[] = { 'a', 0x00, 0x3d, 0x7f, 0x80, 0x82, 0x9f, 0xa0, 0xbf, 0xc0, 0xc2,
-            0xc3, 0xd8, 0xdc, 0xdf, 0xe0, 0xe2, 0xed, 0xef, 0xf0, 0xf4, 0xf5, 0xfe, 0xff };
+        static constexpr unsigned char Alphabet[]
+            = { 'a', 0x00, 0x1a, 0x1b, '$', 'B', '(', '0', 0x3d, 0x7f, 0x80, 0x81, 0x82, 0x93, 0x9f, 0xa0, 0xa4, 0xbf,
+                  0xc0, 0xc2, 0xc3, 0xd8, 0xdc, 0xdf, 0xe0, 0xe2, 0xed, 0xef, 0xf0, 0xf4, 0xf5, 0xfa, 0xfe, 0xff };
         QRandomGenerator random(20261207);
         QElapsedTimer clock;
         clock.start();

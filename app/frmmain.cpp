@@ -7,12 +7,14 @@
 #include "app/headerlist.h"
 #include "app/inputgate.h"
 #include "app/pastebox.h"
+#include "app/responsedetails.h"
 #include "app/tabcontrol.h"
 #include "app/versionline.h"
 #include "codegen/generator.h"
 #include "codegen/languages.h"
 #include "http/httprequest.h"
 #include "http/wait.h"
+#include "jsonformat/jsonformat.h"
 #include "platform/failure.h"
 #include "platform/lifetime.h"
 #include "platform/services.h"
@@ -28,6 +30,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -198,6 +201,7 @@ void frmMain::createControls()
     setUpLabel(ui.Label1 = add<QLabel>("Label1"), QStringLiteral("&Result Text"), Wrap::WithinBox);
     // Responses of any size, one long line included, show at once.
     ui.Text2 = add<TextView>("Text2");
+    ui.Text2->setContextMenuPolicy(Qt::CustomContextMenu);
     ui.Label1->setBuddy(ui.Text2);
 
     fitToCaption({ ui.Label3 });
@@ -323,6 +327,11 @@ void frmMain::connectHandlers()
 
     connect(ui.Command6, &QPushButton::clicked, this, &frmMain::Command6_Click);
     connect(ui.Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(ui.Text2, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        QMenu* menu = createResultMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_ui.Text2->viewport()->mapToGlobal(position));
+    });
     connect(ui.Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(ui.Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
     ui.txtHeaderValue->installEventFilter(this);
@@ -474,13 +483,14 @@ void frmMain::setStatus(const QString& text)
     m_ui.StatusPanel1->setText(text);
 }
 
-// The second panel: one line, cut short with an ellipsis where it does not fit; all of it as a tooltip.
-void frmMain::setDetail(const QString& text)
+// The second panel: one line, cut short with an ellipsis where it does not fit; all of it, or what the
+// tooltip is to say instead, as a tooltip.
+void frmMain::setDetail(const QString& text, const QString& tooltip)
 {
     QLabel* panel = m_ui.StatusPanel2;
     const int room = panel->contentsRect().width() - 2 * panel->margin() - 4;
     panel->setText(panel->fontMetrics().elidedText(text, Qt::ElideRight, room));
-    panel->setToolTip(text);
+    panel->setToolTip(tooltip.isEmpty() ? text : tooltip);
 }
 
 namespace {
@@ -498,8 +508,7 @@ QString dataSize(qsizetype bytes)
         return QStringLiteral("no data");
     if (bytes < 1000)
         return counted(bytes, "byte", "bytes") % u" of data";
-    const bool mega = bytes >= 1000 * 1000;
-    return QString::number(double(bytes) / (mega ? 1e6 : 1e3), 'f', 1) % (mega ? u" MB" : u" kB") % u" of data";
+    return responsedetails::byteSize(bytes) % u" of data";
 }
 
 } // namespace
@@ -623,10 +632,13 @@ void frmMain::Command1_Click()
             });
             if (!waited)
                 return;
-            const QString text = request->responseText();
-            pressSucceeded(press, text);
+            QString text = request->responseText();
+            pressSucceeded(press, { std::move(text), request->response(), {}, false });
+        } catch (const platform::Failure& failure) {
+            pressFailed(press, failure.message());
+            throw;
         } catch (...) {
-            pressFailed(press);
+            pressFailed(press, {});
             throw;
         }
     });
@@ -634,7 +646,7 @@ void frmMain::Command1_Click()
 
 // The press's response is shown if it is the newest press still in the running; older presses are
 // then out of it. An older one that ends first is kept as what the newer ones fall back on.
-void frmMain::pressSucceeded(quint64 press, const QString& text)
+void frmMain::pressSucceeded(quint64 press, Result result)
 {
     const auto found
         = std::find_if(m_presses.begin(), m_presses.end(), [press](const Press& p) { return p.id == press; });
@@ -642,18 +654,19 @@ void frmMain::pressSucceeded(quint64 press, const QString& text)
         return; // a newer press has shown its response
     if (std::next(found) == m_presses.end()) {
         m_presses.clear();
-        m_ui.Text2->setText(text);
+        showResult(std::move(result));
         setStatus(QStringLiteral("Ready"));
         return;
     }
     std::next(found)->statusBefore = QStringLiteral("Ready");
-    std::next(found)->fallbackText = text;
+    std::next(found)->fallback = std::move(result);
     m_presses.erase(found);
 }
 
 // A failed press leaves the window as it would be had it not been made: the status line shows what it
-// showed before, or the response of an older press that has come in meanwhile.
-void frmMain::pressFailed(quint64 press)
+// showed before, or the response of an older press that has come in meanwhile. The second panel says
+// that it failed.
+void frmMain::pressFailed(quint64 press, const QString& message)
 {
     const auto found
         = std::find_if(m_presses.begin(), m_presses.end(), [press](const Press& p) { return p.id == press; });
@@ -661,15 +674,88 @@ void frmMain::pressFailed(quint64 press)
         return;
     if (std::next(found) != m_presses.end()) {
         std::next(found)->statusBefore = found->statusBefore;
-        std::next(found)->fallbackText = found->fallbackText;
+        std::next(found)->fallback = found->fallback;
         m_presses.erase(found);
         return;
     }
-    const Press failed = *found;
+    Press failed = std::move(*found);
     m_presses.erase(found);
-    if (failed.fallbackText) {
-        m_ui.Text2->setText(*failed.fallbackText);
+    if (failed.fallback) {
+        showResult(std::move(*failed.fallback));
         m_presses.clear();
     }
     setStatus(failed.statusBefore);
+    setDetail(QStringLiteral("failed"), message);
+}
+
+void frmMain::showResult(Result result)
+{
+    m_result = std::move(result);
+    m_ui.Text2->setText(m_result.text);
+    if (m_result.response)
+        setDetail(responsedetails::summary(*m_result.response), responsedetails::tooltip(*m_result.response));
+}
+
+QMenu* frmMain::createResultMenu()
+{
+    QMenu* menu = m_ui.Text2->createContextMenu(this);
+    if (!m_result.response)
+        return menu;
+    menu->addSeparator();
+    const auto add = [menu](const QString& text, const char* name) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QLatin1StringView(name));
+        return action;
+    };
+    connect(add(tr("Response Headers"), "response-headers"), &QAction::triggered, this, &frmMain::copyResponseHeaders);
+    // Checked once, in one pass, the first time the menu is opened for this response.
+    if (!m_result.json)
+        m_result.json = jsonformat::isJson(m_result.text);
+    if (*m_result.json) {
+        QAction* format = add(tr("Format JSON"), "format-json");
+        format->setCheckable(true);
+        format->setChecked(m_result.formatted);
+        connect(format, &QAction::toggled, this, &frmMain::toggleJson);
+    }
+    connect(add(tr("Save Response…"), "save-response"), &QAction::triggered, this, &frmMain::saveResponse);
+    return menu;
+}
+
+void frmMain::copyResponseHeaders()
+{
+    if (m_result.response)
+        m_services.clipboard->setText(responsedetails::headerBlock(*m_result.response));
+}
+
+// The box shows the text indented, or as it came; what is selected and copied is what it shows.
+void frmMain::toggleJson(bool formatted)
+{
+    if (formatted == m_result.formatted)
+        return;
+    if (!formatted) {
+        m_ui.Text2->setText(m_result.text);
+        m_result.formatted = false;
+        return;
+    }
+    handle([&] {
+        const std::optional<QString> indented = jsonformat::format(m_result.text);
+        if (!indented)
+            return;
+        m_ui.Text2->setText(*indented);
+        m_result.formatted = true;
+    });
+}
+
+// The body's bytes as they came, whatever their charset, NUL bytes and all.
+void frmMain::saveResponse()
+{
+    if (!m_result.response)
+        return;
+    const http::Response response = *m_result.response;
+    const QString path = m_services.saveDialog->choose(this, responsedetails::suggestedFileName(response));
+    if (path.isEmpty())
+        return;
+    const QString failure = platform::writeWholeFile(path, response.body);
+    if (!failure.isEmpty())
+        m_services.errorReport->report(u"The response was not saved to " % path % u": " % failure);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codegen/request.h"
+#include "http/httprequest.h"
 
 #include <QWidget>
 
@@ -16,6 +17,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -81,6 +83,10 @@ public:
 
     const Controls& controls() const { return m_ui; }
 
+    // The result box's menu: Copy and Select All, and for a response, Response Headers, Format JSON
+    // (offered for JSON only) and Save Response.
+    QMenu* createResultMenu();
+
     // Handlers, named after the control and the event that runs them.
     void Form_Load();
     void Command6_Click();
@@ -112,12 +118,23 @@ private:
     void openLink(const QUrl& target);
     QString generateCode(const QString& languageName) const;
     void setStatus(const QString& text);
-    void setDetail(const QString& text);
+    void setDetail(const QString& text, const QString& tooltip = {});
     bool importRequest(const QString& text);
     bool pasteHeaderLines(const QString& text);
     bool undoImport();
-    void pressSucceeded(quint64 press, const QString& text);
-    void pressFailed(quint64 press);
+    // What the result box shows: a response's text, and the response it came with.
+    struct Result {
+        QString text;
+        std::optional<http::Response> response;
+        std::optional<bool> json; // whether the text is JSON, once asked
+        bool formatted = false; // the box shows it indented
+    };
+    void pressSucceeded(quint64 press, Result result);
+    void pressFailed(quint64 press, const QString& message);
+    void showResult(Result result);
+    void copyResponseHeaders();
+    void toggleJson(bool formatted);
+    void saveResponse();
 
     template <typename Control, typename... Args> Control* add(const char* name, Args&&... args);
     template <typename Step> void handle(Step&& step);
@@ -132,7 +149,7 @@ private:
     struct Press {
         quint64 id;
         QString statusBefore;
-        std::optional<QString> fallbackText;
+        std::optional<Result> fallback;
     };
     // The "Test AJAX" page as it was before the last import, while nothing has been changed since.
     struct Page {
@@ -144,4 +161,5 @@ private:
     std::optional<Page> m_beforeImport;
     quint64 m_sends = 0; // presses of Send so far
     std::vector<Press> m_presses;
+    Result m_result;
 };

@@ -3,6 +3,7 @@
 //
 //   resultview <text> <box>
 //   text: json  - 10 MB of minified JSON on one line
+//         formatted - the same, shown by Format JSON: timed from the formatting on
 //         words - 100 MB of words and spaces on one line
 //         lines - 1,000,000 short lines
 //   Each is timed to its first paint, then while scrolling to the end and selecting all.
@@ -11,6 +12,7 @@
 //
 // Prints one line for bench_resultview: the times in milliseconds, the memory in KiB.
 #include "app/fonts.h"
+#include "jsonformat/jsonformat.h"
 #include "textview/textview.h"
 
 #include <QApplication>
@@ -172,10 +174,11 @@ template <class Box> int run(Watched<Box>& box, const QString& which)
     box.paints.waitBeyond(0);
     settle();
 
-    const QString text = which == u"json" ? minifiedJson(10 * MB)
-        : which == u"words"               ? words(100 * MB)
-        : which == u"lines"               ? shortLines(1'000'000)
-                                          : QString();
+    const bool format = which == u"formatted";
+    const QString text = which == u"json" || format ? minifiedJson(10 * MB)
+        : which == u"words"                         ? words(100 * MB)
+        : which == u"lines"                         ? shortLines(1'000'000)
+                                                    : QString();
     if (text.isEmpty())
         return 2;
     const long baseline = currentKiB();
@@ -184,7 +187,7 @@ template <class Box> int run(Watched<Box>& box, const QString& which)
     // loop running in between as it does in the window.
     const int seen = box.paints.count;
     const auto start = Clock::now();
-    putText(box, text);
+    putText(box, format ? jsonformat::format(text).value_or(QString()) : text);
     box.paints.waitBeyond(seen);
     const double firstPaint = msBetween(start, box.paints.last);
     double longest = settle();
@@ -224,6 +227,6 @@ int main(int argc, char* argv[])
         box.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         return run(box, arguments[1]);
     }
-    std::fprintf(stderr, "usage: resultview json|words|lines textview|plaintextedit\n");
+    std::fprintf(stderr, "usage: resultview json|formatted|words|lines textview|plaintextedit\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 
 #include "http/curlapi.h"
 #include "http/curldriver.h"
+#include "http/hugepages.h"
 #include "http/inflater.h"
 #include "http/requesturl.h"
 #include "platform/failure.h"
@@ -37,6 +38,16 @@ namespace {
     QString quoted(const QString& text)
     {
         return u'"' % text % u'"';
+    }
+
+    // "HTTP/1.1 404 Not Found" gives "Not Found": everything after the code, spaces inside kept.
+    QByteArray reasonOf(const QByteArray& statusLine)
+    {
+        const qsizetype code = statusLine.indexOf(' ');
+        if (code < 0)
+            return {};
+        const qsizetype reason = statusLine.indexOf(' ', code + 1);
+        return reason < 0 ? QByteArray() : statusLine.sliced(reason + 1).trimmed();
     }
 
     bool isRedirect(int status)
@@ -136,6 +147,7 @@ void HttpRequest::open(const QString& method, const QString& url, bool async)
     m_headers.clear();
     m_redirects = 0;
     m_text.clear();
+    m_response = {};
     m_failure.clear();
     m_state = Unsent;
     setState(Opened);
@@ -172,6 +184,7 @@ void HttpRequest::send(const QString& body)
     m_driver = std::make_unique<CurlDriver>(m_api);
     m_driver->finished = [this](CURL*, CURLcode result) { hopFinished(result); };
     m_driver->acted = [this](bool socketReady) { acted(socketReady); };
+    m_sent.start();
     startHop();
     m_idle.start(m_idleTimeout);
     if (m_async)
@@ -194,6 +207,13 @@ QString HttpRequest::responseText() const
     if (!m_failure.isEmpty())
         throw Failure(m_failure);
     return m_text;
+}
+
+const Response& HttpRequest::response() const
+{
+    if (m_state == Done && !m_failure.isEmpty())
+        throw Failure(m_failure);
+    return m_response;
 }
 
 // One request on the way to the response: the first, or one that a redirect asked for.
@@ -255,6 +275,7 @@ void HttpRequest::startHop()
     m_api.easy_setopt(easy, CURLOPT_HTTPHEADER, curl->headers);
 
     m_status = 0;
+    m_statusLine.clear();
     m_responseHeaders.clear();
     m_final = false;
     m_hop = false;
@@ -283,6 +304,9 @@ bool HttpRequest::headerLine(QByteArrayView line)
     if (line.startsWith("HTTP/")) {
         const QList<QByteArray> parts = line.toByteArray().simplified().split(' ');
         m_status = parts.value(1).toInt();
+        m_statusLine = line.toByteArray();
+        while (m_statusLine.endsWith('\n') || m_statusLine.endsWith('\r'))
+            m_statusLine.chop(1);
         m_responseHeaders.clear();
         m_final = false;
         m_hop = false;
@@ -348,8 +372,12 @@ bool HttpRequest::headersEnded()
     if (m_decompress && !bodiless && (coding == "gzip" || coding == "x-gzip" || coding == "deflate"))
         m_inflater = std::make_unique<Inflater>();
     m_decoder.emplace(responseHeader("Content-Type"));
-    if (!bodiless && length > 0)
+    m_response.body.clear();
+    if (!bodiless && length > 0) {
         m_decoder->reserve(length);
+        m_response.body.reserve(length);
+        preferHugePages(m_response.body.constData(), m_response.body.capacity());
+    }
     m_state = HeadersReceived;
     m_pending = true;
     return true;
@@ -372,6 +400,7 @@ bool HttpRequest::bodyBytes(QByteArrayView bytes)
         m_abortCause = QStringLiteral("the response is larger than 256 MB, more than this program reads.");
         return false;
     }
+    m_response.body.append(body);
     m_decoder->feed(body);
     m_state = Loading;
     m_pending = true;
@@ -461,6 +490,14 @@ void HttpRequest::hopFinished(int result)
         return;
     }
     m_text = m_decoder->finish();
+    m_response.url = m_url;
+    m_response.statusLine = m_statusLine;
+    m_response.status = m_status;
+    m_response.reason = reasonOf(m_statusLine);
+    m_response.headers = m_responseHeaders;
+    m_response.elapsed = std::chrono::nanoseconds(m_sent.nsecsElapsed());
+    m_response.encoding = m_decoder->encodingName();
+    m_response.unknownCharset = m_decoder->unknownCharset();
     m_decoder.reset();
     m_inflater.reset();
     m_driver->remove(m_curl->easy);
@@ -494,6 +531,7 @@ void HttpRequest::fail(const QString& cause)
     }
     m_decoder.reset();
     m_text.clear();
+    m_response = {};
     m_idle.stop();
     setState(Done);
 }

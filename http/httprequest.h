@@ -3,6 +3,7 @@
 #include "http/responsedecoder.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -13,6 +14,19 @@
 #include <optional>
 
 namespace http {
+
+// What came back for a request, beyond its text: the final response after any redirects.
+struct Response {
+    QByteArray url; // where it came from
+    QByteArray statusLine; // as received, without its line break: "HTTP/1.1 404 Not Found"
+    int status = 0;
+    QByteArray reason; // as the server sent it, perhaps empty ("HTTP/2 200")
+    QList<QByteArray> headers; // its header lines as received, in order, without line breaks
+    QByteArray body; // its bytes as received, after any content coding is undone and before charset decoding
+    std::chrono::nanoseconds elapsed {}; // from send to the last byte
+    QByteArray encoding; // the encoding its text was read in
+    QByteArray unknownCharset; // the charset it named when that is no known one, so it was read as UTF-8
+};
 
 class CurlDriver;
 struct CurlApi;
@@ -49,6 +63,8 @@ public:
     // The response body as text, once the state is 4. Fails, naming the cause, when the transfer did
     // not complete.
     QString responseText() const;
+    // The response, once the state is 4 and the transfer completed; the same checks as responseText.
+    const Response& response() const;
 
     // A transfer that receives nothing for this long fails; a slow but living one goes on.
     void setIdleTimeout(std::chrono::milliseconds timeout) { m_idleTimeout = timeout; }
@@ -92,6 +108,7 @@ private:
 
     // The response under way: its status, and its header lines as they came.
     int m_status = 0;
+    QByteArray m_statusLine;
     QList<QByteArray> m_responseHeaders;
     bool m_final = false; // its headers are in, and it is the response to show, not a hop or an interim one
     bool m_hop = false; // its headers are in, and it points elsewhere
@@ -102,7 +119,9 @@ private:
     std::unique_ptr<Inflater> m_inflater; // while the body comes gzip or deflate coded
     std::optional<ResponseDecoder> m_decoder;
 
+    QElapsedTimer m_sent;
     QString m_text;
+    Response m_response;
     QString m_failure;
     std::unique_ptr<CurlDriver> m_driver;
     std::unique_ptr<Curl> m_curl;

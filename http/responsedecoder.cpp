@@ -1,5 +1,7 @@
 #include "http/responsedecoder.h"
 
+#include "http/hugepages.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -10,9 +12,6 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
-#if defined(__linux__)
-#include <sys/mman.h>
 #endif
 
 namespace http {
@@ -219,24 +218,13 @@ namespace {
 
 } // namespace
 
-// Room for `size` UTF-16 units. A large body's text is asked to live on huge pages where the system
-// offers them: filling hundreds of megabytes page by 4 KB page costs more than receiving them.
+// Room for `size` UTF-16 units, on huge pages where the system offers them.
 void ResponseDecoder::makeRoom(qsizetype size)
 {
     if (m_text.capacity() >= size)
         return;
     m_text.reserve(size);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t HugePage = 2 * 1024 * 1024;
-    const qsizetype bytes = m_text.capacity() * qsizetype(sizeof(QChar));
-    if (bytes >= qsizetype(8 * HugePage)) {
-        const auto start = reinterpret_cast<std::uintptr_t>(m_text.constData());
-        const std::uintptr_t first = (start + HugePage - 1) & ~(HugePage - 1);
-        const std::uintptr_t last = (start + std::uintptr_t(bytes)) & ~(HugePage - 1);
-        if (last > first)
-            madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE); // only advice: failure is fine
-    }
-#endif
+    preferHugePages(m_text.constData(), m_text.capacity() * qsizetype(sizeof(QChar)));
 }
 
 ResponseDecoder::ResponseDecoder(const QByteArray& contentType)

@@ -9,6 +9,7 @@ Services systemServices()
     services.windowMover = std::make_unique<SystemWindowMover>();
     services.clipboard = std::make_unique<SystemClipboard>();
     services.errorReport = std::make_unique<MessageBoxErrorReport>();
+    services.saveDialog = std::make_unique<SystemSaveDialog>();
     return services;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/clipboard.h"
 #include "platform/errorreport.h"
+#include "platform/savefile.h"
 #include "platform/urlopener.h"
 #include "platform/windowmover.h"
 
@@ -15,6 +16,7 @@ struct Services {
     std::unique_ptr<WindowMover> windowMover;
     std::unique_ptr<Clipboard> clipboard;
     std::unique_ptr<ErrorReport> errorReport;
+    std::unique_ptr<SaveDialog> saveDialog;
 };
 
 // The real services of this desktop.

@@ -8,11 +8,18 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -172,6 +179,117 @@ private slots:
         QVERIFY(!server.received().value(0).head.contains("Name"));
     }
 
+    // The second panel after a Send: status, size and time, and the headers as its tooltip.
+    void responseDetails_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("summary"); // and the time
+        QTest::addColumn<QString>("tooltip");
+        const auto row = [](const char* name, const QByteArray& answer, const char* summary, const QString& tooltip) {
+            QTest::newRow(name) << answer << QString::fromUtf8(summary) << tooltip;
+        };
+        row("200", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nX-A: 1\r\n\r\nhello", "200 OK · 5 B",
+            u"HTTP/1.1 200 OK\nContent-Length: 5\nX-A: 1"_s);
+        row("404", "HTTP/1.1 404 Not Found\r\nContent-Length: 1250\r\n\r\n" + QByteArray(1250, 'x'),
+            "404 Not Found · 1.3 kB", u"HTTP/1.1 404 Not Found\nContent-Length: 1250"_s);
+        row("301 to 200: the last response", "HTTP/1.1 301 Moved\r\nLocation: /next\r\nContent-Length: 0\r\n\r\n",
+            "200 Fine · 2 B", u"HTTP/1.1 200 Fine\nContent-Length: 2"_s);
+        row("204 without a body", "HTTP/1.1 204 No Content\r\nX-B: 2\r\n\r\n", "204 No Content · 0 B",
+            u"HTTP/1.1 204 No Content\nX-B: 2"_s);
+        row("repeated headers, in order",
+            "HTTP/1.1 200 OK\r\nSet-Cookie: a=1\r\nContent-Length: 0\r\nSet-Cookie: b=2\r\n\r\n", "200 OK · 0 B",
+            u"HTTP/1.1 200 OK\nSet-Cookie: a=1\nContent-Length: 0\nSet-Cookie: b=2"_s);
+        row("the size once decompressed",
+            "HTTP/1.1 200 OK\r\nContent-Encoding: deflate\r\n\r\n" + qCompress(QByteArray(2000, 'a')).sliced(4),
+            "200 OK · 2.0 kB", u"HTTP/1.1 200 OK\nContent-Encoding: deflate"_s);
+        row("unknown charset", "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=x-klingon\r\n\r\nok",
+            "200 OK · 2 B",
+            u"HTTP/1.1 200 OK\nContent-Type: text/plain; charset=x-klingon\n\nThe charset \"x-klingon\" is not one this program knows: the text was read as UTF-8."_s);
+        row("no answer", "", "failed", QString());
+    }
+
+    void responseDetails()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, summary);
+        QFETCH(QString, tooltip);
+        TestServer server([&](const TestServer::Request& request, int) {
+            if (request.target == "/next")
+                return TestServer::Script { { { 0, "HTTP/1.1 200 Fine\r\nContent-Length: 2\r\n\r\nok" } }, false };
+            return TestServer::Script { { { 0, answer } }, false };
+        });
+        setUrl(server.url().toString());
+        send();
+        const auto* panel = control<QLabel>("StatusPanel2");
+        const QString time = summary == u"failed" ? QString() : u" · \\d+ ms"_s;
+        QVERIFY2(QRegularExpression(u'^' % QRegularExpression::escape(summary) % time % u'$')
+                     .match(panel->text())
+                     .hasMatch(),
+            qPrintable(panel->text()));
+        if (tooltip.isEmpty()) // a failure: its message
+            QCOMPARE(panel->toolTip(), m_recorders->errorReport->messages.value(0));
+        else
+            QCOMPARE(panel->toolTip(), tooltip);
+    }
+
+    // Copy the headers, show JSON indented and back, save the body's bytes.
+    void resultMenu()
+    {
+        QByteArray everyByte(256, '\0');
+        for (int i = 0; i < 256; ++i)
+            everyByte[i] = char(i);
+        const QByteArray json
+            = "{\"a\":[1,2.50,{\"b\":\"\\/\\u0022\"}],\"c\":{},\"long\":\"" + QByteArray(200, 'x') + "\"}";
+        TestServer server([&](const TestServer::Request& request, int) {
+            return TestServer::answer(200, request.target == "/json" ? json : everyByte);
+        });
+        QCOMPARE(menuItems(), u"edit-copy select-all"_s); // no response yet
+        setUrl(server.url(u"/files/bytes.bin"_s).toString());
+        send();
+        QCOMPARE(menuItems(), u"edit-copy select-all response-headers save-response"_s); // not JSON
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"saved"_s);
+        m_recorders->saveDialog->answer = path;
+        trigger("save-response");
+        QCOMPARE(m_recorders->saveDialog->suggested, QStringList { u"bytes.bin"_s });
+        const auto saved = [&path] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QCOMPARE(saved(), everyByte);
+
+        setUrl(server.url(u"/json"_s).toString());
+        send();
+        trigger("response-headers");
+        QCOMPARE(m_recorders->clipboard->texts.value(0),
+            u"HTTP/1.1 200 Status\r\nConnection: close\r\nContent-Length: %1"_s.arg(json.size()));
+        trigger("format-json");
+        auto* box = control<TextView>("Text2");
+        const QString indented = u"{\n  \"a\": [\n    1,\n    2.50,\n    {\n      \"b\": \"\\/\\u0022\"\n    }\n  ],\n"
+                                 u"  \"c\": {},\n  \"long\": \""
+            % QString(200, u'x') % u"\"\n}";
+        QCOMPARE(box->text(), indented);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), indented);
+        trigger("format-json");
+        QCOMPARE(box->text(), QString::fromUtf8(json));
+
+        // A write that fails, here for a file size limit, says so and leaves the old file as it was.
+        rlimit limit {};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small { 100, limit.rlim_max };
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        trigger("save-response");
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QCOMPARE(saved(), everyByte);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList { u"saved"_s });
+        QCOMPARE(m_recorders->errorReport->messages.size(), 1);
+        QVERIFY(m_recorders->errorReport->messages[0].startsWith(u"The response was not saved to " % path));
+    }
+
     void pasteImportsARequest()
     {
         TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "sent"); });
@@ -239,6 +357,21 @@ private:
         QTest::keyClicks(control("txtHeader"), name);
         QTest::keyClicks(control("txtHeaderValue"), value);
         QTest::mouseClick(control("Command2"), Qt::LeftButton);
+    }
+    QString menuItems() const
+    {
+        const std::unique_ptr<QMenu> menu(m_window->createResultMenu());
+        QStringList names;
+        for (const QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                names.append(action->objectName());
+        }
+        return names.join(u' ');
+    }
+    void trigger(const char* action) const
+    {
+        const std::unique_ptr<QMenu> menu(m_window->createResultMenu());
+        menu->findChild<QAction*>(QLatin1StringView(action))->trigger();
     }
     // The click's handler returns once its request has ended: the test goes on after it.
     void send() { QTest::mouseClick(control("Command1"), Qt::LeftButton); }

@@ -33,12 +33,23 @@ struct Recorders {
         QStringList messages;
     };
 
+    struct SaveDialog final : platform::SaveDialog {
+        QString choose(QWidget*, const QString& suggestedName) override
+        {
+            suggested.push_back(suggestedName);
+            return answer;
+        }
+        QString answer; // the path the user picks; empty: cancelled
+        QStringList suggested;
+    };
+
     Recorders()
     {
         services.urlOpener.reset(urlOpener = new UrlOpener);
         services.windowMover.reset(windowMover = new WindowMover);
         services.clipboard.reset(clipboard = new Clipboard);
         services.errorReport.reset(errorReport = new ErrorReport);
+        services.saveDialog.reset(saveDialog = new SaveDialog);
     }
 
     platform::Services services;
@@ -46,4 +57,5 @@ struct Recorders {
     WindowMover* windowMover;
     Clipboard* clipboard;
     ErrorReport* errorReport;
+    SaveDialog* saveDialog;
 };

@@ -1,0 +1,79 @@
+#include "app/responsedetails.h"
+
+#include <QStringDecoder>
+#include <QUrl>
+
+namespace responsedetails {
+
+namespace {
+
+    // Header bytes are ASCII as a rule; other bytes are read as UTF-8 where they are that, and one
+    // character a byte where not, so that none is lost.
+    QString headerText(const QByteArray& line)
+    {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString text = utf8.decode(line);
+        return utf8.hasError() ? QString::fromLatin1(line) : text;
+    }
+
+    QString lines(const http::Response& response, QStringView separator)
+    {
+        QString text = headerText(response.statusLine);
+        for (const QByteArray& header : response.headers)
+            text += separator % headerText(header);
+        return text;
+    }
+
+} // namespace
+
+QString byteSize(qint64 bytes)
+{
+    if (bytes < 1000)
+        return QString::number(bytes) % u" B";
+    constexpr const char16_t* Units[] = { u" kB", u" MB", u" GB" };
+    double value = double(bytes) / 1000;
+    int unit = 0;
+    while (value >= 999.95 && unit < 2) {
+        value /= 1000;
+        ++unit;
+    }
+    return QString::number(value, 'f', 1) % QStringView(Units[unit]);
+}
+
+QString duration(std::chrono::nanoseconds elapsed)
+{
+    const double milliseconds = std::chrono::duration<double, std::milli>(elapsed).count();
+    if (milliseconds < 999.5)
+        return QString::number(qRound(milliseconds)) % u" ms";
+    return QString::number(milliseconds / 1000, 'f', 2) % u" s";
+}
+
+QString summary(const http::Response& response)
+{
+    QString status = QString::number(response.status);
+    if (!response.reason.isEmpty())
+        status += u' ' % headerText(response.reason);
+    return status % u" · " % byteSize(response.body.size()) % u" · " % duration(response.elapsed);
+}
+
+QString headerBlock(const http::Response& response)
+{
+    return lines(response, u"\r\n");
+}
+
+QString tooltip(const http::Response& response)
+{
+    QString text = lines(response, u"\n");
+    if (!response.unknownCharset.isEmpty())
+        text += u"\n\nThe charset \"" % QString::fromLatin1(response.unknownCharset)
+            % u"\" is not one this program knows: the text was read as UTF-8.";
+    return text;
+}
+
+QString suggestedFileName(const http::Response& response)
+{
+    const QString name = QUrl::fromEncoded(response.url).fileName();
+    return name.isEmpty() ? QStringLiteral("response") : name;
+}
+
+} // namespace responsedetails

@@ -1,0 +1,91 @@
+#include "jsonformat/jsonformat.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestJsonFormat : public QObject {
+    Q_OBJECT
+
+private slots:
+    void formatsJsonAndRefusesTheRest_data();
+    void formatsJsonAndRefusesTheRest()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, formatted); // null: not JSON
+        QCOMPARE(jsonformat::isJson(text), !formatted.isNull());
+        const std::optional<QString> result = jsonformat::format(text);
+        QCOMPARE(result.has_value(), !formatted.isNull());
+        QCOMPARE(result.value_or(QString()), formatted);
+    }
+
+    // Containers are held on a stack of their own: ten thousand deep is refused, not a crash.
+    void nestingDeeperThanMaxDepthIsRefused()
+    {
+        for (const int depth : { jsonformat::MaxDepth, jsonformat::MaxDepth + 1, 10000 }) {
+            const QString text = QString(depth, u'[') % u"\"deep\"" % QString(depth, u']');
+            const bool accepted = depth <= jsonformat::MaxDepth;
+            QCOMPARE(jsonformat::isJson(text), accepted);
+            const std::optional<QString> formatted = jsonformat::format(text);
+            QCOMPARE(formatted.has_value(), accepted);
+            if (accepted) // indented, nothing else changed
+                QCOMPARE(QString(*formatted).remove(u' ').remove(u'\n'), text);
+        }
+    }
+};
+
+// moc reads no raw strings, so the rows are out here.
+void TestJsonFormat::formatsJsonAndRefusesTheRest_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("formatted");
+    const auto row = [](const char* name, const QString& text, const QString& formatted) {
+        QTest::newRow(name) << text << formatted;
+    };
+    row("nested, empty containers, white space dropped",
+        u" \t\r\n{ \"a\" : [ 1 , { \"b\" : null } , { } , [ ] ] , \"c\" : { \"d\" : [ ] , \"e\" : false } }\n"_s, uR"({
+  "a": [
+    1,
+    {
+      "b": null
+    },
+    {},
+    []
+  ],
+  "c": {
+    "d": [],
+    "e": false
+  }
+})"_s);
+    row("escapes kept", uR"( "a\/b\u0022\\\"\uAf09\b\f\n\r\té😀 " )"_s, uR"("a\/b\u0022\\\"\uAf09\b\f\n\r\té😀 ")"_s);
+    row("big integer kept", uR"(123456789012345678901234567890)"_s, uR"(123456789012345678901234567890)"_s);
+    row("exponent kept", u"\t1.0e+400\n"_s, uR"(1.0e+400)"_s);
+    row("negative fraction kept", uR"(-0.5E-3)"_s, uR"(-0.5E-3)"_s);
+    row("short string, a space in it", uR"(" a")"_s, uR"(" a")"_s);
+    row("literal", uR"( true )"_s, uR"(true)"_s);
+    row("trailing comma in an object", uR"({"a":1,})"_s, QString());
+    row("trailing comma in an array", uR"([1,])"_s, QString());
+    row("leading zero", uR"(01)"_s, QString());
+    row("single quotes", uR"(['a'])"_s, QString());
+    row("unquoted key", uR"({a:1})"_s, QString());
+    row("key without its opening quote", uR"({a":1})"_s, QString());
+    row("missing colon", uR"({"a" 12})"_s, QString());
+    row("raw control character in a string", u"\"a\x1f\""_s, QString());
+    row("unknown escape", uR"("\x")"_s, QString());
+    row("not a hex digit in a unicode escape", uR"("\u12G4")"_s, QString());
+    row("not a hex digit first in a unicode escape", uR"("\uG000")"_s, QString());
+    row("unterminated string", uR"("abc)"_s, QString());
+    row("two values", uR"(1 2)"_s, QString());
+    row("empty text", u""_s, QString());
+    row("form feed as white space", u"\f1"_s, QString());
+    row("lone minus", uR"(-)"_s, QString());
+    row("no digit after the point", uR"([1.])"_s, QString());
+    row("no digit before the point", uR"(.5)"_s, QString());
+    row("no digit in the exponent", uR"([1e+])"_s, QString());
+    row("cut literal", uR"(tru)"_s, QString());
+    row("mismatched bracket", uR"([1})"_s, QString());
+    row("unclosed array", uR"([1)"_s, QString());
+}
+
+QTEST_APPLESS_MAIN(TestJsonFormat)
+#include "tst_jsonformat.moc"

@@ -2,9 +2,9 @@
 
 #include "http/curlapi.h"
 #include "http/curldriver.h"
-#include "http/hugepages.h"
 #include "http/inflater.h"
 #include "http/requesturl.h"
+#include "hugepages/hugepages.h"
 #include "platform/failure.h"
 #include "platform/lifetime.h"
 #include "platform/versionrecord.h"
@@ -376,7 +376,7 @@ bool HttpRequest::headersEnded()
     if (!bodiless && length > 0) {
         m_decoder->reserve(length);
         m_response.body.reserve(length);
-        preferHugePages(m_response.body.constData(), m_response.body.capacity());
+        hugepages::prefer(m_response.body.constData(), m_response.body.capacity());
     }
     m_state = HeadersReceived;
     m_pending = true;

@@ -739,8 +739,10 @@ void frmMain::toggleJson(bool formatted)
     }
     handle([&] {
         const std::optional<QString> indented = jsonformat::format(m_result.text);
-        if (!indented)
+        if (!indented) {
+            setDetail(QStringLiteral("Not formatted: indented, this JSON would be longer than 256 M characters"));
             return;
+        }
         m_ui.Text2->setText(*indented);
         m_result.formatted = true;
     });

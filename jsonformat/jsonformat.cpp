@@ -168,58 +168,26 @@ namespace {
         return chars;
     }();
 
-    // Writes into a string allocated once, at the length counted before, on huge pages where the system
-    // offers them: tens of megabytes faulted in 4 KB at a time cost more than the formatting. Grown
-    // (doubled) should the text be longer after all.
+    // Writes into a string of the length counted before, on huge pages where the system offers them: tens of
+    // megabytes faulted in 4 KB at a time cost more than the formatting. The count walked the same text the
+    // same way, so the text fills the string exactly.
     class Write {
     public:
         explicit Write(qsizetype length)
             : m_text(length, Qt::Uninitialized)
-            , m_out(begin())
-            , m_limit(m_out + length)
+            , m_out(reinterpret_cast<char16_t*>(m_text.data()))
         {
             hugepages::prefer(m_text.constData(), length * qsizetype(sizeof(QChar)));
         }
 
-        void put(char16_t c)
-        {
-            if (m_out == m_limit)
-                grow(1);
-            *m_out++ = c;
-        }
-
-        void token(Ptr begin, Ptr end) { append(begin, end - begin); }
-
-        void newline(int depth) { append(lineBreak.data(), 1 + 2 * depth); }
-
-        QString take()
-        {
-            m_text.truncate(m_out - begin());
-            return std::move(m_text);
-        }
+        void put(char16_t c) { *m_out++ = c; }
+        void token(Ptr begin, Ptr end) { m_out = std::copy(begin, end, m_out); }
+        void newline(int depth) { m_out = std::copy_n(lineBreak.data(), 1 + 2 * depth, m_out); }
+        QString take() { return std::move(m_text); }
 
     private:
-        char16_t* begin() { return reinterpret_cast<char16_t*>(m_text.data()); }
-
-        void append(Ptr chars, qsizetype n)
-        {
-            if (m_limit - m_out < n)
-                grow(n);
-            m_out = std::copy_n(chars, n, m_out);
-        }
-
-        // Room for n more characters at least.
-        void grow(qsizetype n)
-        {
-            const qsizetype written = m_out - begin();
-            m_text.resize(std::max(2 * m_text.size(), written + n));
-            m_out = begin() + written;
-            m_limit = begin() + m_text.size();
-        }
-
         QString m_text;
         char16_t* m_out;
-        char16_t* m_limit;
     };
 
     // Past `"key": ` of the member starting at p (white space skipped), or nullptr.
@@ -308,7 +276,7 @@ std::optional<QString> format(QStringView text)
 {
     // Counted first, so that the text is written once into memory of its size.
     Count count;
-    if (!walk(text, count))
+    if (!walk(text, count) || count.length > MaxLength)
         return std::nullopt;
     Write write(count.length);
     walk(text, write);

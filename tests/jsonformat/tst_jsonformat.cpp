@@ -31,6 +31,9 @@ private slots:
             if (accepted) // indented, nothing else changed
                 QCOMPARE(QString(*formatted).remove(u' ').remove(u'\n'), text);
         }
+        // Deep enough to indent 140,000 numbers past MaxLength: refused before anything is allocated.
+        const QString wide = QString(999, u'[') % QStringList(140000, u"1"_s).join(u',') % QString(999, u']');
+        QVERIFY(jsonformat::isJson(wide) && !jsonformat::format(wide));
     }
 };
 

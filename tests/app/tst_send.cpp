@@ -190,8 +190,8 @@ private slots:
         };
         row("200", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nX-A: 1\r\n\r\nhello", "200 OK · 5 B",
             u"HTTP/1.1 200 OK\nContent-Length: 5\nX-A: 1"_s);
-        row("404", "HTTP/1.1 404 Not Found\r\nContent-Length: 1250\r\n\r\n" + QByteArray(1250, 'x'),
-            "404 Not Found · 1.3 kB", u"HTTP/1.1 404 Not Found\nContent-Length: 1250"_s);
+        row("404", "HTTP/1.1 404 Not Found\r\nContent-Length: 1000\r\n\r\n" + QByteArray(1000, 'x'),
+            "404 Not Found · 1.0 kB", u"HTTP/1.1 404 Not Found\nContent-Length: 1000"_s);
         row("301 to 200: the last response", "HTTP/1.1 301 Moved\r\nLocation: /next\r\nContent-Length: 0\r\n\r\n",
             "200 Fine · 2 B", u"HTTP/1.1 200 Fine\nContent-Length: 2"_s);
         row("204 without a body", "HTTP/1.1 204 No Content\r\nX-B: 2\r\n\r\n", "204 No Content · 0 B",

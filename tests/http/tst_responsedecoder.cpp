@@ -108,6 +108,7 @@ private slots:
         row("replacement: one U+FFFD for the body", "iso-2022-kr", "41 42 43", u"\uFFFD"_s, "replacement");
         row("unknown charset: UTF-8", "x-klingon", "c3 a9", u"é"_s, "UTF-8");
         row("a byte no character starts is U+FFFD", "shift_jis", "41 ff 42", u"A\uFFFDB"_s, "Shift_JIS");
+        row("an unmapped EUC-JP byte is U+FFFD", "euc-jp", "41 ff 42", u"A\uFFFDB"_s, "EUC-JP");
         row("control characters are themselves", "shift_jis", "1a 1c 7f", u"\u001A\u001C\u007F"_s, "Shift_JIS");
         row("IBM866", "866", "1a 1c 7f 80 ff", u"\u001A\u001C\u007FА\u00A0"_s, "IBM866");
         row("a character cut off at the end", "shift_jis", "41 93", u"A\uFFFD"_s, "Shift_JIS");

@@ -753,6 +753,7 @@ void frmMain::saveResponse()
 {
     if (!m_result.response)
         return;
+    // A copy: a Send may end while the dialog is open and show another response.
     const http::Response response = *m_result.response;
     const QString path = m_services.saveDialog->choose(this, responsedetails::suggestedFileName(response));
     if (path.isEmpty())

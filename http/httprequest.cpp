@@ -301,12 +301,11 @@ std::size_t HttpRequest::onBody(char* data, std::size_t size, std::size_t count,
 // Every line of every response head comes here: interim ones, hops, the final one, and trailers.
 bool HttpRequest::headerLine(QByteArrayView line)
 {
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
     if (line.startsWith("HTTP/")) {
-        const QList<QByteArray> parts = line.toByteArray().simplified().split(' ');
-        m_status = parts.value(1).toInt();
         m_statusLine = line.toByteArray();
-        while (m_statusLine.endsWith('\n') || m_statusLine.endsWith('\r'))
-            m_statusLine.chop(1);
+        m_status = m_statusLine.simplified().split(' ').value(1).toInt();
         m_responseHeaders.clear();
         m_final = false;
         m_hop = false;
@@ -314,10 +313,8 @@ bool HttpRequest::headerLine(QByteArrayView line)
     }
     if (m_final || m_hop)
         return true; // trailers after the body
-    if (line == "\r\n" || line == "\n")
+    if (line.isEmpty())
         return headersEnded();
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
     m_responseHeaders.append(line.toByteArray());
     return true;
 }
@@ -496,7 +493,6 @@ void HttpRequest::hopFinished(int result)
     m_response.reason = reasonOf(m_statusLine);
     m_response.headers = m_responseHeaders;
     m_response.elapsed = std::chrono::nanoseconds(m_sent.nsecsElapsed());
-    m_response.encoding = m_decoder->encodingName();
     m_response.unknownCharset = m_decoder->unknownCharset();
     m_decoder.reset();
     m_inflater.reset();

@@ -24,7 +24,6 @@ struct Response {
     QList<QByteArray> headers; // its header lines as received, in order, without line breaks
     QByteArray body; // its bytes as received, after any content coding is undone and before charset decoding
     std::chrono::nanoseconds elapsed {}; // from send to the last byte
-    QByteArray encoding; // the encoding its text was read in
     QByteArray unknownCharset; // the charset it named when that is no known one, so it was read as UTF-8
 };
 

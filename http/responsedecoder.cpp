@@ -461,8 +461,9 @@ void ResponseDecoder::decode(QByteArrayView bytes)
     switch (m_encoding) {
     case Encoding::Utf8:
     case Encoding::Unknown:
-    case Encoding::Legacy:
         out = decodeUtf8(bytes, out);
+        break;
+    case Encoding::Legacy: // decoded by decodeLegacy, above
         break;
     case Encoding::Utf16LE:
     case Encoding::Utf16BE:

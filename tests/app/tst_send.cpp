@@ -247,6 +247,12 @@ private slots:
         setUrl(server.url(u"/files/bytes.bin"_s).toString());
         send();
         QCOMPARE(menuItems(), u"edit-copy select-all response-headers save-response"_s); // not JSON
+        auto* viewport = control<TextView>("Text2")->viewport(); // a right click opens that menu
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(viewport, &click);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QVERIFY(QApplication::activePopupWidget()->findChild<QAction*>(u"save-response"_s));
+        QApplication::activePopupWidget()->close();
         QTemporaryDir folder;
         const QString path = folder.filePath(u"saved"_s);
         m_recorders->saveDialog->answer = path;

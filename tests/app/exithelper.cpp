@@ -14,6 +14,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void say(const char* line)
@@ -45,14 +47,14 @@ int main(int argc, char* argv[])
     auto endIt = [&] {
         deadline(&application, 1000, "still running a second after");
         if (how.startsWith(u"exit"))
-            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command6")), Qt::LeftButton);
+            QTest::mouseClick(window.findChild<QPushButton*>(u"Command6"_s), Qt::LeftButton);
         else
             window.close();
     };
     QTimer::singleShot(0, &window, [&] {
         say("shown");
         if (how.endsWith(u"-report-open")) {
-            platform::MessageBoxErrorReport().report(QStringLiteral("Something could not be done."));
+            platform::MessageBoxErrorReport().report(u"Something could not be done."_s);
             return endIt();
         }
         if (how.contains(u"-in-")) {
@@ -62,12 +64,10 @@ int main(int argc, char* argv[])
                 QEventLoop().exec();
             } else {
                 // Send waits for a server that never answers; the program is ended meanwhile.
-                static TestServer silent([](const TestServer::Request&, int) {
-                    return TestServer::Script { {}, true };
-                });
-                window.findChild<QLineEdit*>(QStringLiteral("txtUrl"))->setText(silent.url().toString());
-                window.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(how.endsWith(u"-in-send"));
-                window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+                static TestServer silent(TestServer::Script { {}, true });
+                window.findChild<QLineEdit*>(u"txtUrl"_s)->setText(silent.url().toString());
+                window.findChild<QCheckBox*>(u"Check1"_s)->setChecked(how.endsWith(u"-in-send"));
+                window.findChild<QPushButton*>(u"Command1"_s)->click();
             }
             if (!platform::programEnding())
                 say("resumed");

@@ -14,14 +14,16 @@
 #include <QStandardPaths>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestClipboardX11 : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase()
     {
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        m_xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
+        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
+        m_xclip = QStandardPaths::findExecutable(u"xclip"_s);
         QVERIFY2(
             !m_xclip.isEmpty(), "xclip is needed to read the clipboard from another program (apt-get install xclip)");
     }
@@ -31,7 +33,7 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("url");
         for (const QString& language : codegen::languageNames())
-            QTest::newRow(qPrintable(language)) << language << QStringLiteral("http://h.example/é?q=\"🍕\"");
+            QTest::newRow(qPrintable(language)) << language << u"http://h.example/é?q=\"🍕\""_s;
         QTest::newRow("nothing picked: an empty box") << QString() << QString();
     }
 
@@ -44,16 +46,16 @@ private slots:
         frmMain window(services);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.findChild<QLineEdit*>(QStringLiteral("txtUrl"))->setText(url);
-        window.findChild<TabControl*>(QStringLiteral("SSTab1"))->setCurrentIndex(1);
-        auto* languages = window.findChild<QComboBox*>(QStringLiteral("cboCode"));
+        window.findChild<QLineEdit*>(u"txtUrl"_s)->setText(url);
+        window.findChild<TabControl*>(u"SSTab1"_s)->setCurrentIndex(1);
+        auto* languages = window.findChild<QComboBox*>(u"cboCode"_s);
         languages->setCurrentIndex(languages->findText(language));
-        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command5")), Qt::LeftButton);
-        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command5"_s), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command4"_s), Qt::LeftButton);
 
         // xclip asks this program for the text, so the event loop must run while it does.
         QProcess xclip;
-        xclip.start(m_xclip, { QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard") });
+        xclip.start(m_xclip, { u"-o"_s, u"-selection"_s, u"clipboard"_s });
         QTRY_VERIFY_WITH_TIMEOUT(xclip.state() == QProcess::NotRunning, 20000);
         const QString expected = codegen::generateCode(
             { "GET", url.isEmpty() ? samples::atStart().strURL : url, false, {}, "" }, language);

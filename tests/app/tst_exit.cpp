@@ -1,6 +1,8 @@
 #include <QProcess>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The exit button and closing the window end the program at once: also from inside a handler that is
 // waiting with the event loop running, while Send waits for a server that never answers, and with an
 // error message still on screen.
@@ -11,16 +13,16 @@ private slots:
     void ends_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("exit button") << QStringLiteral("exit");
-        QTest::newRow("window closed") << QStringLiteral("close");
-        QTest::newRow("exit button inside a wait") << QStringLiteral("exit-in-wait");
-        QTest::newRow("window closed inside a wait") << QStringLiteral("close-in-wait");
-        QTest::newRow("exit button while Send waits") << QStringLiteral("exit-in-send");
-        QTest::newRow("window closed while Send waits") << QStringLiteral("close-in-send");
-        QTest::newRow("window closed while a synchronous Send waits") << QStringLiteral("close-in-synchronous-send");
-        QTest::newRow("exit button while a synchronous Send waits") << QStringLiteral("exit-in-synchronous-send");
-        QTest::newRow("exit button with an error report open") << QStringLiteral("exit-report-open");
-        QTest::newRow("window closed with an error report open") << QStringLiteral("close-report-open");
+        QTest::newRow("exit button") << u"exit"_s;
+        QTest::newRow("window closed") << u"close"_s;
+        QTest::newRow("exit button inside a wait") << u"exit-in-wait"_s;
+        QTest::newRow("window closed inside a wait") << u"close-in-wait"_s;
+        QTest::newRow("exit button while Send waits") << u"exit-in-send"_s;
+        QTest::newRow("window closed while Send waits") << u"close-in-send"_s;
+        QTest::newRow("window closed while a synchronous Send waits") << u"close-in-synchronous-send"_s;
+        QTest::newRow("exit button while a synchronous Send waits") << u"exit-in-synchronous-send"_s;
+        QTest::newRow("exit button with an error report open") << u"exit-report-open"_s;
+        QTest::newRow("window closed with an error report open") << u"close-report-open"_s;
     }
 
     void ends()
@@ -30,7 +32,7 @@ private slots:
         QProcess program;
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(EXITHELPER_PATH), { how });
         QVERIFY2(program.waitForFinished(30000), "the program did not end");

@@ -42,8 +42,7 @@ class TestSend : public WindowTest {
 private slots:
     void sendsTheRequestAsDescribed()
     {
-        TestServer server(
-            [](const TestServer::Request& request, int) { return TestServer::answer(200, request.method); });
+        TestServer server([](const TestServer::Request& request) { return TestServer::answer(200, request.method); });
         setUrl(server.url().toString());
         send(); // right after start: GET
         QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);
@@ -74,9 +73,11 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("said"); // a part of what the error report must say
-        QTest::newRow("refused") << refusedUrl() << QString() << u"refused"_s;
-        QTest::newRow("empty URL") << QString() << QString() << u"Not an http or https URL"_s;
-        QTest::newRow("bad header name") << refusedUrl() << u"Bad Name"_s << u"not a valid header name"_s;
+        QTest::addColumn<bool>("synch");
+        QTest::newRow("refused") << refusedUrl() << QString() << u"refused"_s << true;
+        QTest::newRow("refused, waited for in send") << refusedUrl() << QString() << u"refused"_s << false;
+        QTest::newRow("empty URL") << QString() << QString() << u"Not an http or https URL"_s << true;
+        QTest::newRow("bad header name") << refusedUrl() << u"Bad Name"_s << u"not a valid header name"_s << true;
     }
 
     void failureLeavesTheWindowAlone()
@@ -84,11 +85,12 @@ private slots:
         QFETCH(QString, url);
         QFETCH(QString, header);
         QFETCH(QString, said);
+        QFETCH(bool, synch);
         control<TextView>("Text2")->setText(u"kept"_s);
         setUrl(url);
         if (!header.isEmpty())
             addRow(header, u"v"_s);
-        control<QCheckBox>("Check1")->setChecked(true);
+        control<QCheckBox>("Check1")->setChecked(synch);
         send();
         QCOMPARE(result(), u"kept"_s);
         QCOMPARE(status(), u"Ready"_s); // as before the press
@@ -108,9 +110,9 @@ private slots:
     void latestPressWins()
     {
         QFETCH(bool, secondFails);
-        TestServer server([](const TestServer::Request& request, int) {
+        TestServer server([](const TestServer::Request& request) {
             if (request.target == "/first")
-                return TestServer::Script { { { 400, TestServer::response(200, "first") } }, false };
+                return TestServer::Script { { { 400, TestServer::response(200, "first") } } };
             return TestServer::answer(200, "second");
         });
         control<QCheckBox>("Check1")->setChecked(true);
@@ -131,9 +133,7 @@ private slots:
     // "Synch" unchecked: the request object waits inside send, and input meanwhile is dropped, not replayed.
     void synchronousSendDropsInput()
     {
-        TestServer server([](const TestServer::Request&, int) {
-            return TestServer::Script { { { 400, TestServer::response(200, "once") } }, false };
-        });
+        TestServer server(TestServer::Script { { { 400, TestServer::response(200, "once") } } });
         auto* url = control<QLineEdit>("txtUrl");
         setUrl(server.url().toString());
         QTimer::singleShot(100, m_window.get(), [&] {
@@ -172,7 +172,7 @@ private slots:
         QTest::mouseClick(control("Command3"), Qt::LeftButton);
         QTest::mouseClick(control("Command3"), Qt::LeftButton);
         QCOMPARE(list->topLevelItemCount(), 0);
-        TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "ok"); });
+        TestServer server(TestServer::answer(200, "ok"));
         setUrl(server.url().toString());
         send();
         QVERIFY(server.received().value(0).header("A").isEmpty());
@@ -213,10 +213,10 @@ private slots:
         QFETCH(QByteArray, answer);
         QFETCH(QString, summary);
         QFETCH(QString, tooltip);
-        TestServer server([&](const TestServer::Request& request, int) {
+        TestServer server([&](const TestServer::Request& request) {
             if (request.target == "/next")
-                return TestServer::Script { { { 0, "HTTP/1.1 200 Fine\r\nContent-Length: 2\r\n\r\nok" } }, false };
-            return TestServer::Script { { { 0, answer } }, false };
+                return TestServer::Script { { { 0, "HTTP/1.1 200 Fine\r\nContent-Length: 2\r\n\r\nok" } } };
+            return TestServer::Script { { { 0, answer } } };
         });
         setUrl(server.url().toString());
         send();
@@ -240,7 +240,7 @@ private slots:
             everyByte[i] = char(i);
         const QByteArray json
             = "{\"a\":[1,2.50,{\"b\":\"\\/\\u0022\"}],\"c\":{},\"long\":\"" + QByteArray(200, 'x') + "\"}";
-        TestServer server([&](const TestServer::Request& request, int) {
+        TestServer server([&](const TestServer::Request& request) {
             return TestServer::answer(200, request.target == "/json" ? json : everyByte);
         });
         QCOMPARE(menuItems(), u"edit-copy select-all"_s); // no response yet
@@ -298,7 +298,7 @@ private slots:
 
     void pasteImportsARequest()
     {
-        TestServer server([](const TestServer::Request&, int) { return TestServer::answer(200, "sent"); });
+        TestServer server(TestServer::answer(200, "sent"));
         auto* url = control<QLineEdit>("txtUrl");
         addRow(u"Kept"_s, u"until the import"_s);
         control<QLineEdit>("Text1")->setText(u"old data"_s);

@@ -16,7 +16,7 @@ namespace {
 // The lines joined with CR LF.
 QString lines(const QStringList& lines)
 {
-    return lines.join(QStringLiteral("\r\n"));
+    return lines.join(u"\r\n"_s);
 }
 
 // The value of a Basic string expression as the literal writer makes them: "…" with "" for a quote, and
@@ -60,20 +60,6 @@ private slots:
         QFETCH(QString, language);
         QFETCH(QString, code);
         QCOMPARE(codegen::generateCode(request, language), code);
-    }
-
-    void otherLanguageNames_data()
-    {
-        QTest::addColumn<QString>("language");
-        for (const char* name : { "", "visual basic 6", "VISUAL BASIC 6", "Visual Basic 6 ", " Visual Basic 6",
-                 "javascript", "JavaScript", "Javascript ", "asp", "ASP ", "Visual Basic", "VBScript", "C#" })
-            QTest::newRow(name) << QString::fromUtf8(name);
-    }
-
-    void otherLanguageNames()
-    {
-        QFETCH(QString, language);
-        QCOMPARE(codegen::generateCode(samples::workedExample(), language), QString());
     }
 
     void longLinesFitTheVisualBasicEditor()
@@ -122,7 +108,7 @@ private slots:
         QFETCH(QString, expected);
 
         // Method, URL, header name and value, and data each get the same literal.
-        const QString hard = QStringLiteral("a\"b\nc");
+        const QString hard = u"a\"b\nc"_s;
         const Request request { hard, hard, false, { { hard, hard } }, hard };
         const QString code = codegen::generateCode(request, language);
         QCOMPARE(code.count(expected), 5);
@@ -136,7 +122,7 @@ void TestGenerator::workedExamples_data()
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("code");
 
-    QTest::newRow("Visual Basic 6") << samples::workedExample() << QStringLiteral("Visual Basic 6")
+    QTest::newRow("Visual Basic 6") << samples::workedExample() << u"Visual Basic 6"_s
                                     << lines({ "Dim objAJAX as object",
                                            R"(set objAJAX = CreateObject("microsoft.xmlhttp"))", "",
                                            R"(objAJAX.open "POST","/api/items",True)", "",
@@ -145,7 +131,7 @@ void TestGenerator::workedExamples_data()
                                            R"(objAJAX.send "id=7&name=box")", "", "do", "doevents",
                                            "if objAJAX.readyState = 4 then", " strResponse = objAJAX.responseText",
                                            "exit do ", "end if", "loop" });
-    QTest::newRow("Javascript") << samples::workedExample() << QStringLiteral("Javascript")
+    QTest::newRow("Javascript") << samples::workedExample() << u"Javascript"_s
                                 << lines({ "objAJAX = new XMLHttpRequest();", "",
                                        R"(objAJAX.open("POST","/api/items",true);)", "",
                                        R"(objAJAX.setRequestHeader("Content-Type", "text/plain");)",
@@ -153,13 +139,16 @@ void TestGenerator::workedExamples_data()
                                        R"(objAJAX.send ("id=7&name=box");)",
                                        "objAJAX.onreadystatechange = function() {", "if(objAJAX.readyState == 4) {",
                                        " result = objAJAX.responseText; ", "}", "}" });
-    QTest::newRow("ASP") << samples::workedExample() << QStringLiteral("ASP")
+    QTest::newRow("ASP") << samples::workedExample() << u"ASP"_s
                          << lines({ "Dim objAJAX", R"(set objAJAX = server.CreateObject("microsoft.xmlhttp"))", "",
                                 R"(objAJAX.open "POST","/api/items",True)", "",
                                 R"(objAJAX.setRequestHeader "Content-Type","text/plain")",
                                 R"(objAJAX.setRequestHeader "Accept","text/html")", "",
                                 R"(objAJAX.send "id=7&name=box")", "if objAJAX.readyState = 4 then",
                                 " strResponse = objAJAX.responseText", "", "end if", "", "" });
+    // Only the three names, exactly as they are written, give code.
+    for (const char* name : { "", "visual basic 6", "Visual Basic 6 ", "JavaScript", "asp", "VBScript" })
+        QTest::newRow(name) << samples::workedExample() << QString::fromUtf8(name) << QString();
     const Request getOneHeader { u"GET"_s, u"u"_s, false, { { u"h"_s, u"v"_s } }, u"d"_s };
     QTest::newRow("Visual Basic 6, GET, one header, False")
         << getOneHeader << u"Visual Basic 6"_s
@@ -173,7 +162,7 @@ void TestGenerator::workedExamples_data()
                R"(objAJAX.open "GET","u",False)", "", R"(objAJAX.send "d")", "if objAJAX.readyState = 4 then",
                " strResponse = objAJAX.responseText", "", "end if", "", "" });
     QTest::newRow("Javascript, GET, nothing filled in")
-        << samples::atStart() << QStringLiteral("Javascript")
+        << samples::atStart() << u"Javascript"_s
         << lines({ "objAJAX = new XMLHttpRequest();", "", R"js(objAJAX.open("GET","(insert url here)",false);)js", "",
                R"(objAJAX.send ("");)", "objAJAX.onreadystatechange = function() {", "if(objAJAX.readyState == 4) {",
                " result = objAJAX.responseText; ", "}", "}" });

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using codegen::Request;
 
 namespace {
@@ -39,7 +41,7 @@ class TestJavascriptRun : public QObject {
 private slots:
     void initTestCase()
     {
-        m_node = QStandardPaths::findExecutable(QStringLiteral("node"));
+        m_node = QStandardPaths::findExecutable(u"node"_s);
         if (m_node.isEmpty())
             QSKIP("node is not installed here, so the generated Javascript cannot be run (Debian: apt-get install "
                   "nodejs)");
@@ -51,18 +53,18 @@ private slots:
         QTest::addColumn<Request>("request");
 
         auto everywhere = [](const QString& text, bool flag) {
-            return Request { text, text, flag, { { text, text }, { QStringLiteral("X-Second"), text } }, text };
+            return Request { text, text, flag, { { text, text }, { u"X-Second"_s, text } }, text };
         };
         QTest::newRow("worked example") << samples::workedExample();
         QTest::newRow("no headers, nothing filled in") << samples::atStart();
-        QTest::newRow("double quotes") << everywhere(QStringLiteral(R"(say "hi" "")"), true);
-        QTest::newRow("backslashes") << everywhere(QStringLiteral(R"(C:\temp\ \" \\)"), false);
-        QTest::newRow("line breaks") << everywhere(QStringLiteral("a\rb\nc\r\nd\n\r"), true);
+        QTest::newRow("double quotes") << everywhere(uR"(say "hi" "")"_s, true);
+        QTest::newRow("backslashes") << everywhere(uR"(C:\temp\ \" \\)"_s, false);
+        QTest::newRow("line breaks") << everywhere(u"a\rb\nc\r\nd\n\r"_s, true);
         QTest::newRow("tabs and controls") << everywhere(QString(u"\t\0\x01\x1b\x7f\x85 end"_qs), false);
         QTest::newRow("line and paragraph separators") << everywhere(QString(u"a\u2028b\u2029c"_qs), true);
-        QTest::newRow("accents and emoji") << everywhere(QStringLiteral("é à ü 🍕 日本"), false);
-        QTest::newRow("code injection") << everywhere(QStringLiteral(R"x("); process.exit(3); (")x"), true);
-        QTest::newRow("comment and template tricks") << everywhere(QStringLiteral("*/ // ${x} ` '"), false);
+        QTest::newRow("accents and emoji") << everywhere(u"é à ü 🍕 日本"_s, false);
+        QTest::newRow("code injection") << everywhere(uR"x("); process.exit(3); (")x"_s, true);
+        QTest::newRow("comment and template tricks") << everywhere(u"*/ // ${x} ` '"_s, false);
         QTest::newRow("a 5,000-character cookie")
             << Request { u"GET"_qs, u"http://h/"_qs, true, { { u"Cookie"_qs, u"k=\"v\"; "_qs.repeated(625) } }, {} };
         QTest::newRow("a long line") << everywhere(QString(100000, u'x') + u'"' + QString(1000, u'\n'), true);
@@ -73,7 +75,7 @@ private slots:
         QFETCH(Request, request);
 
         const QString code = codegen::generateCode(request, u"Javascript");
-        QFile script(m_dir.filePath(QStringLiteral("request.js")));
+        QFile script(m_dir.filePath(u"request.js"_s));
         QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
         script.write(Prelude + code.toUtf8() + Epilogue);
         script.close();
@@ -85,12 +87,11 @@ private slots:
             node.exitStatus() == QProcess::NormalExit && node.exitCode() == 0, node.readAllStandardError().constData());
 
         QJsonArray expected;
-        expected.append(QJsonArray({ QStringLiteral("open"), request.strMethod, request.strURL, request.blnSync }));
+        expected.append(QJsonArray({ u"open"_s, request.strMethod, request.strURL, request.blnSync }));
         for (const codegen::Header& header : request.headers)
-            expected.append(
-                QJsonArray({ QStringLiteral("setRequestHeader"), header.strHeaderTitle, header.strHeaderValue }));
-        expected.append(QJsonArray({ QStringLiteral("send"), request.strData }));
-        expected.append(QJsonArray({ QStringLiteral("result"), QStringLiteral("the response") }));
+            expected.append(QJsonArray({ u"setRequestHeader"_s, header.strHeaderTitle, header.strHeaderValue }));
+        expected.append(QJsonArray({ u"send"_s, request.strData }));
+        expected.append(QJsonArray({ u"result"_s, u"the response"_s }));
 
         QJsonParseError error;
         const QJsonDocument recorded = QJsonDocument::fromJson(node.readAllStandardOutput(), &error);

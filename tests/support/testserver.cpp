@@ -5,6 +5,8 @@
 #include <QSslServer>
 #include <QSslSocket>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray readData(const char* name)
@@ -58,7 +60,7 @@ TestServer::~TestServer() = default;
 
 QUrl TestServer::url(const QString& pathAndQuery) const
 {
-    return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(m_tls ? "https" : "http").arg(port()).arg(pathAndQuery));
+    return QUrl(u"%1://127.0.0.1:%2%3"_s.arg(m_tls ? "https" : "http").arg(port()).arg(pathAndQuery));
 }
 
 QByteArray TestServer::response(int status, const QByteArray& body, const QByteArray& headers)
@@ -100,7 +102,7 @@ void TestServer::readFrom(QTcpSocket* socket)
         request.body = buffer.sliced(headEnd + 4, length);
         buffer.remove(0, headEnd + 4 + length);
         m_received.append(request);
-        play(socket, m_responder(request, int(m_received.size() - 1)));
+        play(socket, m_responder(request));
     }
     socket->setProperty("buffer", buffer);
 }

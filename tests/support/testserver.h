@@ -36,9 +36,14 @@ public:
         QList<Step> steps;
         bool hang = false;
     };
-    using Responder = std::function<Script(const Request& request, int index)>;
+    using Responder = std::function<Script(const Request& request)>;
 
     explicit TestServer(Responder responder, bool tls = false);
+    // Answers every request alike.
+    explicit TestServer(const Script& always)
+        : TestServer([always](const Request&) { return always; })
+    {
+    }
     ~TestServer() override;
 
     QUrl url(const QString& pathAndQuery = QStringLiteral("/")) const;
@@ -49,7 +54,7 @@ public:
     static QByteArray response(int status, const QByteArray& body, const QByteArray& headers = {});
     static Script answer(int status, const QByteArray& body, const QByteArray& headers = {})
     {
-        return { { { 0, response(status, body, headers) } }, false };
+        return { { { 0, response(status, body, headers) } } };
     }
 
     static QString certificateFile();

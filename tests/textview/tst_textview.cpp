@@ -36,7 +36,7 @@ private slots:
 
         QTest::newRow("every kind of line break, tabs, emoji, marks, right to left")
             << u"a\r\nb\nc\rd\n\n\tkey:\t value  \t😀 👍🏽 🇫🇷 👩‍👩‍👧 e\u0301 a\u0308\u0323 \u05e9\u05dc\u05d5\u05dd \u0645\u0631\u062d\u0628\u0627\r\n"_s;
-        QTest::newRow("one long line") << QStringLiteral("{\"id\":1,\"name\":\"x\"},").repeated(20000);
+        QTest::newRow("one long line") << u"{\"id\":1,\"name\":\"x\"},"_s.repeated(20000);
     }
 
     void selectAllCopiesTheExactText()
@@ -90,7 +90,7 @@ private slots:
         QFETCH(QString, toPrefix);
         QFETCH(QString, selected);
 
-        m_view->setText(QStringLiteral("first\r\nsecond line\r\nthird\r\nfourth"));
+        m_view->setText(u"first\r\nsecond line\r\nthird\r\nfourth"_s);
         QWidget* viewport = m_view->viewport();
         const QPoint from(fromPrefix.isEmpty() ? 1 : prefixX(fromPrefix), rowY(fromRow));
         const QPoint to(toPrefix.isEmpty() ? viewport->width() - 2 : prefixX(toPrefix), rowY(toRow));
@@ -105,7 +105,7 @@ private slots:
 
     void dragBeyondTheEdgeScrolls()
     {
-        const QString text = QStringLiteral("line of the response\n").repeated(200);
+        const QString text = u"line of the response\n"_s.repeated(200);
         m_view->setText(text);
         QWidget* viewport = m_view->viewport();
         const QPoint below(20, viewport->height() + 10);
@@ -120,7 +120,7 @@ private slots:
 
     void clickBeyondAWrappedRowStaysOnIt()
     {
-        const QString text = QStringLiteral("{\"alpha\":\"beta\"} gamma delta ").repeated(10);
+        const QString text = u"{\"alpha\":\"beta\"} gamma delta "_s.repeated(10);
         m_view->setText(text);
         const qsizetype second = rowStarts()[1];
         // Beyond the first row's end, the cursor is where the second row starts, but on the first row: Home
@@ -135,9 +135,8 @@ private slots:
         QCOMPARE(m_view->cursorPosition(), second);
 
         // A double click selects a word, without the quotes around it.
-        QTest::mouseDClick(
-            m_view->viewport(), Qt::LeftButton, {}, QPoint(prefixX(QStringLiteral("{\"alpha\":\"be")), rowY(0)));
-        QCOMPARE(m_view->selectedText(), QStringLiteral("beta"));
+        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, QPoint(prefixX(u"{\"alpha\":\"be"_s), rowY(0)));
+        QCOMPARE(m_view->selectedText(), u"beta"_s);
     }
 
     void keyboardSelection_data()
@@ -174,7 +173,7 @@ private slots:
     {
         QString text;
         for (int i = 0; i < 200; ++i)
-            text += QStringLiteral("word%1 ").arg(i * 7919 % 1000);
+            text += u"word%1 "_s.arg(i * 7919 % 1000);
         text += QString(300, u'x'); // wider than the box
         m_view->setText(text);
 
@@ -203,10 +202,10 @@ private slots:
     {
         QTest::addColumn<QString>("text");
 
-        QTest::newRow("one long line") << QStringLiteral("{\"id\":1,\"name\":\"item\"},").repeated(100000);
-        QTest::newRow("many short lines") << QStringLiteral("line of text\n").repeated(50000) + QStringLiteral("last");
-        QTest::newRow("ends with a line break") << QStringLiteral("some words to wrap here\r\n").repeated(30);
-        QTest::newRow("fits") << QStringLiteral("short");
+        QTest::newRow("one long line") << u"{\"id\":1,\"name\":\"item\"},"_s.repeated(100000);
+        QTest::newRow("many short lines") << u"line of text\n"_s.repeated(50000) + u"last"_s;
+        QTest::newRow("ends with a line break") << u"some words to wrap here\r\n"_s.repeated(30);
+        QTest::newRow("fits") << u"short"_s;
     }
 
     void scrollBarReachesTheLastLine()
@@ -257,14 +256,14 @@ private slots:
 
         // New text replaces all, selection and place too, and shows its start.
         QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
-        m_view->setText(QStringLiteral("new"));
-        QCOMPARE(m_view->text() + m_view->selectedText(), QStringLiteral("new"));
+        m_view->setText(u"new"_s);
+        QCOMPARE(m_view->text() + m_view->selectedText(), u"new"_s);
         QCOMPARE(bar->value() + m_view->firstVisiblePosition(), 0);
     }
 
     void screenReadersReadIt()
     {
-        const QString text = QStringLiteral("alpha beta gamma delta epsilon zeta eta theta iota kappa\r\nlambda");
+        const QString text = u"alpha beta gamma delta epsilon zeta eta theta iota kappa\r\nlambda"_s;
         m_view->setText(text);
         QAccessibleInterface* box = QAccessible::queryAccessibleInterface(m_view.get());
         QVERIFY(box);
@@ -281,12 +280,12 @@ private slots:
         const qsizetype secondRow = m_view->positionAt(QPoint(2, rowY(1)));
         QCOMPARE(readable->textAtOffset(1, QAccessible::LineBoundary, &start, &end), text.left(secondRow));
         QCOMPARE(readable->textAfterOffset(1, QAccessible::LineBoundary, &start, &end).left(5), text.mid(secondRow, 5));
-        QCOMPARE(readable->textAtOffset(8, QAccessible::WordBoundary, &start, &end), QStringLiteral("beta"));
+        QCOMPARE(readable->textAtOffset(8, QAccessible::WordBoundary, &start, &end), u"beta"_s);
         QCOMPARE(start, 6);
 
         // Selection and cursor both ways, and where a character is drawn.
         readable->setSelection(0, 6, 10);
-        QCOMPARE(m_view->selectedText(), QStringLiteral("beta"));
+        QCOMPARE(m_view->selectedText(), u"beta"_s);
         int from = 0;
         int to = 0;
         readable->selection(0, &from, &to);
@@ -294,7 +293,7 @@ private slots:
         readable->selection(1, &from, &to);
         QCOMPARE(QPair(from, to), QPair(0, 0));
         readable->removeSelection(1);
-        QCOMPARE(m_view->selectedText(), QStringLiteral("beta"));
+        QCOMPARE(m_view->selectedText(), u"beta"_s);
         readable->removeSelection(0);
         QCOMPARE(QPair(readable->selectionCount(), readable->cursorPosition()), QPair(0, 10));
         readable->setCursorPosition(3);

@@ -98,11 +98,11 @@ private slots:
         QFETCH(qreal, shaped);
         QString text;
         for (int i = 0; text.size() < 3 * TextWrap::SegmentLength + 5000; ++i) {
-            text += QStringLiteral("word%1 ").arg(i);
+            text += u"word%1 "_s.arg(i);
             if (i % 997 == 0)
                 text += QString(700, u'x');
             if (i % 1499 == 0)
-                text += QStringLiteral("\r\n");
+                text += u"\r\n"_s;
             if (i % 31 == 0)
                 text += u"😀"_s;
             if (i % 7 == 0)

@@ -4,6 +4,7 @@
 
 #include "app/frmmain.h"
 #include "app/tabcontrol.h"
+#include "datatable.h"
 #include "platform/services.h"
 #include "samplerequests.h"
 
@@ -30,8 +31,7 @@ private slots:
 
     void anotherProgramPastesTheCode_data()
     {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("url");
+        columns<QString, QString>("language", "url");
         for (const QString& language : codegen::languageNames())
             QTest::newRow(qPrintable(language)) << language << u"http://h.example/é?q=\"🍕\""_s;
         QTest::newRow("nothing picked: an empty box") << QString() << QString();
@@ -39,8 +39,7 @@ private slots:
 
     void anotherProgramPastesTheCode()
     {
-        QFETCH(QString, language);
-        QFETCH(QString, url);
+        const auto [language, url] = fetch<QString, QString>("language", "url");
 
         platform::Services services = platform::systemServices();
         frmMain window(services);

@@ -3,6 +3,7 @@
 
 #include "app/formlayout.h"
 #include "app/tabcontrol.h"
+#include "datatable.h"
 #include "textview/textview.h"
 #include "windowtest.h"
 
@@ -98,8 +99,7 @@ private slots:
 
     void stacking_data()
     {
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<QString>("front");
+        columns<QPoint, QString>("point", "front");
         QTest::newRow("Text1 covers Label5 wholly") << QPoint(216, 68) << u"Text1"_s;
         QTest::newRow("Label1 shows above Text2") << QPoint(60, 290) << u"Label1"_s;
         QTest::newRow("exit lies in front of the status bar") << QPoint(300, 486) << u"Command6"_s;
@@ -108,8 +108,7 @@ private slots:
 
     void stacking()
     {
-        QFETCH(QPoint, point);
-        QFETCH(QString, front);
+        const auto [point, front] = fetch<QPoint, QString>("point", "front");
         // The named control whose area the point falls in, from the front.
         QWidget* hit = m_window->childAt(point);
         while (hit && hit->objectName().isEmpty())
@@ -145,9 +144,7 @@ private slots:
 
     void tabOrder_data()
     {
-        QTest::addColumn<int>("page");
-        QTest::addColumn<bool>("post");
-        QTest::addColumn<QStringList>("order");
+        columns<int, bool, QStringList>("page", "post", "order");
         // The two option buttons are one stop, entered at the chosen one.
         const auto testAjax = [](const char* option) {
             return QStringList { "txtUrl", "Text1", "txtHeader", "txtHeaderValue", "lvHeaders", "Command3", "Check1",
@@ -163,9 +160,7 @@ private slots:
 
     void tabOrder()
     {
-        QFETCH(int, page);
-        QFETCH(bool, post);
-        QFETCH(QStringList, order);
+        const auto [page, post, order] = fetch<int, bool, QStringList>("page", "post", "order");
         if (post)
             QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);
         tabControl()->setCurrentIndex(page);
@@ -226,11 +221,8 @@ private slots:
 
     void pressOnTabControl_data()
     {
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<Qt::MouseButton>("button");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<bool>("moves");
-        QTest::addColumn<int>("pageAfter");
+        columns<QPoint, Qt::MouseButton, Qt::KeyboardModifiers, bool, int>(
+            "point", "button", "modifiers", "moves", "pageAfter");
         const auto row = [](const char* name, QPoint point, Qt::MouseButton button, bool moves, int page = 0,
                              Qt::KeyboardModifiers modifiers = {}) {
             QTest::newRow(name) << point << button << modifiers << moves << page;
@@ -248,11 +240,9 @@ private slots:
 
     void pressOnTabControl()
     {
-        QFETCH(QPoint, point);
-        QFETCH(Qt::MouseButton, button);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(bool, moves);
-        QFETCH(int, pageAfter);
+        const auto [point, button, modifiers, moves, pageAfter]
+            = fetch<QPoint, Qt::MouseButton, Qt::KeyboardModifiers, bool, int>(
+                "point", "button", "modifiers", "moves", "pageAfter");
         QTest::mousePress(m_window.get(), button, modifiers, point);
         QTest::mouseRelease(m_window.get(), button, modifiers, point);
         const auto& moved = m_recorders->windowMover->windows;

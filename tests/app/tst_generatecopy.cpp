@@ -2,6 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "app/tabcontrol.h"
+#include "datatable.h"
 #include "samplerequests.h"
 #include "windowtest.h"
 
@@ -21,12 +22,9 @@ class TestGenerateCopy : public WindowTest {
 private slots:
     void readsTheRequestFromTheWindow_data()
     {
-        QTest::addColumn<bool>("post");
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<Qt::CheckState>("synch");
-        QTest::addColumn<QList<codegen::Header>>("rows");
-        QTest::addColumn<QString>("data");
-        QTest::addColumn<Request>("request"); // what the code must be generated from
+        // request: what the code must be generated from
+        columns<bool, QString, Qt::CheckState, QList<codegen::Header>, QString, Request>(
+            "post", "url", "synch", "rows", "data", "request");
         const QList<codegen::Header> none, rows { { u" A "_s, u" 1 "_s }, { {}, {} }, { u" A "_s, u"2"_s } };
         const auto row = [](const char* name, bool post, const QString& url, Qt::CheckState synch,
                              const QList<codegen::Header>& headers, const QString& data, const Request& request) {
@@ -46,12 +44,9 @@ private slots:
 
     void readsTheRequestFromTheWindow()
     {
-        QFETCH(bool, post);
-        QFETCH(QString, url);
-        QFETCH(Qt::CheckState, synch);
-        QFETCH(QList<codegen::Header>, rows);
-        QFETCH(QString, data);
-        QFETCH(Request, request);
+        const auto [post, url, synch, rows, data, request]
+            = fetch<bool, QString, Qt::CheckState, QList<codegen::Header>, QString, Request>(
+                "post", "url", "synch", "rows", "data", "request");
 
         if (post)
             QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);

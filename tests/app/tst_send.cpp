@@ -1,6 +1,7 @@
 // Mouse and key input go through the window, as the user's do.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "datatable.h"
 #include "testserver.h"
 #include "textview/textview.h"
 #include "windowtest.h"
@@ -70,10 +71,8 @@ private slots:
 
     void failureLeavesTheWindowAlone_data()
     {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("header");
-        QTest::addColumn<QString>("said"); // a part of what the error report must say
-        QTest::addColumn<bool>("synch");
+        // said: a part of what the error report must say
+        columns<QString, QString, QString, bool>("url", "header", "said", "synch");
         QTest::newRow("refused") << refusedUrl() << QString() << u"refused"_s << true;
         QTest::newRow("refused, waited for in send") << refusedUrl() << QString() << u"refused"_s << false;
         QTest::newRow("empty URL") << QString() << QString() << u"Not an http or https URL"_s << true;
@@ -82,10 +81,8 @@ private slots:
 
     void failureLeavesTheWindowAlone()
     {
-        QFETCH(QString, url);
-        QFETCH(QString, header);
-        QFETCH(QString, said);
-        QFETCH(bool, synch);
+        const auto [url, header, said, synch]
+            = fetch<QString, QString, QString, bool>("url", "header", "said", "synch");
         control<TextView>("Text2")->setText(u"kept"_s);
         setUrl(url);
         if (!header.isEmpty())
@@ -182,9 +179,8 @@ private slots:
     // The second panel after a Send: status, size and time, and the headers as its tooltip.
     void responseDetails_data()
     {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QString>("summary"); // and the time
-        QTest::addColumn<QString>("tooltip");
+        // summary: what the panel shows before the time
+        columns<QByteArray, QString, QString>("answer", "summary", "tooltip");
         const auto row = [](const char* name, const QByteArray& answer, const char* summary, const QString& tooltip) {
             QTest::newRow(name) << answer << QString::fromUtf8(summary) << tooltip;
         };
@@ -210,9 +206,7 @@ private slots:
 
     void responseDetails()
     {
-        QFETCH(QByteArray, answer);
-        QFETCH(QString, summary);
-        QFETCH(QString, tooltip);
+        const auto [answer, summary, tooltip] = fetch<QByteArray, QString, QString>("answer", "summary", "tooltip");
         TestServer server([&](const TestServer::Request& request) {
             if (request.target == "/next")
                 return TestServer::Script { { { 0, "HTTP/1.1 200 Fine\r\nContent-Length: 2\r\n\r\nok" } } };

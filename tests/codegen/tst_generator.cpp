@@ -1,6 +1,7 @@
 #include "codegen/generator.h"
 #include "codegen/languages.h"
 #include "codegen/literals.h"
+#include "datatable.h"
 #include "samplerequests.h"
 
 #include <QRegularExpression>
@@ -56,9 +57,7 @@ private slots:
     void workedExamples_data();
     void workedExamples()
     {
-        QFETCH(Request, request);
-        QFETCH(QString, language);
-        QFETCH(QString, code);
+        const auto [request, language, code] = fetch<Request, QString, QString>("request", "language", "code");
         QCOMPARE(codegen::generateCode(request, language), code);
     }
 
@@ -89,9 +88,7 @@ private slots:
     void literals_data();
     void literals()
     {
-        QFETCH(QString, value);
-        QFETCH(QString, javascript);
-        QFETCH(QString, basic);
+        const auto [value, javascript, basic] = fetch<QString, QString, QString>("value", "javascript", "basic");
 
         QString written;
         codegen::appendJavascriptLiteral(written, value);
@@ -104,8 +101,7 @@ private slots:
     void everyValueIsWrittenAsALiteral_data();
     void everyValueIsWrittenAsALiteral()
     {
-        QFETCH(QString, language);
-        QFETCH(QString, expected);
+        const auto [language, expected] = fetch<QString, QString>("language", "expected");
 
         // Method, URL, header name and value, and data each get the same literal.
         const QString hard = u"a\"b\nc"_s;
@@ -118,9 +114,7 @@ private slots:
 
 void TestGenerator::workedExamples_data()
 {
-    QTest::addColumn<Request>("request");
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("code");
+    columns<Request, QString, QString>("request", "language", "code");
 
     QTest::newRow("Visual Basic 6") << samples::workedExample() << u"Visual Basic 6"_s
                                     << lines({ "Dim objAJAX as object",
@@ -170,9 +164,7 @@ void TestGenerator::workedExamples_data()
 
 void TestGenerator::literals_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("javascript");
-    QTest::addColumn<QString>("basic");
+    columns<QString, QString, QString>("value", "javascript", "basic");
     auto row = [](const char* name, const QString& value, const QString& javascript, const QString& basic) {
         QTest::newRow(name) << value << javascript << basic;
     };
@@ -203,8 +195,7 @@ void TestGenerator::literals_data()
 
 void TestGenerator::everyValueIsWrittenAsALiteral_data()
 {
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("expected");
+    columns<QString, QString>("language", "expected");
     QTest::newRow("Visual Basic 6") << u"Visual Basic 6"_s << uR"("a""b" & vbLf & "c")"_s;
     QTest::newRow("Javascript") << u"Javascript"_s << uR"("a\"b\nc")"_s;
     QTest::newRow("ASP") << u"ASP"_s << uR"("a""b" & vbLf & "c")"_s;

@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "http/httprequest.h"
 #include "http/requesturl.h"
 #include "platform/failure.h"
@@ -76,11 +77,9 @@ class TestHttpRequest : public QObject {
 private slots:
     void response_data()
     {
-        QTest::addColumn<Steps>("steps");
-        QTest::addColumn<bool>("hang"); // keep the connection open, silent, after the steps
-        QTest::addColumn<int>("idleMs");
-        QTest::addColumn<bool>("complete");
-        QTest::addColumn<QString>("expected"); // the text; or, for a failure, a part of its message
+        // hang: keep the connection open, silent, after the steps
+        // expected: the text; or, for a failure, a part of its message
+        columns<Steps, bool, int, bool, QString>("steps", "hang", "idleMs", "complete", "expected");
 
         auto ok = [](const char* name, const QByteArray& reply, const QString& text) {
             QTest::newRow(name) << Steps { { 0, reply } } << false << 10000 << true << text;
@@ -155,11 +154,8 @@ private slots:
 
     void response()
     {
-        QFETCH(Steps, steps);
-        QFETCH(bool, hang);
-        QFETCH(int, idleMs);
-        QFETCH(bool, complete);
-        QFETCH(QString, expected);
+        const auto [steps, hang, idleMs, complete, expected]
+            = fetch<Steps, bool, int, bool, QString>("steps", "hang", "idleMs", "complete", "expected");
 
         TestServer server(TestServer::Script { steps, hang });
         Call call;
@@ -206,17 +202,6 @@ private slots:
         QCOMPARE(server.received().size(), 5 + 21);
     }
 
-    void proxyFromTheEnvironment()
-    {
-        // The proxy is asked for the whole URL; the origin itself (a closed loopback port) is never reached.
-        TestServer proxy(TestServer::answer(200, "via the proxy"));
-        qputenv("http_proxy", proxy.url().toEncoded());
-        const Outcome outcome = run(QUrl(u"http://127.0.0.2:9/path?q=1"_s));
-        qunsetenv("http_proxy");
-        QCOMPARE(
-            outcome.text % u' ' % proxy.received().value(0).target, u"via the proxy http://127.0.0.2:9/path?q=1"_s);
-    }
-
     void tls()
     {
         TestServer secure(
@@ -245,8 +230,8 @@ private slots:
 
     void requestUrl_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("sent"); // empty: refused
+        // sent: what goes out; empty when refused
+        columns<QString, QByteArray>("typed", "sent");
         QTest::newRow("escapes kept, a stray % too")
             << "http://h/a%20b/%zz?x=%41" << QByteArray("http://h/a%20b/%zz?x=%41");
         QTest::newRow("space and beyond ASCII encoded")
@@ -271,18 +256,13 @@ private slots:
 
     void requestUrl()
     {
-        QFETCH(QString, typed);
-        QFETCH(QByteArray, sent);
+        const auto [typed, sent] = fetch<QString, QByteArray>("typed", "sent");
         QCOMPARE(http::requestUrl(typed), sent);
     }
 
     void inputChecks_data()
     {
-        QTest::addColumn<QString>("method");
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("headerName");
-        QTest::addColumn<QString>("headerValue");
-        QTest::addColumn<QString>("message");
+        columns<QString, QString, QString, QString, QString>("method", "url", "headerName", "headerValue", "message");
         auto row = [](const char* name, const QString& method, const QString& url, const QString& header,
                        const QString& value,
                        const QString& message) { QTest::newRow(name) << method << url << header << value << message; };
@@ -305,11 +285,8 @@ private slots:
 
     void inputChecks()
     {
-        QFETCH(QString, method);
-        QFETCH(QString, url);
-        QFETCH(QString, headerName);
-        QFETCH(QString, headerValue);
-        QFETCH(QString, message);
+        const auto [method, url, headerName, headerValue, message] = fetch<QString, QString, QString, QString, QString>(
+            "method", "url", "headerName", "headerValue", "message");
 
         TestServer server(TestServer::answer(200, "sent"));
         Call call;

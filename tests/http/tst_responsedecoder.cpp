@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "http/responsedecoder.h"
 
 #include <QElapsedTimer>
@@ -44,9 +45,7 @@ private slots:
     // One U+FFFD for each maximal invalid subpart, whole or byte by byte.
     void invalidBytes_data()
     {
-        QTest::addColumn<QByteArray>("contentType");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("text");
+        columns<QByteArray, QByteArray, QString>("contentType", "body", "text");
         const QByteArray utf8, utf16le("text/plain; charset=utf-16le"), w1252("text/plain; charset=windows-1252");
         QTest::newRow("cut 3-byte sequence, then ASCII") << utf8 << hex("e2 82 41") << u"\uFFFDA"_qs;
         QTest::newRow("cut 4-byte sequence at the end") << utf8 << hex("61 f0 9f 98") << u"a\uFFFD"_qs;
@@ -72,9 +71,7 @@ private slots:
 
     void invalidBytes()
     {
-        QFETCH(QByteArray, contentType);
-        QFETCH(QByteArray, body);
-        QFETCH(QString, text);
+        const auto [contentType, body, text] = fetch<QByteArray, QByteArray, QString>("contentType", "body", "text");
         QCOMPARE(decodeInPieces(contentType, body, {}), text);
         QCOMPARE(decodeByteByByte(contentType, body), text);
     }
@@ -82,10 +79,7 @@ private slots:
     // Each family of charsets with a text written in it, whole and cut between every two bytes.
     void charsets_data()
     {
-        QTest::addColumn<QByteArray>("charset");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("encoding");
+        columns<QByteArray, QByteArray, QString, QByteArray>("charset", "body", "text", "encoding");
         const auto row
             = [](const char* name, const char* charset, const char* bytes, const QString& text, const char* encoding) {
                   QTest::newRow(name) << QByteArray(charset) << hex(bytes) << text << QByteArray(encoding);
@@ -117,10 +111,8 @@ private slots:
 
     void charsets()
     {
-        QFETCH(QByteArray, charset);
-        QFETCH(QByteArray, body);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, encoding);
+        const auto [charset, body, text, encoding]
+            = fetch<QByteArray, QByteArray, QString, QByteArray>("charset", "body", "text", "encoding");
         const QByteArray contentType = "text/html; charset=" + charset;
         QCOMPARE(decodeInPieces(contentType, body, {}), text);
         QCOMPARE(decodeByteByByte(contentType, body), text);

@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "jsonformat/jsonformat.h"
 
 #include <QTest>
@@ -11,8 +12,8 @@ private slots:
     void formatsJsonAndRefusesTheRest_data();
     void formatsJsonAndRefusesTheRest()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, formatted); // null: not JSON
+        // formatted: the indented text; null when not JSON
+        const auto [text, formatted] = fetch<QString, QString>("text", "formatted");
         QCOMPARE(jsonformat::isJson(text), !formatted.isNull());
         const std::optional<QString> result = jsonformat::format(text);
         QCOMPARE(result.has_value(), !formatted.isNull());
@@ -40,8 +41,7 @@ private slots:
 // moc reads no raw strings, so the rows are out here.
 void TestJsonFormat::formatsJsonAndRefusesTheRest_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("formatted");
+    columns<QString, QString>("text", "formatted");
     const auto row = [](const char* name, const QString& text, const QString& formatted) {
         QTest::newRow(name) << text << formatted;
     };

@@ -1,7 +1,7 @@
 // Mouse input goes through the window, as a real mouse does, so a mouse grab is honoured.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "platform/failure.h"
+#include "datatable.h"
 #include "platform/windowmover.h"
 
 #include <QMouseEvent>
@@ -31,9 +31,7 @@ class TestWindowMover : public QObject {
 private slots:
     void followsTheMouseUntilRelease_data()
     {
-        QTest::addColumn<Qt::MouseButton>("button");
-        QTest::addColumn<QPoint>("press");
-        QTest::addColumn<QList<QPoint>>("path");
+        columns<Qt::MouseButton, QPoint, QList<QPoint>>("button", "press", "path");
 
         QTest::newRow("left, right and down")
             << Qt::LeftButton << QPoint(10, 10) << QList<QPoint> { { 15, 12 }, { 40, 30 }, { 70, 90 } };
@@ -44,9 +42,7 @@ private slots:
 
     void followsTheMouseUntilRelease()
     {
-        QFETCH(Qt::MouseButton, button);
-        QFETCH(QPoint, press);
-        QFETCH(QList<QPoint>, path);
+        const auto [button, press, path] = fetch<Qt::MouseButton, QPoint, QList<QPoint>>("button", "press", "path");
 
         QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
         window.setFixedSize(200, 150);
@@ -81,13 +77,6 @@ private slots:
         QTest::mouseMove(&window, window.mapFromGlobal(mouse + QPoint(25, 25)));
         QCOMPARE(window.pos(), dropped);
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
-    }
-
-    void windowWithoutHandle()
-    {
-        QWidget never;
-        platform::SystemWindowMover mover;
-        QVERIFY_THROWS_EXCEPTION(platform::Failure, mover.startMove(&never, QPointF()));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "requestimport/requestimport.h"
 
 #include <QElapsedTimer>
@@ -32,8 +33,7 @@ private slots:
     void reads_data();
     void reads()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
+        const auto [text, expected] = fetch<QString, QString>("text", "expected");
         QCOMPARE(described(requestimport::read(text)), expected);
     }
 
@@ -53,21 +53,13 @@ private slots:
             QString text = seeds[random.bounded(seeds.size())];
             for (int change = random.bounded(1, 6); change > 0; --change) {
                 const qsizetype at = random.bounded(text.size() + 1);
-                const QChar c = alphabet[random.bounded(alphabet.size())];
-                switch (random.bounded(3)) {
-                case 0:
-                    text.insert(at, c);
-                    break;
-                case 1:
-                    text.remove(at, 1);
-                    break;
-                default:
+                if (random.bounded(3) == 0)
                     text.truncate(at);
-                }
+                else
+                    text.insert(at, alphabet[random.bounded(alphabet.size())]);
             }
             const Result result = requestimport::read(text);
-            if (result.kind == Result::Kind::Refused)
-                QVERIFY2(!result.message.isEmpty(), qPrintable(text));
+            QVERIFY2(result.kind != Result::Kind::Refused || !result.message.isEmpty(), qPrintable(text));
         }
         // Large and many: 1 MB of garbage after curl, and 100,000 options.
         QCOMPARE(
@@ -78,8 +70,8 @@ private slots:
 
     void headerLines_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("rows"); // name|value, joined by newlines
+        // rows: name|value, joined by newlines
+        columns<QString, QString>("text", "rows");
         QTest::newRow("one per line, values as given") << u"A: 1\r\nB:two  \nC:\n"_s << u"A|1\nB|two  \nC|"_s;
         QTest::newRow("a line that is no header") << u"A: 1\nnot a header\n"_s << QString();
         QTest::newRow("plain text") << u"hello"_s << QString();
@@ -87,8 +79,7 @@ private slots:
 
     void headerLines()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, rows);
+        const auto [text, rows] = fetch<QString, QString>("text", "rows");
         QStringList found;
         for (const codegen::Header& header : requestimport::headerLines(text))
             found << header.strHeaderTitle % u'|' % header.strHeaderValue;
@@ -99,8 +90,7 @@ private slots:
 // The rows hold browsers' captures as they copy them; moc reads no raw strings, so they are out here.
 void TestRequestImport::reads_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
+    columns<QString, QString>("text", "expected");
     const auto row = [](const char* name, const QString& text, const QString& expected) {
         // Copied on Windows, cmd's lines end with CR LF.
         QTest::newRow(name) << (QByteArrayView(name).contains("cmd") ? QString(text).replace(u"\n"_s, u"\r\n"_s) : text)

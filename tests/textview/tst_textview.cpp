@@ -1,6 +1,7 @@
 // Mouse and key input go through the window, as the user's do.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "datatable.h"
 #include "textview/textview.h"
 
 #include <QAccessible>
@@ -66,11 +67,8 @@ private slots:
 
     void dragSelectsTheExactSubstring_data()
     {
-        QTest::addColumn<int>("fromRow");
-        QTest::addColumn<QString>("fromPrefix");
-        QTest::addColumn<int>("toRow");
-        QTest::addColumn<QString>("toPrefix"); // empty: far right of the row
-        QTest::addColumn<QString>("selected");
+        // toPrefix: where the drag ends; empty for the row's far right
+        columns<int, QString, int, QString, QString>("fromRow", "fromPrefix", "toRow", "toPrefix", "selected");
 
         const auto row = [](const char* name, int fromRow, const char* fromPrefix, int toRow, const char* toPrefix,
                              const char* selected) {
@@ -84,11 +82,8 @@ private slots:
 
     void dragSelectsTheExactSubstring()
     {
-        QFETCH(int, fromRow);
-        QFETCH(QString, fromPrefix);
-        QFETCH(int, toRow);
-        QFETCH(QString, toPrefix);
-        QFETCH(QString, selected);
+        const auto [fromRow, fromPrefix, toRow, toPrefix, selected]
+            = fetch<int, QString, int, QString, QString>("fromRow", "fromPrefix", "toRow", "toPrefix", "selected");
 
         m_view->setText(u"first\r\nsecond line\r\nthird\r\nfourth"_s);
         QWidget* viewport = m_view->viewport();
@@ -118,32 +113,17 @@ private slots:
         QVERIFY(m_view->selectedText().count(u'\n') >= m_view->rows());
     }
 
-    void clickBeyondAWrappedRowStaysOnIt()
+    void doubleClickSelectsAWord()
     {
-        const QString text = u"{\"alpha\":\"beta\"} gamma delta "_s.repeated(10);
-        m_view->setText(text);
-        const qsizetype second = rowStarts()[1];
-        // Beyond the first row's end, the cursor is where the second row starts, but on the first row: Home
-        // goes to the first row's start.
-        QTest::mouseClick(m_view->viewport(), Qt::LeftButton, {}, QPoint(m_view->viewport()->width() - 2, rowY(0)));
-        QCOMPARE(m_view->cursorPosition(), second);
-        QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ShiftModifier);
-        QCOMPARE(m_view->selectedText(), text.left(second));
-        // And End comes back to it.
-        QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ShiftModifier);
-        QCOMPARE(m_view->selectedText(), QString());
-        QCOMPARE(m_view->cursorPosition(), second);
-
-        // A double click selects a word, without the quotes around it.
+        // The word under the mouse, without the quotes around it.
+        m_view->setText(u"{\"alpha\":\"beta\"} gamma"_s);
         QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, QPoint(prefixX(u"{\"alpha\":\"be"_s), rowY(0)));
         QCOMPARE(m_view->selectedText(), u"beta"_s);
     }
 
     void keyboardSelection_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<QKeyCombination>>("keys");
-        QTest::addColumn<QString>("selected");
+        columns<QString, QList<QKeyCombination>, QString>("text", "keys", "selected");
 
         const auto row = [](const char* name, const QString& text, const QList<QKeyCombination>& keys,
                              const QString& selected) { QTest::newRow(name) << text << keys << selected; };
@@ -159,43 +139,12 @@ private slots:
 
     void keyboardSelection()
     {
-        QFETCH(QString, text);
-        QFETCH(QList<QKeyCombination>, keys);
-        QFETCH(QString, selected);
+        const auto [text, keys, selected] = fetch<QString, QList<QKeyCombination>, QString>("text", "keys", "selected");
 
         m_view->setText(text);
         for (const QKeyCombination key : keys)
             QTest::keyClick(m_view.get(), key.key(), key.keyboardModifiers());
         QCOMPARE(m_view->selectedText(), selected);
-    }
-
-    void rowsStartAtWordsAndRewrapOnResize()
-    {
-        QString text;
-        for (int i = 0; i < 200; ++i)
-            text += u"word%1 "_s.arg(i * 7919 % 1000);
-        text += QString(300, u'x'); // wider than the box
-        m_view->setText(text);
-
-        const auto atWords = [&](const QList<qsizetype>& starts) {
-            for (qsizetype i = 1; i < starts.size(); ++i) {
-                if (starts[i] <= starts[i - 1] || text[starts[i] - 1] != u' ')
-                    return false;
-            }
-            return true;
-        };
-        const QList<qsizetype> wide = rowStarts();
-        QVERIFY(atWords(wide));
-        m_view->resize(150, 137);
-        const QList<qsizetype> narrow = rowStarts();
-        QVERIFY(atWords(narrow));
-        QVERIFY(narrow[1] < wide[1]);
-
-        // The word too long for any width is broken where the box ends.
-        QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier);
-        const QList<qsizetype> end = rowStarts();
-        QCOMPARE(text[end[end.size() - 1] - 1], u'x');
-        QCOMPARE(m_view->positionAt(QPoint(m_view->viewport()->width() - 2, rowY(m_view->rows() - 1))), text.size());
     }
 
     void scrollBarReachesTheLastLine_data()
@@ -309,15 +258,6 @@ private:
     {
         return 4 + qRound(QFontMetricsF(m_view->font()).horizontalAdvance(prefix)) + 1;
     }
-    // Where each row on screen starts.
-    QList<qsizetype> rowStarts() const
-    {
-        QList<qsizetype> starts;
-        for (int row = 0; row < m_view->rows(); ++row)
-            starts.push_back(m_view->positionAt(QPoint(2, rowY(row))));
-        return starts;
-    }
-
     static QString copied() { return QGuiApplication::clipboard()->text(); }
 
     std::unique_ptr<TextView> m_view;

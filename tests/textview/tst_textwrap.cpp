@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "textview/textwrap.h"
 
 #include <QTest>
@@ -37,10 +38,8 @@ class TestTextWrap : public QObject {
 private slots:
     void wrapping_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qreal>("width");
-        QTest::addColumn<QString>("lines"); // each with its line break, joined by '|'
-        QTest::addColumn<qreal>("shaped");
+        // lines: each with its line break, joined by '|'
+        columns<QString, qreal, QString, qreal>("text", "width", "lines", "shaped");
         const QString ka = u"\u0915\u0915"_s;
         const auto row = [](const char* name, const QString& text, qreal width, const QString& lines,
                              qreal shaped = 0) { QTest::newRow(name) << text << width << lines << shaped; };
@@ -69,10 +68,8 @@ private slots:
 
     void wrapping()
     {
-        QFETCH(QString, text);
-        QFETCH(qreal, width);
-        QFETCH(QString, lines);
-        QFETCH(qreal, shaped);
+        const auto [text, width, lines, shaped]
+            = fetch<QString, qreal, QString, qreal>("text", "width", "lines", "shaped");
         Advances advances = fixedAdvances(shaped);
         const TextWrap wrap(text, width, advances);
         QStringList found;

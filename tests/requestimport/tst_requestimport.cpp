@@ -67,24 +67,6 @@ private slots:
         QCOMPARE(int(requestimport::read(QString(u"curl http://h/"_s % u" -s"_s.repeated(100000))).kind),
             int(Result::Kind::Imported));
     }
-
-    void headerLines_data()
-    {
-        // rows: name|value, joined by newlines
-        columns<QString, QString>("text", "rows");
-        QTest::newRow("one per line, values as given") << u"A: 1\r\nB:two  \nC:\n"_s << u"A|1\nB|two  \nC|"_s;
-        QTest::newRow("a line that is no header") << u"A: 1\nnot a header\n"_s << QString();
-        QTest::newRow("plain text") << u"hello"_s << QString();
-    }
-
-    void headerLines()
-    {
-        const auto [text, rows] = fetch<QString, QString>("text", "rows");
-        QStringList found;
-        for (const codegen::Header& header : requestimport::headerLines(text))
-            found << header.strHeaderTitle % u'|' % header.strHeaderValue;
-        QCOMPARE(found.join(u'\n'), rows);
-    }
 };
 
 // The rows hold browsers' captures as they copy them; moc reads no raw strings, so they are out here.
@@ -243,6 +225,8 @@ void TestRequestImport::reads_data()
         u"POST http://h.example:8080/api/items?x=1\nContent-Type: text/plain\n\nline\r\ntwo"_s);
 
     // Refused, each with a sentence.
+    row("a raw request's line that is no header", u"GET / HTTP/1.1\nHost: h\nnot a header\n\n"_s,
+        u"refused: A line of the raw request's header block is not a header."_s);
     row("a form", u"curl -F 'f=@photo.jpg' http://h.example/"_s,
         u"refused: The curl option -F sends a form with files, which the window cannot send."_s);
     row("data from a file", u"curl -d @body.json http://h.example/"_s,

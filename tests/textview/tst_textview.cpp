@@ -224,8 +224,7 @@ private slots:
         QCOMPARE(readable->text(0, readable->characterCount()), text);
 
         // Lines are the rows on screen; words come from the text around the offset.
-        int start = -1;
-        int end = -1;
+        int start = -1, end = -1;
         const qsizetype secondRow = m_view->positionAt(QPoint(2, rowY(1)));
         QCOMPARE(readable->textAtOffset(1, QAccessible::LineBoundary, &start, &end), text.left(secondRow));
         QCOMPARE(readable->textAfterOffset(1, QAccessible::LineBoundary, &start, &end).left(5), text.mid(secondRow, 5));
@@ -235,8 +234,7 @@ private slots:
         // Selection and cursor both ways, and where a character is drawn.
         readable->setSelection(0, 6, 10);
         QCOMPARE(m_view->selectedText(), u"beta"_s);
-        int from = 0;
-        int to = 0;
+        int from = 0, to = 0;
         readable->selection(0, &from, &to);
         QCOMPARE(QPair(from, to), QPair(6, 10));
         readable->selection(1, &from, &to);

@@ -97,25 +97,6 @@ private slots:
         }
     }
 
-    void stacking_data()
-    {
-        columns<QPoint, QString>("point", "front");
-        QTest::newRow("Text1 covers Label5 wholly") << QPoint(216, 68) << u"Text1"_s;
-        QTest::newRow("Label1 shows above Text2") << QPoint(60, 290) << u"Label1"_s;
-        QTest::newRow("exit lies in front of the status bar") << QPoint(300, 486) << u"Command6"_s;
-        QTest::newRow("tab control covers the status bar's top") << QPoint(200, 471) << u"SSTab1"_s;
-    }
-
-    void stacking()
-    {
-        const auto [point, front] = fetch<QPoint, QString>("point", "front");
-        // The named control whose area the point falls in, from the front.
-        QWidget* hit = m_window->childAt(point);
-        while (hit && hit->objectName().isEmpty())
-            hit = hit->parentWidget();
-        QCOMPARE(hit ? hit->objectName() : QString(), front);
-    }
-
     void fonts()
     {
         // Each font is the one named where the desktop has it, else a look-alike that is really there.

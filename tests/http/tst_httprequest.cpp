@@ -323,23 +323,6 @@ private slots:
         QCOMPARE(own.header("User-Agent") + ' ' + own.header("Content-Type"), QByteArray("mine/2 application/json"));
         QVERIFY2(!own.head.contains("Expect"), own.head.constData());
     }
-
-    void stateSequence()
-    {
-        // 0 before open; 1 after; 2 once the final response's headers are in (never for a hop); 3 while the
-        // body arrives; 4 when done.
-        TestServer server([](const TestServer::Request& request) {
-            if (request.target == "/hop")
-                return TestServer::answer(302, "", "Location: /end\r\n");
-            return TestServer::Script { { { 0, head("Content-Length: 6\r\n") }, { 50, "abc" }, { 50, "def" } } };
-        });
-        HttpRequest request;
-        QCOMPARE(request.readyState(), 0);
-        const Outcome outcome = run(server.url(u"/hop"_s));
-        QVERIFY2(outcome.complete, qPrintable(outcome.failure));
-        QCOMPARE(outcome.text, u"abcdef"_s);
-        QCOMPARE(outcome.states, QList<int>({ 1, 2, 3, 4 }));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestHttpRequest)

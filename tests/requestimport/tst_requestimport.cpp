@@ -178,8 +178,9 @@ void TestRequestImport::reads_data()
         u"POST http://h.example/\nA: 1\nContent-Type: application/x-www-form-urlencoded\n\na=1&b=2"_s);
     row("-G puts the data in the query", u"curl -G --url 'http://h.example/s?x=1' -d q=a --data-urlencode 'r=b c'"_s,
         u"GET http://h.example/s?x=1&q=a&r=b%20c\n\n"_s);
-    row("-u, -A, -e", u"curl -u me:pw -A agent/1 -e http://from.example/ http://h.example/"_s,
-        u"GET http://h.example/\nAuthorization: Basic bWU6cHc=\nUser-Agent: agent/1\nReferer: http://from.example/\n\n"_s);
+    row("-u, -A, -e", u"curl -u me:pw -A agent/1 -e http://from.example/ -d x http://h.example/"_s,
+        u"POST http://h.example/\nAuthorization: Basic bWU6cHc=\nUser-Agent: agent/1\nReferer: http://from.example/\n"
+        "Content-Type: application/x-www-form-urlencoded\n\nx"_s);
     row("--json", u"$ curl --json '{\"a\":1}' http://h.example/"_s,
         u"POST http://h.example/\nContent-Type: application/json\nAccept: application/json\n\n{\"a\":1}"_s);
     row("other methods as given", u"curl -X delete http://h.example/1"_s, u"DELETE http://h.example/1\n\n"_s);
@@ -225,7 +226,7 @@ void TestRequestImport::reads_data()
         u"POST http://h.example:8080/api/items?x=1\nContent-Type: text/plain\n\nline\r\ntwo"_s);
 
     // Refused, each with a sentence.
-    row("a raw request's line that is no header", u"GET / HTTP/1.1\nHost: h\nnot a header\n\n"_s,
+    row("a raw request's line that is no header", u"GET / HTTP/1.1\nHost: h\nA b: 1\n\n"_s,
         u"refused: A line of the raw request's header block is not a header."_s);
     row("a form", u"curl -F 'f=@photo.jpg' http://h.example/"_s,
         u"refused: The curl option -F sends a form with files, which the window cannot send."_s);

@@ -217,7 +217,7 @@ private slots:
         QAccessibleInterface* box = QAccessible::queryAccessibleInterface(m_view.get());
         QVERIFY(box);
         QCOMPARE(box->role(), QAccessible::EditableText);
-        QVERIFY(box->state().readOnly);
+        QVERIFY(box->state().readOnly && box->state().multiLine);
         QAccessibleTextInterface* readable = box->textInterface();
         QVERIFY(readable);
         QCOMPARE(readable->characterCount(), text.size());

@@ -116,13 +116,6 @@ private slots:
             QCOMPARE(wrap.lineStartFor(position), *(after - 1));
         }
     }
-
-    void countsLineBreaks()
-    {
-        QCOMPARE(countLineBreaks(u"a\r\nb\nc\rd\u2028e\u2029"), 5);
-        QCOMPARE(countLineBreaks(u"\r"), 1);
-        QCOMPARE(countLineBreaks(u""), 0);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTextWrap)

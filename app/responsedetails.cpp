@@ -67,6 +67,9 @@ QString tooltip(const http::Response& response)
     if (!response.unknownCharset.isEmpty())
         text += u"\n\nThe charset \"" % QString::fromLatin1(response.unknownCharset)
             % u"\" is not one this program knows: the text was read as UTF-8.";
+    if (!response.contentCoding.isEmpty())
+        text += u"\n\nThe body is shown as it came, still in the content coding \""
+            % QString::fromLatin1(response.contentCoding) % u"\".";
     return text;
 }
 

@@ -42,7 +42,9 @@ namespace {
             && resolve(library, "curl_multi_add_handle", api.multi_add_handle)
             && resolve(library, "curl_multi_remove_handle", api.multi_remove_handle)
             && resolve(library, "curl_multi_socket_action", api.multi_socket_action)
-            && resolve(library, "curl_multi_info_read", api.multi_info_read);
+            && resolve(library, "curl_multi_info_read", api.multi_info_read) && resolve(library, "curl_url", api.url)
+            && resolve(library, "curl_url_cleanup", api.url_cleanup) && resolve(library, "curl_url_set", api.url_set)
+            && resolve(library, "curl_url_get", api.url_get) && resolve(library, "curl_free", api.free);
         if (!all)
             loaded.failure = u"The HTTP library is too old: " % QString::fromLocal8Bit(dlerror()) % u'.';
         else if (api.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)

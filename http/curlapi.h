@@ -23,6 +23,11 @@ struct CurlApi {
     decltype(&curl_multi_remove_handle) multi_remove_handle;
     decltype(&curl_multi_socket_action) multi_socket_action;
     decltype(&curl_multi_info_read) multi_info_read;
+    decltype(&curl_url) url;
+    decltype(&curl_url_cleanup) url_cleanup;
+    decltype(&curl_url_set) url_set;
+    decltype(&curl_url_get) url_get;
+    decltype(&curl_free) free;
 };
 
 // libcurl, loaded and initialised once; fails, saying why, where it cannot be.

@@ -55,6 +55,16 @@ namespace {
         return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
     }
 
+    // The codings undone here; "identity" is none at all.
+    bool isInflatable(const QByteArray& coding)
+    {
+        return coding == "gzip" || coding == "x-gzip" || coding == "deflate";
+    }
+
+    // The body of a redirect is read and dropped when it is this short, so that its connection can carry
+    // the next request; a longer one, or one whose end is not known beforehand, is not waited for.
+    constexpr qint64 ShortRedirectBody = 64 * 1024;
+
     QByteArray userAgent()
     {
         const platform::VersionRecord version = platform::versionRecord();
@@ -79,7 +89,7 @@ namespace {
 
     // Request headers a body brings with it: gone when a redirect drops the body.
     constexpr const char* BodyHeaders[]
-        = { "Content-Type", "Content-Encoding", "Content-Language", "Content-Location" };
+        = { "Content-Type", "Content-Encoding", "Content-Language", "Content-Location", "Content-Length" };
     // Request headers that carry credentials: never sent on to another address.
     constexpr const char* CredentialHeaders[] = { "Authorization", "Cookie" };
 
@@ -123,9 +133,7 @@ HttpRequest::HttpRequest(QObject* parent)
 
 HttpRequest::~HttpRequest()
 {
-    if (m_curl)
-        m_driver->remove(m_curl->easy);
-    m_curl.reset();
+    stop();
     m_driver.reset();
 }
 
@@ -136,10 +144,7 @@ void HttpRequest::open(const QString& method, const QString& url, bool async)
     const QByteArray wire = requestUrl(url);
     if (wire.isEmpty())
         throw Failure(u"Not an http or https URL: " % quoted(url) % u'.');
-    if (m_curl) { // opened again while a request runs: that one is given up
-        m_driver->remove(m_curl->easy);
-        m_curl.reset();
-    }
+    stop(); // opened again while a request runs: that one is given up, with its idle time
     m_method = method.toLatin1();
     m_url = wire;
     m_typedUrl = url;
@@ -160,6 +165,9 @@ void HttpRequest::setRequestHeader(const QString& name, const QString& value)
     if (!isToken(name))
         throw Failure(
             u"The request to " % m_typedUrl % u" was not sent: " % quoted(name) % u" is not a valid header name.");
+    if (name.compare(u"Transfer-Encoding", Qt::CaseInsensitive) == 0)
+        throw Failure(u"The request to " % m_typedUrl % u" was not sent: the header " % quoted(name)
+            % u" cannot be set, as this program frames the body itself.");
     for (const QChar c : value) {
         if (c == u'\r' || c == u'\n' || c == u'\0')
             throw Failure(u"The request to " % m_typedUrl % u" was not sent: the value of the header " % quoted(name)
@@ -181,9 +189,24 @@ void HttpRequest::send(const QString& body)
     if (m_state != Opened || m_curl)
         throw Failure(QStringLiteral("A request can only be sent once, after open."));
     m_body = body.toUtf8();
-    m_driver = std::make_unique<CurlDriver>(m_api);
-    m_driver->finished = [this](CURL*, CURLcode result) { hopFinished(result); };
-    m_driver->acted = [this](bool socketReady) { acted(socketReady); };
+    // A length that is not the body's would leave bytes on the connection for the next request to take
+    // as its own, or keep the server waiting for bytes that never come.
+    const qsizetype length = m_method == "HEAD" ? 0 : m_body.size();
+    for (const auto& [name, value] : std::as_const(m_headers)) {
+        if (name.compare("Content-Length", Qt::CaseInsensitive) != 0)
+            continue;
+        const QByteArray digits = value.trimmed();
+        bool ok = !digits.isEmpty()
+            && std::all_of(digits.cbegin(), digits.cend(), [](char c) { return c >= '0' && c <= '9'; });
+        if (!ok || digits.toLongLong(&ok) != length || !ok)
+            throw Failure(u"The request to " % m_typedUrl % u" was not sent: its Content-Length header says "
+                % QString::fromUtf8(value) % u" bytes, but its body has " % QString::number(length) % u'.');
+    }
+    if (!m_driver) {
+        m_driver = std::make_unique<CurlDriver>(m_api);
+        m_driver->finished = [this](CURL*, CURLcode result) { hopFinished(result); };
+        m_driver->acted = [this](bool socketReady) { acted(socketReady); };
+    }
     m_sent.start();
     startHop();
     m_idle.start(m_idleTimeout);
@@ -246,6 +269,10 @@ void HttpRequest::startHop()
         static const QByteArray agent = userAgent();
         m_api.easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
     }
+    // A request that is not GET or HEAD goes out on a new connection: libcurl sends a request again on its
+    // own when a connection it reused dies, and no such request may be sent twice.
+    if (m_method != "GET" && m_method != "HEAD")
+        m_api.easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
     // The body goes out once, with a length; a method of the user's own is sent as it is.
     if (m_method == "HEAD") {
         m_api.easy_setopt(easy, CURLOPT_NOBODY, 1L);
@@ -277,8 +304,10 @@ void HttpRequest::startHop()
     m_status = 0;
     m_statusLine.clear();
     m_responseHeaders.clear();
+    m_expectStatus = true;
     m_final = false;
     m_hop = false;
+    m_cutShort = false;
     m_abortCause.clear();
     m_received = 0;
     m_decoder.reset();
@@ -298,24 +327,27 @@ std::size_t HttpRequest::onBody(char* data, std::size_t size, std::size_t count,
     return static_cast<HttpRequest*>(self)->bodyBytes(bytes) ? size * count : 0;
 }
 
-// Every line of every response head comes here: interim ones, hops, the final one, and trailers.
+// Every line of every response head comes here: interim ones, hops, the final one, and trailers. Only
+// the first line of a head is its status line; trailers are headers, never a status.
 bool HttpRequest::headerLine(QByteArrayView line)
 {
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
-    if (line.startsWith("HTTP/")) {
+    if (m_final || m_hop)
+        return true; // trailers after the body
+    if (std::exchange(m_expectStatus, false)) {
         m_statusLine = line.toByteArray();
         m_status = m_statusLine.simplified().split(' ').value(1).toInt();
         m_responseHeaders.clear();
-        m_final = false;
-        m_hop = false;
         return true;
     }
-    if (m_final || m_hop)
-        return true; // trailers after the body
     if (line.isEmpty())
         return headersEnded();
-    m_responseHeaders.append(line.toByteArray());
+    // An obsolete folded line goes on the line before it, the fold made one space.
+    if ((line.startsWith(' ') || line.startsWith('\t')) && !m_responseHeaders.isEmpty())
+        m_responseHeaders.last() += ' ' + line.trimmed().toByteArray();
+    else
+        m_responseHeaders.append(line.toByteArray());
     return true;
 }
 
@@ -330,44 +362,125 @@ QByteArray HttpRequest::responseHeader(const char* name) const
     return value;
 }
 
-bool HttpRequest::headersEnded()
+// Every element of a list header over all its lines, lowercased: "Gzip, br" and a later line "deflate"
+// give gzip, br and deflate.
+QList<QByteArray> HttpRequest::responseList(const char* name) const
 {
-    if (m_status < 200)
-        return true; // an interim response: the real one follows
-    if (isRedirect(m_status) && !responseHeader("Location").isEmpty()) {
-        m_hop = true; // its body is not kept
-        return true;
-    }
-    // Two different lengths leave the body's end unknown: the response cannot be trusted.
-    qint64 length = -1;
-    for (const QByteArray& line : std::as_const(m_responseHeaders)) {
+    QList<QByteArray> elements;
+    for (const QByteArray& line : m_responseHeaders) {
         const qsizetype colon = line.indexOf(':');
-        if (colon <= 0 || line.first(colon).trimmed().compare("Content-Length", Qt::CaseInsensitive) != 0)
+        if (colon <= 0 || line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) != 0)
             continue;
-        for (const QByteArray& part : line.sliced(colon + 1).split(',')) {
-            bool ok = false;
-            const qint64 value = part.trimmed().toLongLong(&ok);
-            if (ok && length >= 0 && value != length) {
-                m_abortCause = QStringLiteral("it gave two different lengths for its body, %1 and %2 bytes.")
-                                   .arg(length)
-                                   .arg(value);
-                return false;
-            }
-            if (ok)
-                length = value;
+        for (const QByteArray& element : line.sliced(colon + 1).split(',')) {
+            if (!element.trimmed().isEmpty())
+                elements.append(element.trimmed().toLower());
         }
     }
+    return elements;
+}
+
+// A Location against the URL it came from, as libcurl resolves it; empty when it is no URL.
+QByteArray HttpRequest::resolved(const QByteArray& location) const
+{
+    const std::unique_ptr<CURLU, void (*)(CURLU*)> url(m_api.url(), m_api.url_cleanup);
+    char* absolute = nullptr;
+    if (!url || m_api.url_set(url.get(), CURLUPART_URL, m_url.constData(), CURLU_PATH_AS_IS) != CURLUE_OK
+        || m_api.url_set(url.get(), CURLUPART_URL, location.constData(), CURLU_ALLOW_SPACE | CURLU_PATH_AS_IS)
+            != CURLUE_OK
+        || m_api.url_get(url.get(), CURLUPART_URL, &absolute, 0) != CURLUE_OK)
+        return {};
+    const QByteArray result(absolute);
+    m_api.free(absolute);
+    return result;
+}
+
+bool HttpRequest::headersEnded()
+{
+    if (m_status == 101) {
+        m_abortCause = QStringLiteral("the server switched the connection to another protocol (101 Switching "
+                                      "Protocols), which this program does not speak.");
+        return false;
+    }
+    if (m_status < 200) {
+        m_expectStatus = true; // an interim response: the real one follows, with a head of its own
+        return true;
+    }
     const bool bodiless = m_method == "HEAD" || m_status == 204 || m_status == 304;
+
+    // libcurl takes chunked framing off; other transfer codings are undone here. With a transfer coding,
+    // a Content-Length says nothing about the body.
+    const QList<QByteArray> framing = responseList("Transfer-Encoding");
+    QList<QByteArray> transfer = framing;
+    if (!framing.isEmpty() && m_statusLine.startsWith("HTTP/1.0")) {
+        m_abortCause = QStringLiteral("it is an HTTP/1.0 response with a Transfer-Encoding, which that version does "
+                                      "not have, so where its body ends is not known.");
+        return false;
+    }
+    const bool chunked = !transfer.isEmpty() && transfer.last() == "chunked";
+    if (chunked)
+        transfer.removeLast();
+    transfer.removeAll("identity");
+    // Two different lengths leave the body's end unknown: the response cannot be trusted.
+    qint64 length = -1;
+    QString conflict;
+    for (const QByteArray& element : responseList("Content-Length")) {
+        bool ok = false;
+        const qint64 value = element.toLongLong(&ok);
+        if (ok && length >= 0 && value != length)
+            conflict
+                = QStringLiteral("it gave two different lengths for its body, %1 and %2 bytes.").arg(length).arg(value);
+        if (ok)
+            length = value;
+    }
+    if (!framing.isEmpty()) {
+        length = -1;
+        conflict.clear();
+    }
+
+    if (isRedirect(m_status) && !responseHeader("Location").isEmpty()) {
+        m_hop = true; // its body is not kept
+        m_next = requestUrl(QString::fromUtf8(resolved(responseHeader("Location"))));
+        if (bodiless || (!chunked && conflict.isEmpty() && length >= 0 && length <= ShortRedirectBody))
+            return true;
+        m_cutShort = true;
+        return false;
+    }
+    if (!conflict.isEmpty()) {
+        m_abortCause = conflict;
+        return false;
+    }
     if (!bodiless && length > MaxResponseBytes) {
         m_abortCause = QStringLiteral("the response is larger than 256 MB (%1 bytes), more than this program reads.")
                            .arg(length);
         return false;
     }
+    if (!bodiless && !std::all_of(transfer.cbegin(), transfer.cend(), isInflatable)) {
+        m_abortCause = u"its Transfer-Encoding \"" % QString::fromLatin1(framing.join(", "))
+            % u"\" is not one this program can undo.";
+        return false;
+    }
+    // The codings in the order they were applied: the content codings, then the transfer codings. The
+    // content codings stay when one of them is not undone here, or when the request asked for them itself.
+    QList<QByteArray> content = responseList("Content-Encoding");
+    content.removeAll("identity");
+    m_response.contentCoding.clear();
+    if (!bodiless && !content.isEmpty()
+        && (!m_decompress || !std::all_of(content.cbegin(), content.cend(), isInflatable))) {
+        m_response.contentCoding = content.join(", ");
+        content.clear();
+    }
+    const qsizetype codings = bodiless ? 0 : content.size() + transfer.size();
+    if (codings > MaxCodings) {
+        m_abortCause
+            = QStringLiteral("its body is in %1 codings, one over another, more than the %2 this program undoes.")
+                  .arg(codings)
+                  .arg(MaxCodings);
+        return false;
+    }
     m_final = true;
-    const QByteArray coding = responseHeader("Content-Encoding").toLower();
-    m_inflater.reset();
-    if (m_decompress && !bodiless && (coding == "gzip" || coding == "x-gzip" || coding == "deflate"))
-        m_inflater = std::make_unique<Inflater>();
+    m_inflaters.clear();
+    for (qsizetype i = 0; i < codings; ++i)
+        m_inflaters.push_back(std::make_unique<Inflater>()); // each tells gzip from deflate by its first bytes
     m_decoder.emplace(responseHeader("Content-Type"));
     m_response.body.clear();
     if (!bodiless && length > 0) {
@@ -380,18 +493,35 @@ bool HttpRequest::headersEnded()
     return true;
 }
 
-// The size limit counts what the body decodes to, so that a small compressed body cannot fill the
-// memory either.
 bool HttpRequest::bodyBytes(QByteArrayView bytes)
 {
     if (!m_final)
         return true; // the body of a hop, or of an interim response: not kept
-    QByteArray plain;
-    if (m_inflater && !m_inflater->feed(bytes, plain)) {
+    return undo(0, bytes);
+}
+
+// Undoes the codings from the one given on, each giving its bytes to the next. The size limit counts
+// what every coding gives, so that a small compressed body can neither fill the memory nor keep the
+// program busy.
+bool HttpRequest::undo(std::size_t coding, QByteArrayView bytes)
+{
+    if (coding == m_inflaters.size())
+        return keep(bytes);
+    Inflater& inflater = *m_inflaters[coding];
+    const bool fed = inflater.feed(bytes, [this, coding, &inflater](QByteArrayView plain) {
+        if (inflater.given() > MaxResponseBytes) {
+            m_abortCause = QStringLiteral("the response is larger than 256 MB, more than this program reads.");
+            return false;
+        }
+        return undo(coding + 1, plain);
+    });
+    if (!fed && m_abortCause.isEmpty())
         m_abortCause = QStringLiteral("its compressed body is damaged.");
-        return false;
-    }
-    const QByteArrayView body = m_inflater ? QByteArrayView(plain) : bytes;
+    return fed;
+}
+
+bool HttpRequest::keep(QByteArrayView body)
+{
     m_received += body.size();
     if (m_received > MaxResponseBytes) {
         m_abortCause = QStringLiteral("the response is larger than 256 MB, more than this program reads.");
@@ -418,6 +548,9 @@ QString HttpRequest::causeOf(int result) const
         return m_abortCause;
     const auto code = CURLcode(result);
     const QString detail = QString::fromLocal8Bit(m_curl->error[0] ? m_curl->error : m_api.easy_strerror(code));
+    // libcurl takes a header line longer than it reads for a lack of memory.
+    if (code == CURLE_OUT_OF_MEMORY && !m_final && !m_hop)
+        return QStringLiteral("one of its header lines is longer than 100 kB, the most this program reads.");
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return u"its host was not found (" % detail % u").";
@@ -435,14 +568,12 @@ void HttpRequest::hopFinished(int result)
 {
     if (!m_curl || m_state == Done)
         return;
-    if (result != CURLE_OK) {
+    if (result != CURLE_OK && !m_cutShort) {
         fail(causeOf(result));
         return;
     }
     if (m_hop) {
-        char* target = nullptr;
-        m_api.easy_getinfo(m_curl->easy, CURLINFO_REDIRECT_URL, &target);
-        const QByteArray next(target);
+        const QByteArray next = m_next;
         const QByteArray scheme = next.first(qMax<qsizetype>(next.indexOf("://"), 0)).toLower();
         if (scheme != "http" && scheme != "https") {
             fail(QStringLiteral("it was redirected to an address that is not an http or https URL."));
@@ -482,7 +613,8 @@ void HttpRequest::hopFinished(int result)
         fail(QStringLiteral("the server sent no response."));
         return;
     }
-    if (m_inflater && !m_inflater->finished()) {
+    if (!std::all_of(
+            m_inflaters.cbegin(), m_inflaters.cend(), [](const auto& inflater) { return inflater->finished(); })) {
         fail(QStringLiteral("its compressed body ends before the compressed data does."));
         return;
     }
@@ -494,12 +626,20 @@ void HttpRequest::hopFinished(int result)
     m_response.headers = m_responseHeaders;
     m_response.elapsed = std::chrono::nanoseconds(m_sent.nsecsElapsed());
     m_response.unknownCharset = m_decoder->unknownCharset();
-    m_decoder.reset();
-    m_inflater.reset();
-    m_driver->remove(m_curl->easy);
+    stop();
+    setState(Done);
+}
+
+// Ends the transfer under way, if any, and all it had running.
+void HttpRequest::stop()
+{
+    if (m_curl)
+        m_driver->remove(m_curl->easy);
     m_curl.reset();
     m_idle.stop();
-    setState(Done);
+    m_pending = false;
+    m_decoder.reset();
+    m_inflaters.clear();
 }
 
 void HttpRequest::setState(State state)
@@ -521,14 +661,9 @@ void HttpRequest::fail(const QString& cause)
         return;
     if (m_failure.isEmpty())
         m_failure = describe(cause);
-    if (m_curl) {
-        m_driver->remove(m_curl->easy);
-        m_curl.reset();
-    }
-    m_decoder.reset();
+    stop();
     m_text.clear();
     m_response = {};
-    m_idle.stop();
     setState(Done);
 }
 

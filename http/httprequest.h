@@ -12,6 +12,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace http {
 
@@ -21,10 +22,11 @@ struct Response {
     QByteArray statusLine; // as received, without its line break: "HTTP/1.1 404 Not Found"
     int status = 0;
     QByteArray reason; // as the server sent it, perhaps empty ("HTTP/2 200")
-    QList<QByteArray> headers; // its header lines as received, in order, without line breaks
+    QList<QByteArray> headers; // its header lines as received, in order, without line breaks; folded ones joined
     QByteArray body; // its bytes as received, after any content coding is undone and before charset decoding
     std::chrono::nanoseconds elapsed {}; // from send to the last byte
     QByteArray unknownCharset; // the charset it named when that is no known one, so it was read as UTF-8
+    QByteArray contentCoding; // the content codings its body is still in, as named, when they were not undone
 };
 
 class CurlDriver;
@@ -42,6 +44,8 @@ public:
 
     // Responses larger than this are refused rather than read.
     static constexpr qint64 MaxResponseBytes = qint64(256) * 1024 * 1024;
+    // The most gzip and deflate codings undone on one body, one over another.
+    static constexpr int MaxCodings = 5;
     static constexpr std::chrono::milliseconds DefaultIdleTimeout { 60000 };
     static constexpr int MaxRedirects = 20;
 
@@ -51,11 +55,11 @@ public:
     // The method must be an HTTP token and the URL an absolute http or https URL with a host.
     void open(const QString& method, const QString& url, bool async);
     // The name must be an HTTP token and the value must not hold CR, LF or NUL. A name given again
-    // sends every value, joined by ", ".
+    // sends every value, joined by ", ". Transfer-Encoding cannot be set: the object frames the body.
     void setRequestHeader(const QString& name, const QString& value);
     // Sends the body as UTF-8. With async, returns at once. Without, returns once the response is
     // complete (or the program is ending), with the event loop running meanwhile: the caller decides
-    // what input it lets through.
+    // what input it lets through. A Content-Length set with setRequestHeader must be the body's.
     void send(const QString& body);
 
     int readyState() const { return m_state; }
@@ -78,10 +82,15 @@ private:
     struct Curl;
 
     void startHop();
+    void stop();
     bool headerLine(QByteArrayView line);
     bool headersEnded();
     bool bodyBytes(QByteArrayView bytes);
+    bool undo(std::size_t coding, QByteArrayView bytes);
+    bool keep(QByteArrayView bytes);
     QByteArray responseHeader(const char* name) const;
+    QList<QByteArray> responseList(const char* name) const;
+    QByteArray resolved(const QByteArray& location) const;
     void hopFinished(int result);
     QString causeOf(int result) const;
     void acted(bool socketReady);
@@ -109,13 +118,16 @@ private:
     int m_status = 0;
     QByteArray m_statusLine;
     QList<QByteArray> m_responseHeaders;
+    bool m_expectStatus = true; // the next line starts a response's header block
     bool m_final = false; // its headers are in, and it is the response to show, not a hop or an interim one
     bool m_hop = false; // its headers are in, and it points elsewhere
+    bool m_cutShort = false; // a hop whose body is not waited for: the transfer was stopped after its headers
+    QByteArray m_next; // where the hop points
     bool m_pending = false; // the state changed or the body grew inside libcurl: told once it returns
     QString m_abortCause; // why a callback stopped the transfer
     qint64 m_received = 0;
     bool m_decompress = false; // the object asked for compressed bodies, so it undoes the coding itself
-    std::unique_ptr<Inflater> m_inflater; // while the body comes gzip or deflate coded
+    std::vector<std::unique_ptr<Inflater>> m_inflaters; // the codings to undo, the last one applied first
     std::optional<ResponseDecoder> m_decoder;
 
     QElapsedTimer m_sent;

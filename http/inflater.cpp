@@ -36,7 +36,7 @@ bool Inflater::start()
     return true;
 }
 
-bool Inflater::feed(QByteArrayView compressed, QByteArray& out)
+bool Inflater::feed(QByteArrayView compressed, const Sink& out)
 {
     if (m_failed)
         return false;
@@ -66,7 +66,10 @@ bool Inflater::feed(QByteArrayView compressed, QByteArray& out)
         z.next_out = reinterpret_cast<Bytef*>(buffer);
         z.avail_out = sizeof buffer;
         const int result = inflate(&z, Z_NO_FLUSH);
-        out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
+        const auto given = qsizetype(sizeof buffer - z.avail_out);
+        m_given += given;
+        if (given > 0 && !out(QByteArrayView(buffer, given)))
+            return !(m_failed = true);
         if (result == Z_STREAM_END) {
             m_ended = true;
             if (z.avail_in == 0)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <functional>
 #include <memory>
 
 namespace http {
@@ -17,10 +18,15 @@ public:
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
 
-    // Appends the bytes this piece gives to `out`; false if the stream is damaged.
-    bool feed(QByteArrayView compressed, QByteArray& out);
+    // Takes the bytes it gives, at most 64 kB at a time; false stops the stream.
+    using Sink = std::function<bool(QByteArrayView plain)>;
+
+    // Gives `out` the bytes this piece holds; false if the stream is damaged or `out` stopped it.
+    bool feed(QByteArrayView compressed, const Sink& out);
     // True if no byte came, or the stream ended properly.
     bool finished() const { return (m_ended || (m_head.isEmpty() && !m_started)) && !m_failed; }
+    // How many bytes it has given so far.
+    qint64 given() const { return m_given; }
 
 private:
     bool start();
@@ -31,6 +37,7 @@ private:
     bool m_gzip = false;
     bool m_ended = false;
     bool m_failed = false;
+    qint64 m_given = 0;
 };
 
 } // namespace http

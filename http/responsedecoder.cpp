@@ -242,17 +242,34 @@ ResponseDecoder::ResponseDecoder(const QByteArray& contentType)
 
 QByteArray ResponseDecoder::charsetOf(const QByteArray& contentType)
 {
-    // type/subtype; name=value; name="quoted value" ... Parameter names are matched without regard to case.
-    const QList<QByteArray> parts = contentType.split(';');
-    for (qsizetype i = 1; i < parts.size(); ++i) {
-        const QByteArray parameter = parts[i].trimmed();
-        const qsizetype equals = parameter.indexOf('=');
-        if (equals < 0 || parameter.first(equals).trimmed().toLower() != "charset")
+    // type/subtype; name=value; name="quoted \"value\"; with a semicolon" ... Parameter names are matched
+    // without regard to case; the first charset counts.
+    const qsizetype size = contentType.size();
+    qsizetype at = contentType.indexOf(';');
+    while (at >= 0 && at < size) {
+        const qsizetype nameAt = ++at;
+        while (at < size && contentType[at] != '=' && contentType[at] != ';')
+            ++at;
+        const QByteArray name = contentType.sliced(nameAt, at - nameAt).trimmed().toLower();
+        if (at == size || contentType[at] == ';')
             continue;
-        QByteArray value = parameter.sliced(equals + 1).trimmed();
-        if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-            value = value.sliced(1, value.size() - 2);
-        return value.trimmed().toLower();
+        const qsizetype valueAt = ++at;
+        while (at < size && (contentType[at] == ' ' || contentType[at] == '\t'))
+            ++at;
+        QByteArray value;
+        if (at < size && contentType[at] == '"') {
+            for (++at; at < size && contentType[at] != '"'; ++at) {
+                if (contentType[at] == '\\' && at + 1 < size)
+                    ++at;
+                value += contentType[at];
+            }
+            at = contentType.indexOf(';', at); // anything after the closing quote is no part of it
+        } else {
+            at = contentType.indexOf(';', at);
+            value = contentType.sliced(valueAt, (at < 0 ? size : at) - valueAt);
+        }
+        if (name == "charset")
+            return value.trimmed().toLower();
     }
     return {};
 }
@@ -372,15 +389,15 @@ QChar* ResponseDecoder::decodeUtf16(QByteArrayView bytes, QChar* out)
     return out;
 }
 
-void ResponseDecoder::convertLegacy(QByteArrayView bytes)
+void ResponseDecoder::convertLegacy(QStringDecoder& converter, QByteArrayView bytes)
 {
     const qsizetype start = m_text.size();
-    const qsizetype most = start + m_legacy->requiredSpace(bytes.size());
+    const qsizetype most = start + converter.requiredSpace(bytes.size());
     if (m_text.capacity() < most)
         makeRoom(qMax(2 * m_text.capacity(), most));
     m_text.resize(most);
     QChar* const from = m_text.data() + start;
-    QChar* const end = m_legacy->appendToBuffer(from, bytes);
+    QChar* const end = converter.appendToBuffer(from, bytes);
     m_controlSeen = m_controlSeen || bytes.contains(m_swapsControls ? '\x7f' : '\x1a');
     m_text.truncate(end - m_text.constData());
 }
@@ -400,21 +417,65 @@ void ResponseDecoder::decodeLegacy(QByteArrayView bytes)
     }
     while (!bytes.isEmpty()) {
         const qsizetype piece = bytes.size() < LegacyPiece + MinimumPiece ? bytes.size() : LegacyPiece;
-        convertLegacy(bytes.first(piece));
+        convertLegacy(*m_legacy, bytes.first(piece));
         bytes = bytes.sliced(piece);
+    }
+}
+
+// How many bytes of a character are waiting after the byte `b`, given the `cut` bytes waiting before
+// it and the first of them, `lead`: the Encoding Standard's decoders for these code pages, with which
+// characters the bytes name left out. A byte that ends a character, or shows there is none, leaves 0.
+// In the multi-byte code pages every byte below 0x30 stands for itself, whatever came before it: it is
+// never part of another character, and a character it cuts short is read as the invalid bytes it is. After
+// such a byte the converter holds nothing. The bytes after the last of them are kept back, to go to the
+// converter with the next piece that has one, or to be read on their own at the end. A long run without
+// one goes on to the converter.
+void ResponseDecoder::feedMultibyte(QByteArrayView bytes)
+{
+    qsizetype clean = bytes.size();
+    while (clean > 0 && static_cast<unsigned char>(bytes[clean - 1]) >= 0x30)
+        --clean;
+    if (clean > 0) {
+        decodeLegacy(std::exchange(m_tail, {}));
+        decodeLegacy(bytes.first(clean));
+        m_tail = bytes.sliced(clean).toByteArray();
+        m_keeping = true;
+    } else if (m_keeping && m_tail.size() + bytes.size() <= LegacyPiece) {
+        m_tail.append(bytes);
+    } else {
+        decodeLegacy(std::exchange(m_tail, {}));
+        decodeLegacy(bytes);
+        m_keeping = false;
     }
 }
 
 // The converter keeps the end of the body to itself: a character cut off, or bytes it reads again after
 // an invalid one. Line breaks after them end every character and bring them out; they are then taken off.
+// A character cut off by the end is one U+FFFD, however many of its bytes came, where a converter told of
+// the end by a line break would read the bytes after its first again: the bytes kept back are read by a
+// converter of their own, and what it still holds after them is such a character.
 void ResponseDecoder::flushLegacy()
 {
+    const auto dropBreaks = [this](qsizetype from) {
+        qsizetype end = m_text.size();
+        while (end > from && m_text.size() - end < MinimumPiece && m_text.at(end - 1) == u'\n')
+            --end;
+        m_text.truncate(end);
+    };
     const qsizetype start = m_text.size();
-    convertLegacy(QByteArray(std::exchange(m_short, {}) + QByteArray(MinimumPiece, '\n')));
-    qsizetype end = m_text.size();
-    while (end > start && m_text.size() - end < MinimumPiece && m_text.at(end - 1) == u'\n')
-        --end;
-    m_text.truncate(end);
+    convertLegacy(*m_legacy, QByteArray(std::exchange(m_short, {}) + QByteArray(MinimumPiece, '\n')));
+    dropBreaks(start);
+    if (m_tail.isEmpty())
+        return;
+    QStringDecoder own(icuName(m_declared));
+    convertLegacy(own, std::exchange(m_tail, {}));
+    const qsizetype whole = m_text.size();
+    convertLegacy(own, QByteArray(MinimumPiece, '\n'));
+    dropBreaks(whole);
+    if (m_text.size() > whole) {
+        m_text.truncate(whole);
+        m_text.append(Replacement);
+    }
 }
 
 // ICU's converters give U+001A, a control character, for some bytes they cannot map. Its IBM code pages
@@ -448,7 +509,10 @@ void ResponseDecoder::repairControls()
 void ResponseDecoder::decode(QByteArrayView bytes)
 {
     if (m_encoding == Encoding::Legacy) {
-        decodeLegacy(bytes);
+        if (m_multibyte)
+            feedMultibyte(bytes);
+        else
+            decodeLegacy(bytes);
         return;
     }
     // Written straight into the text: no byte gives more than one UTF-16 unit, bar one held back before.
@@ -525,6 +589,8 @@ void ResponseDecoder::startFromHead()
             m_legacy.emplace(icuName(m_declared));
             if (m_legacy->isValid()) {
                 use(Encoding::Legacy, m_declared);
+                for (const char* name : { "GBK", "gb18030", "Big5", "EUC-JP", "EUC-KR", "Shift_JIS" })
+                    m_multibyte = m_multibyte || std::strcmp(name, m_declared) == 0;
                 m_swapsControls = QStringDecoder(icuName(m_declared)).decode(QByteArrayView("\x1a")) == u"\x1c"_s;
             } else { // an ICU without this converter
                 m_legacy.reset();

@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <zlib.h>
+
 using namespace Qt::StringLiterals;
 
 using http::HttpRequest;
@@ -58,6 +60,26 @@ Outcome run(const QUrl& url, const Call& call = {}, const QString& typedUrl = {}
 QByteArray head(const QByteArray& fields)
 {
     return "HTTP/1.1 200 OK\r\n" + fields + "\r\n";
+}
+
+QByteArray gzipped(const QByteArray& data)
+{
+    z_stream z {};
+    deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(qsizetype(deflateBound(&z, uLong(data.size()))), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = uInt(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FINISH);
+    out.truncate(qsizetype(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+QByteArray chunk(const QByteArray& data)
+{
+    return QByteArray::number(data.size(), 16) + "\r\n" + data + "\r\n";
 }
 
 const QByteArray Gzipped("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x4b\xaf\xca\x2c\xb0\x52\xc8\x38\xbc\x32\x27\x27\x5f"
@@ -145,6 +167,31 @@ private slots:
         ok("empty 204 marked gzip", "HTTP/1.1 204 No Content\r\n" + gzip + "\r\n", "");
         fails("gzip cut short", response(200, Gzipped.first(30), gzip), "ends before");
         fails("broken gzip", response(200, Gzipped.first(20) + "garbage!garbage!", gzip));
+        const QString gzipText = u"gzip: héllo wörld"_s;
+        ok("gzip, gzip", response(200, gzipped(Gzipped), "Content-Encoding: gzip, gzip\r\n"), gzipText);
+        ok("gzip on two lines", response(200, gzipped(Gzipped), gzip + gzip), gzipText);
+        ok("deflate, then gzip", response(200, gzipped(zlibbed), "Content-Encoding: deflate ,gzip\r\n"), "deflated");
+        ok("identity and x-gzip", response(200, Gzipped, "Content-Encoding: identity, X-Gzip\r\n"), gzipText);
+        ok("a coding never asked for: as it came", response(200, "as sent", "Content-Encoding: gzip, br\r\n"),
+            "as sent");
+        fails(
+            "six codings", response(200, "x", "Content-Encoding: gzip, gzip, gzip, gzip, gzip, gzip\r\n"), "6 codings");
+        ok("gzip transfer coding", head("Transfer-Encoding: gzip, chunked\r\n") + chunk(Gzipped) + "0\r\n\r\n",
+            gzipText);
+        fails("unknown transfer coding", head("Transfer-Encoding: foo\r\nConnection: close\r\n") + "raw", "\"foo\"");
+        ok("chunked wins over a length",
+            head("Content-Length: 300000000\r\nTransfer-Encoding: chunked\r\n") + "5\r\nhello\r\n0\r\n\r\n", "hello");
+
+        // Header lines that are not what they look like.
+        ok("a status line among the headers",
+            "HTTP/1.1 200 OK\r\n" + gzip + "HTTP/1.1 500 Oops: x\r\nContent-Length: 39\r\n\r\n" + Gzipped, gzipText);
+        ok("a status line in the trailer", chunked + "5\r\nhello\r\n0\r\nHTTP/1.1 500 Oops: x\r\n\r\n", "hello");
+        ok("a folded line", response(200, "\xb1", "Content-Type: text/plain;\r\n\t charset=iso-8859-2\r\n"), "ą");
+        ok("a ; in a quoted parameter",
+            response(200, "\xb1", "Content-Type: text/plain; a=\"x;charset=iso-8859-2;\\\"\"; charset=cp1252\r\n"),
+            "±");
+        fails("a switch nobody asked for", "HTTP/1.1 101 Switching Protocols\r\nUpgrade: x\r\n\r\n", "protocol");
+        fails("a 1 MB header line", head("X-Long: " + QByteArray(1 << 20, 'a') + "\r\n"), "longer than");
         QTest::newRow("larger than 256 MB")
             << Steps { { 0, head("Content-Length: 300000000\r\n") + "abc" } } << true << 10000 << false << "256 MB";
     }
@@ -180,16 +227,30 @@ private slots:
                 return TestServer::answer(302, "", "Location: " + other.url(u"/end"_s).toEncoded() + "\r\n");
             if (request.target == "/again")
                 return TestServer::answer(302, "", "Location: /again\r\n");
+            // Kept alive; the redirected request is read and the connection closed without an answer.
+            if (request.target == "/kept")
+                return TestServer::Script {
+                    { { 0, "HTTP/1.1 307 Again\r\nLocation: /drop\r\nContent-Length: 0\r\n\r\n" } }, true
+                };
+            if (request.target == "/drop")
+                return TestServer::Script {};
+            if (request.target == "/endless")
+                return TestServer::Script {
+                    { { 0, "HTTP/1.1 302 Go\r\nLocation: /to\r\nTransfer-Encoding: chunked\r\n\r\n" + chunk("x") } },
+                    true
+                };
             return TestServer::answer(200, "arrived");
         });
         Call call;
         call.method = u"POST"_s;
         call.body = u"a=1&b=é"_s;
-        call.headers = { { "Authorization", "Basic c2VjcmV0" }, { "Cookie", "s=1" }, { "X-Other", "kept" } };
+        call.headers = { { "Authorization", "Basic c2VjcmV0" }, { "Cookie", "s=1" }, { "X-Other", "kept" },
+            { "Content-Length", "8" } };
         for (const char* path : { "/302", "/307", "/away" })
             QCOMPARE(run(server.url(QString::fromLatin1(path)), call).text, path[1] == 'a' ? u"other"_s : u"arrived"_s);
         const QList<TestServer::Request>& got = server.received();
         QCOMPARE(got[1].method + ' ' + got[1].body + '|' + got[3].method + ' ' + got[3].body, "GET |POST a=1&b=é"_ba);
+        QCOMPARE(got[1].header("Content-Length") + '|' + got[3].header("Content-Length"), "|8"_ba);
         QCOMPARE(got[3].header("Authorization") + got[3].header("Cookie"), "Basic c2VjcmV0s=1"_ba);
         const TestServer::Request& away = other.received().value(0);
         QCOMPARE(away.header("Authorization") + away.header("Cookie") + away.header("X-Other"), "kept"_ba);
@@ -197,6 +258,31 @@ private slots:
         const Outcome loop = run(server.url(u"/again"_s));
         QVERIFY2(loop.failure.contains(u"redirected more than 20 times"), qPrintable(loop.failure));
         QCOMPARE(server.received().size(), 5 + 21);
+
+        // A body is never sent twice, and a redirect's body is not read to its end before it is followed.
+        QVERIFY(!run(server.url(u"/kept"_s), call).complete);
+        const auto drops = std::count_if(got.cbegin(), got.cend(), [](const auto& r) { return r.target == "/drop"; });
+        QCOMPARE(drops, 1);
+        QCOMPARE(run(server.url(u"/endless"_s)).text, u"arrived"_s);
+    }
+
+    // Opened again, the object forgets the request it had under way, its idle time included.
+    void openAgain()
+    {
+        TestServer silent(TestServer::Script { {}, true }), server(TestServer::answer(200, "second"));
+        HttpRequest request;
+        request.setIdleTimeout(std::chrono::milliseconds(0));
+        request.open(u"GET"_s, silent.url().toString(), true);
+        request.send({});
+        request.open(u"GET"_s, server.url().toString(), true);
+        bool passed = false; // a zero timer started after the idle one fires after it
+        QTimer::singleShot(0, &request, [&passed] { passed = true; });
+        QTRY_VERIFY(passed);
+        QCOMPARE(request.readyState(), int(HttpRequest::Opened));
+        request.setIdleTimeout(std::chrono::milliseconds(10000));
+        request.send({});
+        QTRY_COMPARE(request.readyState(), int(HttpRequest::Done));
+        QCOMPARE(request.responseText(), u"second"_s);
     }
 
     void tls()
@@ -272,6 +358,9 @@ private slots:
         row("lone CR in a header value", u"GET"_s, ok, u"A"_s, u"1\rB"_s, u"line break"_s);
         row("LF in a header value", u"GET"_s, ok, u"A"_s, u"1\nB"_s, u"line break"_s);
         row("NUL in a header value", u"GET"_s, ok, u"A"_s, u"1\0"_s, u"NUL"_s);
+        row("a length the body does not have", u"POST"_s, ok, u"content-length"_s, u"2"_s,
+            u"says 2 bytes, but its body has 0"_s);
+        row("a transfer coding", u"POST"_s, ok, u"Transfer-Encoding"_s, u"chunked"_s, u"frames the body itself"_s);
     }
 
     void inputChecks()
@@ -296,7 +385,7 @@ private slots:
         Call call;
         call.method = u"PUT"_s;
         call.headers = { { "X-First", " spaced " }, { "X-Repeated", "a" }, { "X-Second", "2" }, { "x-repeated", "b" },
-            { "X-Empty", "" }, { "X-Blank", "  " } };
+            { "X-Empty", "" }, { "X-Blank", "  " }, { "Content-Length", "13" } };
         call.body = u"héllo wörld"_s;
         QVERIFY(run({}, call, u"http://127.0.0.1:%1/a/../b/./%zz/put it?q=1"_s.arg(server.port())).complete);
 
@@ -308,6 +397,7 @@ private slots:
         QVERIFY2(
             sent.head.contains("\r\nX-First:  spaced \r\nX-Repeated: a, b\r\nX-Second: 2\r\nX-Empty:\r\nX-Blank:\r\n"),
             sent.head.constData());
+        QCOMPARE(sent.head.count("ength: 13\r\n"), 1); // a length that is the body's goes out once
         QCOMPARE(sent.header("User-Agent"), QByteArray("Reruzad/1.0.0"));
         QCOMPARE(sent.header("Content-Type"), QByteArray("text/plain;charset=UTF-8"));
         QVERIFY(sent.header("Cookie").isEmpty());

@@ -1,6 +1,7 @@
 #include "datatable.h"
 #include "http/responsedecoder.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -106,6 +107,40 @@ private slots:
         row("IBM866", "866", "1a 1c 7f 80 ff", u"\u001A\u001C\u007FА\u00A0"_s, "IBM866");
         row("a character cut off at the end", "shift_jis", "41 93", u"A\uFFFD"_s, "Shift_JIS");
         row("a cut-off gb18030 character", "gb18030", "41 95", u"A\uFFFD"_s, "gb18030");
+        row("three bytes of four: one U+FFFD", "gb18030", "61 62 63 64 65 66 67 68 81 30 81", u"abcdefgh\uFFFD"_s,
+            "gb18030");
+        row("two bytes of three: one U+FFFD", "euc-jp", "41 8f a1", u"A\uFFFD"_s, "EUC-JP");
+    }
+
+    // Any bytes, cut anywhere, give the text they give whole, with no half of a surrogate pair alone.
+    void anyBytesInAnyPieces()
+    {
+        const QByteArray interesting = hex("81 30 39 8f 8e a1 fe ff 80 41 0a 1b 24 28 42 d8 dc 00 e0 f0 9f 93");
+        QRandomGenerator random(20261207);
+        for (const char* charset : { "gb18030", "shift_jis", "euc-jp", "big5", "euc-kr", "iso-2022-jp", "utf-8",
+                 "utf-16le", "windows-1252" }) {
+            const QByteArray contentType = "text/plain; charset=" + QByteArray(charset);
+            for (int round = 0; round < 400; ++round) {
+                QByteArray body;
+                for (int i = random.bounded(1, 24); i > 0; --i)
+                    body += random.bounded(3) ? interesting[random.bounded(interesting.size())]
+                                              : char(random.bounded(256));
+                QList<qsizetype> cuts;
+                for (qsizetype at = 1; at < body.size(); ++at) {
+                    if (random.bounded(3) == 0)
+                        cuts.append(at);
+                }
+                const QByteArray said = charset + (' ' + body.toHex(' '));
+                const QString whole = decodeInPieces(contentType, body, {});
+                QVERIFY2(decodeInPieces(contentType, body, cuts) == whole, said.constData());
+                for (qsizetype i = 0; i < whole.size(); ++i) {
+                    const bool paired
+                        = whole[i].isHighSurrogate() && i + 1 < whole.size() && whole[i + 1].isLowSurrogate();
+                    QVERIFY2(!whole[i].isSurrogate() || paired, said.constData());
+                    i += paired;
+                }
+            }
+        }
     }
 
     void charsets()

@@ -126,8 +126,14 @@ Result readCurl(const QStringList& words)
     Description description;
     description.source = QStringLiteral("a curl command");
     std::optional<QString> method, url;
-    QStringList data;
-    bool get = false, head = false, json = false;
+    QString data; // the pieces joined as curl joins them: with & between, and --json ones with nothing
+    bool hasData = false, get = false, head = false, json = false;
+    const auto addData = [&](const QString& piece, bool asJson) {
+        data += (hasData && !asJson ? u"&" : u"") % piece;
+        hasData = true;
+    };
+    QStringList cookies; // -b, sent in one header
+    qsizetype cookiesAt = -1; // the header row they take
     QList<codegen::Header> added; // rows curl adds of its own unless the command gives them
 
     for (qsizetype i = 1; i < words.size(); ++i) {
@@ -206,7 +212,9 @@ Result readCurl(const QStringList& words)
                 return Result::refused(QStringLiteral("The curl option %1 reads cookies from a file, which is not "
                                                       "imported.")
                                            .arg(spelled));
-            description.headers.append({ QStringLiteral("Cookie"), argument });
+            if (cookies.isEmpty())
+                cookiesAt = description.headers.size();
+            cookies.append(argument);
             break;
         case Does::Data:
         case Does::DataBinary:
@@ -214,16 +222,21 @@ Result readCurl(const QStringList& words)
                 return Result::refused(QStringLiteral("The curl option %1 reads the data from a file, which is not "
                                                       "imported.")
                                            .arg(spelled));
-            data.append(argument);
+            addData(argument, false);
             break;
         case Does::DataRaw:
-            data.append(argument);
+            addData(argument, false);
             break;
         case Does::DataUrlencode:
-            data.append(urlencoded(argument));
+            // "name@file" and "@file" read a file; a "=" anywhere makes it "name=content".
+            if (!argument.contains(u'=') && argument.contains(u'@'))
+                return Result::refused(QStringLiteral("The curl option %1 reads the data from a file, which is not "
+                                                      "imported.")
+                                           .arg(spelled));
+            addData(urlencoded(argument), false);
             break;
         case Does::Json:
-            data.append(argument);
+            addData(argument, true);
             json = true;
             break;
         case Does::User: {
@@ -255,17 +268,36 @@ Result readCurl(const QStringList& words)
     if (!url || url->isEmpty())
         return Result::refused(QStringLiteral("The curl command names no URL."));
     description.url = *url;
-    QString joined = data.size() == 1 ? data.first() : data.join(u'&');
+    if (get && hasData) { // the data joins the query, before any fragment
+        qsizetype end = description.url.indexOf(u'#');
+        if (end < 0)
+            end = description.url.size();
+        const bool query = QStringView(description.url).first(end).contains(u'?');
+        description.url.insert(end, (query ? u'&' : u'?') + data);
+    }
     if (get) {
-        if (!data.isEmpty())
-            description.url += (description.url.contains(u'?') ? u'&' : u'?') + joined;
-        joined.clear();
         data.clear();
+        hasData = false;
     }
     description.method = method.value_or(head ? QStringLiteral("HEAD")
-            : data.isEmpty()                  ? QStringLiteral("GET")
-                                              : QStringLiteral("POST"));
-    description.data = joined;
+            : hasData                         ? QStringLiteral("POST")
+                                              : QStringLiteral("GET"));
+    description.data = data;
+
+    // One Cookie header, as a server reads it: the -H ones joined, or if there are none, the -b ones.
+    if (!hasHeader(description.headers, u"Cookie") && !cookies.isEmpty())
+        description.headers.insert(cookiesAt, { QStringLiteral("Cookie"), cookies.join(u"; ") });
+    qsizetype first = -1;
+    for (qsizetype i = 0; i < description.headers.size(); ++i) {
+        if (description.headers[i].strHeaderTitle.compare(u"Cookie", Qt::CaseInsensitive) != 0)
+            continue;
+        if (first < 0) {
+            first = i;
+            continue;
+        }
+        description.headers[first].strHeaderValue += u"; " % description.headers[i].strHeaderValue;
+        description.headers.removeAt(i--);
+    }
 
     for (const codegen::Header& header : added) {
         if (!hasHeader(description.headers, header.strHeaderTitle))
@@ -276,7 +308,7 @@ Result readCurl(const QStringList& words)
             description.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/json") });
         if (!hasHeader(description.headers, u"Accept"))
             description.headers.append({ QStringLiteral("Accept"), QStringLiteral("application/json") });
-    } else if (!data.isEmpty() && !hasHeader(description.headers, u"Content-Type")) {
+    } else if (hasData && !hasHeader(description.headers, u"Content-Type")) {
         description.headers.append(
             { QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded") });
     }

@@ -123,7 +123,56 @@ namespace {
     {
         if (c == u'$' || c == u'`')
             return QStringLiteral("The command uses the shell's %1, which is never run here.").arg(c);
+        if (c == u'~' || c == u'{')
+            return QStringLiteral("The command uses the shell's %1 expansion, which is never done here.")
+                .arg(c == u'~' ? QStringLiteral("~") : QStringLiteral("{…}"));
         return QStringLiteral("The command goes on past one program (an unquoted %1).").arg(c);
+    }
+
+    // Whether bash expands an unquoted ~ that follows `word` in the same word: at the word's start, and
+    // after the = or a : of a word that is an assignment (a name, then =).
+    bool tildeExpands(const QString& word, bool inWord)
+    {
+        if (!inWord)
+            return true;
+        const qsizetype equals = word.indexOf(u'=');
+        if (equals <= 0 || word[0].isDigit())
+            return false;
+        for (const QChar c : QStringView(word).first(equals)) {
+            if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != u'_')
+                return false;
+        }
+        return equals == word.size() - 1 || word.endsWith(u':');
+    }
+
+    // Whether bash expands the unquoted { at `at`: closed by an unquoted } in the same word, with an
+    // unquoted comma or ".." between them, as in {a,b} and {1..3}.
+    bool bracesExpand(QStringView text, qsizetype at)
+    {
+        int depth = 0;
+        bool list = false;
+        for (; at < text.size(); ++at) {
+            const QChar c = text[at];
+            if (c == u'\\') {
+                ++at;
+            } else if (c == u'\'') {
+                at = text.indexOf(u'\'', at + 1);
+                if (at < 0)
+                    return false;
+            } else if (c == u'"') {
+                for (++at; at < text.size() && text[at] != u'"'; ++at)
+                    at += text[at] == u'\\';
+            } else if (isBlank(c) || QStringView(u"\r\n|&;<>()").contains(c)) {
+                return false;
+            } else if (c == u'{') {
+                ++depth;
+            } else if (c == u'}' && --depth == 0) {
+                return list;
+            } else if (c == u',' || text.sliced(at).startsWith(u"..")) {
+                list = true;
+            }
+        }
+        return false;
     }
 
 } // namespace
@@ -166,8 +215,8 @@ Words splitPosix(QStringView text)
                 ++at;
             if (at < text.size() && text[at] == u'\n') {
                 ++at; // the line goes on
-            } else if (at < text.size()) {
-                word += text[at++];
+            } else {
+                word += at < text.size() ? text[at++] : u'\\'; // a backslash at the very end stays
                 inWord = true;
             }
         } else if (c == u'\'') {
@@ -179,6 +228,9 @@ Words splitPosix(QStringView text)
             word += text.sliced(at + 1, close - at - 1);
             inWord = true;
             at = close + 1;
+        } else if (c == u'$' && at + 1 < text.size() && text[at + 1] == u'"') {
+            ++at; // $"…" is a string translated by the locale: here, the string as it is
+            inWord = true;
         } else if (c == u'$' && at + 1 < text.size() && text[at + 1] == u'\'') {
             at += 2;
             inWord = true;
@@ -212,7 +264,8 @@ Words splitPosix(QStringView text)
             // A comment, to the end of the line.
             const qsizetype end = text.indexOf(u'\n', at);
             at = end < 0 ? text.size() : end;
-        } else if (QStringView(u"|&;<>()`").contains(c) || (c == u'$' && expands(at))) {
+        } else if (QStringView(u"|&;<>()`").contains(c) || (c == u'$' && expands(at))
+            || (c == u'~' && tildeExpands(word, inWord)) || (c == u'{' && bracesExpand(text, at))) {
             out.failure = unsupported(c);
             return out;
         } else {

@@ -13,7 +13,8 @@ struct Words {
     QString failure; // empty when the text is one command that splits cleanly
 };
 
-// bash and other POSIX shells: '…', $'…' with its escapes, "…", backslashes, backslash-newline.
+// bash and other POSIX shells: '…', $'…' with its escapes, "…" and $"…", backslashes, backslash-newline.
+// A command that bash would expand (variables, ~, {a,b}) is refused.
 Words splitPosix(QStringView text);
 
 // cmd.exe and the C runtime's argument rules, as browsers write for Windows: ^ escapes (a ^ at a line's end

@@ -45,7 +45,7 @@ private slots:
             u"curl \"http://h/\" --data-binary \"{\"\"a\"\":\"\"b\"\"}\""_s,
             u"fetch(\"http://h/\", {\"headers\": {\"a\": \"b\"}, \"body\": \"x\", \"method\": \"POST\"});"_s,
             u"POST /p HTTP/1.1\r\nHost: h\r\nA: b\r\n\r\nbody"_s };
-        const QString alphabet = u"'\"$\\^%!`|&;<>(){}[] \t\r\n-:=@#\u00e9\U0001F600\0xXuU0aH"_s;
+        const QString alphabet = u"'\"$\\^%!`|&;<>(){}[]~, \t\r\n-:=@#\u00e9\U0001F600\0xXuU0aH"_s;
         QRandomGenerator random(20261207);
         QElapsedTimer clock;
         clock.start();
@@ -184,6 +184,16 @@ void TestRequestImport::reads_data()
     row("--json", u"$ curl --json '{\"a\":1}' http://h.example/"_s,
         u"POST http://h.example/\nContent-Type: application/json\nAccept: application/json\n\n{\"a\":1}"_s);
     row("other methods as given", u"curl -X delete http://h.example/1"_s, u"DELETE http://h.example/1\n\n"_s);
+    row("-G before a fragment", u"curl -G -d 'a=1' 'http://x.test/?x#frag'"_s, u"GET http://x.test/?x&a=1#frag\n\n"_s);
+    row("cookies in one row", u"curl -b a=b http://h.example/ -b 'c=d'"_s,
+        u"GET http://h.example/\nCookie: a=b; c=d\n\n"_s);
+    row("-H Cookie wins over -b", u"curl -H 'Cookie: a=b' -b c=d -H 'cookie: e=f' http://h.example/"_s,
+        u"GET http://h.example/\nCookie: a=b; e=f\n\n"_s);
+    row("--json joins with nothing, -d with &",
+        u"curl --json '{\"a\":1}' --json '{\"b\":2}' -d x=1 http://h.example/"_s,
+        u"POST http://h.example/\nContent-Type: application/json\nAccept: application/json\n\n{\"a\":1}{\"b\":2}&x=1"_s);
+    row("words bash reads as written", u"curl -H $\"X-A: b\" 'http://h.example/~u/{a,b}' -d a~b -d a\\"_s,
+        u"POST http://h.example/~u/{a,b}\nX-A: b\nContent-Type: application/x-www-form-urlencoded\n\na~b&a\\"_s);
 
     row("quotes closed and opened again, $ and ` quoted",
         u"curl -X 'PUT' 'http://h.example/a'\\''b?x=$HOME&y=`id`' -H 'X-Q: it'\\''s \"q\" \\ $(x) !!' -H 'X-E;' "
@@ -234,6 +244,14 @@ void TestRequestImport::reads_data()
         u"refused: The curl option -d reads the data from a file, which is not imported."_s);
     row("binary data from a file", u"curl --data-binary @x http://h.example/"_s,
         u"refused: The curl option --data-binary reads the data from a file, which is not imported."_s);
+    row("urlencoded data from a file", u"curl --data-urlencode 'name@file' http://h.example/"_s,
+        u"refused: The curl option --data-urlencode reads the data from a file, which is not imported."_s);
+    row("a home folder", u"curl -d ~/x http://h.example/"_s,
+        u"refused: The command uses the shell's ~ expansion, which is never done here."_s);
+    row("a home folder after an assignment's =", u"curl -d a=~ http://h.example/"_s,
+        u"refused: The command uses the shell's ~ expansion, which is never done here."_s);
+    row("braces that bash expands", u"curl http://h.example/ -d {a,b}"_s,
+        u"refused: The command uses the shell's {…} expansion, which is never done here."_s);
     row("an upload", u"curl -T f http://h.example/"_s,
         u"refused: The curl option -T uploads a file, which the window cannot send."_s);
     row("an unknown option", u"curl --proxy http://p:1 http://h.example/"_s,

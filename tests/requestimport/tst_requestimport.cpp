@@ -242,8 +242,6 @@ void TestRequestImport::reads_data()
         u"refused: The curl option -F sends a form with files, which the window cannot send."_s);
     row("data from a file", u"curl -d @body.json http://h.example/"_s,
         u"refused: The curl option -d reads the data from a file, which is not imported."_s);
-    row("binary data from a file", u"curl --data-binary @x http://h.example/"_s,
-        u"refused: The curl option --data-binary reads the data from a file, which is not imported."_s);
     row("urlencoded data from a file", u"curl --data-urlencode 'name@file' http://h.example/"_s,
         u"refused: The curl option --data-urlencode reads the data from a file, which is not imported."_s);
     row("a home folder", u"curl -d ~/x http://h.example/"_s,

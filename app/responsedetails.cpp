@@ -68,7 +68,8 @@ QString tooltip(const http::Response& response)
         text += u"\n\nThe charset \"" % QString::fromLatin1(response.unknownCharset)
             % u"\" is not one this program knows: the text was read as UTF-8.";
     if (!response.contentCoding.isEmpty())
-        text += u"\n\nThe body is shown as it came, still in the content coding \""
+        text += u"\n\nThe body is shown as it came, still in the content coding"
+            % QStringView(response.contentCoding.contains(',') ? u"s \"" : u" \"")
             % QString::fromLatin1(response.contentCoding) % u"\".";
     return text;
 }

@@ -45,6 +45,9 @@ namespace {
             && resolve(library, "curl_multi_info_read", api.multi_info_read) && resolve(library, "curl_url", api.url)
             && resolve(library, "curl_url_cleanup", api.url_cleanup) && resolve(library, "curl_url_set", api.url_set)
             && resolve(library, "curl_url_get", api.url_get) && resolve(library, "curl_free", api.free);
+        decltype(&curl_version_info) versionInfo = nullptr;
+        if (all && resolve(library, "curl_version_info", versionInfo))
+            api.version = versionInfo(CURLVERSION_NOW)->version_num;
         if (!all)
             loaded.failure = u"The HTTP library is too old: " % QString::fromLocal8Bit(dlerror()) % u'.';
         else if (api.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)

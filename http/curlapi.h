@@ -28,6 +28,7 @@ struct CurlApi {
     decltype(&curl_url_set) url_set;
     decltype(&curl_url_get) url_get;
     decltype(&curl_free) free;
+    unsigned version = 0; // the version loaded, as 0xXXYYZZ
 };
 
 // libcurl, loaded and initialised once; fails, saying why, where it cannot be.

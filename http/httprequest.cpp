@@ -55,6 +55,10 @@ namespace {
         return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
     }
 
+    // The characters from ! to ~.
+    constexpr char PrintableAscii[] = "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`"
+                                      "abcdefghijklmnopqrstuvwxyz{|}~";
+
     // The codings undone here; "identity" is none at all.
     bool isInflatable(const QByteArray& coding)
     {
@@ -411,7 +415,7 @@ bool HttpRequest::headersEnded()
     // a Content-Length says nothing about the body.
     const QList<QByteArray> framing = responseList("Transfer-Encoding");
     QList<QByteArray> transfer = framing;
-    if (!framing.isEmpty() && m_statusLine.startsWith("HTTP/1.0")) {
+    if (!bodiless && !framing.isEmpty() && m_statusLine.startsWith("HTTP/1.0")) {
         m_abortCause = QStringLiteral("it is an HTTP/1.0 response with a Transfer-Encoding, which that version does "
                                       "not have, so where its body ends is not known.");
         return false;
@@ -439,7 +443,11 @@ bool HttpRequest::headersEnded()
 
     if (isRedirect(m_status) && !responseHeader("Location").isEmpty()) {
         m_hop = true; // its body is not kept
-        m_next = requestUrl(QString::fromUtf8(resolved(responseHeader("Location"))));
+        // Bytes of a Location that are no UTF-8 go on as they are, percent-encoded.
+        QByteArray next = resolved(responseHeader("Location"));
+        if (!QByteArrayView(next).isValidUtf8())
+            next = next.toPercentEncoding(PrintableAscii);
+        m_next = requestUrl(QString::fromUtf8(next));
         if (bodiless || (!chunked && conflict.isEmpty() && length >= 0 && length <= ShortRedirectBody))
             return true;
         m_cutShort = true;
@@ -454,7 +462,9 @@ bool HttpRequest::headersEnded()
                            .arg(length);
         return false;
     }
-    if (!bodiless && !std::all_of(transfer.cbegin(), transfer.cend(), isInflatable)) {
+    // libcurl 8.1 and later take chunked framing off only when it is the one transfer coding.
+    const bool dechunked = m_api.version < 0x080100 || framing.size() <= 1;
+    if (!bodiless && (!dechunked || !std::all_of(transfer.cbegin(), transfer.cend(), isInflatable))) {
         m_abortCause = u"its Transfer-Encoding \"" % QString::fromLatin1(framing.join(", "))
             % u"\" is not one this program can undo.";
         return false;
@@ -548,8 +558,9 @@ QString HttpRequest::causeOf(int result) const
         return m_abortCause;
     const auto code = CURLcode(result);
     const QString detail = QString::fromLocal8Bit(m_curl->error[0] ? m_curl->error : m_api.easy_strerror(code));
-    // libcurl takes a header line longer than it reads for a lack of memory.
-    if (code == CURLE_OUT_OF_MEMORY && !m_final && !m_hop)
+    // libcurl takes a header line longer than it reads for a lack of memory; from 8.6 on it says
+    // CURLE_TOO_LARGE, which its older headers do not name.
+    if ((code == CURLE_OUT_OF_MEMORY || int(code) == 100) && !m_final && !m_hop)
         return QStringLiteral("one of its header lines is longer than 100 kB, the most this program reads.");
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:

@@ -26,7 +26,7 @@ struct Response {
     QByteArray body; // its bytes as received, after any content coding is undone and before charset decoding
     std::chrono::nanoseconds elapsed {}; // from send to the last byte
     QByteArray unknownCharset; // the charset it named when that is no known one, so it was read as UTF-8
-    QByteArray contentCoding; // the content codings its body is still in, as named, when they were not undone
+    QByteArray contentCoding; // the content codings its body is still in, lowercased, when they were not undone
 };
 
 class CurlDriver;
@@ -34,9 +34,10 @@ struct CurlApi;
 class Inflater;
 
 // The scriptable HTTP request object that the program creates as "Microsoft.xmlhttp": open, set
-// headers, send, then read readyState and responseText. Each object makes one request on connections
-// of its own, so nothing (cookies, credentials, connections) carries over to the next. The exchange
-// runs in the thread's event loop.
+// headers, send, then read readyState and responseText. Each object makes its requests on connections
+// of its own, so nothing (cookies, credentials, connections) carries over to another object; opened
+// again, it may send on a connection its last request left open. The exchange runs in the thread's
+// event loop.
 class HttpRequest : public QObject {
     Q_OBJECT
 public:

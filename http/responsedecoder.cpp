@@ -389,15 +389,15 @@ QChar* ResponseDecoder::decodeUtf16(QByteArrayView bytes, QChar* out)
     return out;
 }
 
-void ResponseDecoder::convertLegacy(QStringDecoder& converter, QByteArrayView bytes)
+void ResponseDecoder::convertLegacy(QByteArrayView bytes)
 {
     const qsizetype start = m_text.size();
-    const qsizetype most = start + converter.requiredSpace(bytes.size());
+    const qsizetype most = start + m_legacy->requiredSpace(bytes.size());
     if (m_text.capacity() < most)
         makeRoom(qMax(2 * m_text.capacity(), most));
     m_text.resize(most);
     QChar* const from = m_text.data() + start;
-    QChar* const end = converter.appendToBuffer(from, bytes);
+    QChar* const end = m_legacy->appendToBuffer(from, bytes);
     m_controlSeen = m_controlSeen || bytes.contains(m_swapsControls ? '\x7f' : '\x1a');
     m_text.truncate(end - m_text.constData());
 }
@@ -415,65 +415,57 @@ void ResponseDecoder::decodeLegacy(QByteArrayView bytes)
         decodeLegacy(gathered);
         return;
     }
+    convertPieces(bytes);
+}
+
+// At most about LegacyPiece bytes at a time, and after the first never fewer than MinimumPiece.
+void ResponseDecoder::convertPieces(QByteArrayView bytes)
+{
     while (!bytes.isEmpty()) {
         const qsizetype piece = bytes.size() < LegacyPiece + MinimumPiece ? bytes.size() : LegacyPiece;
-        convertLegacy(*m_legacy, bytes.first(piece));
+        convertLegacy(bytes.first(piece));
         bytes = bytes.sliced(piece);
     }
 }
 
-// How many bytes of a character are waiting after the byte `b`, given the `cut` bytes waiting before
-// it and the first of them, `lead`: the Encoding Standard's decoders for these code pages, with which
-// characters the bytes name left out. A byte that ends a character, or shows there is none, leaves 0.
 // In the multi-byte code pages every byte below 0x30 stands for itself, whatever came before it: it is
-// never part of another character, and a character it cuts short is read as the invalid bytes it is. After
-// such a byte the converter holds nothing. The bytes after the last of them are kept back, to go to the
-// converter with the next piece that has one, or to be read on their own at the end. A long run without
-// one goes on to the converter.
+// no part of another character, and a character it cuts short is read as the invalid bytes it is. After
+// such a byte the converter holds nothing and may be given any number of bytes. The bytes after the last
+// of them wait for the next piece that has one; a long run without one goes on, but for its last
+// MinimumPiece bytes, so that what the converter is given next is never too short. So at the end it can
+// be given every byte, and what it then holds is a character cut off by the end.
 void ResponseDecoder::feedMultibyte(QByteArrayView bytes)
 {
     qsizetype clean = bytes.size();
     while (clean > 0 && static_cast<unsigned char>(bytes[clean - 1]) >= 0x30)
         --clean;
     if (clean > 0) {
-        decodeLegacy(std::exchange(m_tail, {}));
-        decodeLegacy(bytes.first(clean));
-        m_tail = bytes.sliced(clean).toByteArray();
-        m_keeping = true;
-    } else if (m_keeping && m_tail.size() + bytes.size() <= LegacyPiece) {
-        m_tail.append(bytes);
-    } else {
-        decodeLegacy(std::exchange(m_tail, {}));
-        decodeLegacy(bytes);
-        m_keeping = false;
+        m_tail.append(bytes.first(clean));
+        convertPieces(std::exchange(m_tail, bytes.sliced(clean).toByteArray()));
+        return;
+    }
+    m_tail.append(bytes);
+    if (m_tail.size() > LegacyPiece) {
+        convertPieces(QByteArrayView(m_tail).chopped(MinimumPiece));
+        m_tail = m_tail.last(MinimumPiece);
     }
 }
 
 // The converter keeps the end of the body to itself: a character cut off, or bytes it reads again after
 // an invalid one. Line breaks after them end every character and bring them out; they are then taken off.
-// A character cut off by the end is one U+FFFD, however many of its bytes came, where a converter told of
-// the end by a line break would read the bytes after its first again: the bytes kept back are read by a
-// converter of their own, and what it still holds after them is such a character.
+// In the multi-byte code pages what comes out is a character cut off by the end, which is one U+FFFD
+// however many of its bytes came, where the converter would read the bytes after its first again.
 void ResponseDecoder::flushLegacy()
 {
-    const auto dropBreaks = [this](qsizetype from) {
-        qsizetype end = m_text.size();
-        while (end > from && m_text.size() - end < MinimumPiece && m_text.at(end - 1) == u'\n')
-            --end;
-        m_text.truncate(end);
-    };
+    convertPieces(std::exchange(m_tail, {}));
     const qsizetype start = m_text.size();
-    convertLegacy(*m_legacy, QByteArray(std::exchange(m_short, {}) + QByteArray(MinimumPiece, '\n')));
-    dropBreaks(start);
-    if (m_tail.isEmpty())
-        return;
-    QStringDecoder own(icuName(m_declared));
-    convertLegacy(own, std::exchange(m_tail, {}));
-    const qsizetype whole = m_text.size();
-    convertLegacy(own, QByteArray(MinimumPiece, '\n'));
-    dropBreaks(whole);
-    if (m_text.size() > whole) {
-        m_text.truncate(whole);
+    convertLegacy(QByteArray(std::exchange(m_short, {}) + QByteArray(MinimumPiece, '\n')));
+    qsizetype end = m_text.size();
+    while (end > start && m_text.size() - end < MinimumPiece && m_text.at(end - 1) == u'\n')
+        --end;
+    m_text.truncate(end);
+    if (m_multibyte && end > start) {
+        m_text.truncate(start);
         m_text.append(Replacement);
     }
 }

@@ -43,8 +43,9 @@ private:
     void decode(QByteArrayView bytes);
     QChar* decodeUtf8(QByteArrayView bytes, QChar* out);
     QChar* decodeUtf16(QByteArrayView bytes, QChar* out);
-    void convertLegacy(QStringDecoder& converter, QByteArrayView bytes);
+    void convertLegacy(QByteArrayView bytes);
     void decodeLegacy(QByteArrayView bytes);
+    void convertPieces(QByteArrayView bytes);
     void feedMultibyte(QByteArrayView bytes);
     void flushLegacy();
     void repairControls();
@@ -57,8 +58,7 @@ private:
     std::optional<QStringDecoder> m_legacy;
     QByteArray m_short; // bytes for it, too few to give it yet
     bool m_multibyte = false; // a code page of one- and multi-byte characters: see feedMultibyte
-    bool m_keeping = true; // the bytes after the last one below 0x30 are kept back from the converter
-    QByteArray m_tail; // those bytes
+    QByteArray m_tail; // its bytes after the last one below 0x30, not given to the converter yet
     bool m_swapsControls = false; // an IBM code page: see repairControls
     bool m_controlSeen = false; // the body has the byte the converter reads as U+001A
     QByteArray m_head; // the first bytes, kept until it is clear whether they are a byte-order mark

@@ -1,5 +1,7 @@
 #include "requestimport/shellwords.h"
 
+#include <vector>
+
 namespace requestimport {
 
 namespace {
@@ -129,28 +131,11 @@ namespace {
         return QStringLiteral("The command goes on past one program (an unquoted %1).").arg(c);
     }
 
-    // Whether bash expands an unquoted ~ that follows `word` in the same word: at the word's start, and
-    // after the = or a : of a word that is an assignment (a name, then =).
-    bool tildeExpands(const QString& word, bool inWord)
-    {
-        if (!inWord)
-            return true;
-        const qsizetype equals = word.indexOf(u'=');
-        if (equals <= 0 || word[0].isDigit())
-            return false;
-        for (const QChar c : QStringView(word).first(equals)) {
-            if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != u'_')
-                return false;
-        }
-        return equals == word.size() - 1 || word.endsWith(u':');
-    }
-
-    // Whether bash expands the unquoted { at `at`: closed by an unquoted } in the same word, with an
-    // unquoted comma or ".." between them, as in {a,b} and {1..3}.
+    // Whether bash expands a {…} that opens at `at` or later in the same word: one with an unquoted comma
+    // or ".." at its own level, as in {a,b} and {1..3}. One pass, however many braces the word holds.
     bool bracesExpand(QStringView text, qsizetype at)
     {
-        int depth = 0;
-        bool list = false;
+        std::vector<bool> open; // for each { not closed yet: whether it holds a list
         for (; at < text.size(); ++at) {
             const QChar c = text[at];
             if (c == u'\\') {
@@ -165,11 +150,13 @@ namespace {
             } else if (isBlank(c) || QStringView(u"\r\n|&;<>()").contains(c)) {
                 return false;
             } else if (c == u'{') {
-                ++depth;
-            } else if (c == u'}' && --depth == 0) {
-                return list;
-            } else if (c == u',' || text.sliced(at).startsWith(u"..")) {
-                list = true;
+                open.push_back(false);
+            } else if (c == u'}' && !open.empty()) {
+                if (open.back())
+                    return true;
+                open.pop_back();
+            } else if (!open.empty() && (c == u',' || text.sliced(at).startsWith(u".."))) {
+                open.back() = true;
             }
         }
         return false;
@@ -182,11 +169,34 @@ Words splitPosix(QStringView text)
     Words out;
     QString word;
     bool inWord = false;
+    // What is known of the word so far: whether it is an assignment (a name, then =), read up to
+    // `nameRead`, and whether its braces were looked at.
+    enum class Name { Maybe, Assignment, Not } name = Name::Maybe;
+    qsizetype nameRead = 0, equalsAt = -1;
+    bool bracesSeen = false;
     auto endWord = [&] {
         if (inWord)
             out.words.append(word);
         word.clear();
         inWord = false;
+        name = Name::Maybe;
+        nameRead = 0;
+        bracesSeen = false;
+    };
+    // bash expands an unquoted ~ at a word's start, and after the = or a : of an assignment.
+    const auto tildeExpands = [&] {
+        if (!inWord)
+            return true;
+        for (; name == Name::Maybe && nameRead < word.size(); ++nameRead) {
+            const QChar c = word[nameRead];
+            if (c == u'=') {
+                name = nameRead > 0 ? Name::Assignment : Name::Not;
+                equalsAt = nameRead;
+            } else if (!(c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber())) || (nameRead == 0 && c.isDigit())) {
+                name = Name::Not;
+            }
+        }
+        return name == Name::Assignment && (equalsAt == word.size() - 1 || word.endsWith(u':'));
     };
     const auto expands = [&](qsizetype at) {
         if (at + 1 >= text.size())
@@ -264,8 +274,8 @@ Words splitPosix(QStringView text)
             // A comment, to the end of the line.
             const qsizetype end = text.indexOf(u'\n', at);
             at = end < 0 ? text.size() : end;
-        } else if (QStringView(u"|&;<>()`").contains(c) || (c == u'$' && expands(at))
-            || (c == u'~' && tildeExpands(word, inWord)) || (c == u'{' && bracesExpand(text, at))) {
+        } else if (QStringView(u"|&;<>()`").contains(c) || (c == u'$' && expands(at)) || (c == u'~' && tildeExpands())
+            || (c == u'{' && !std::exchange(bracesSeen, true) && bracesExpand(text, at))) {
             out.failure = unsupported(c);
             return out;
         } else {

@@ -196,7 +196,7 @@ private slots:
             "200 OK · 2 B",
             u"HTTP/1.1 200 OK\nContent-Type: text/plain; charset=x-klingon\n\nThe charset \"x-klingon\" is not one this program knows: the text was read as UTF-8."_s);
         row("a coding never asked for", "HTTP/1.1 200 OK\r\nContent-Encoding: x-gzip, br\r\n\r\nok", "200 OK · 2 B",
-            u"HTTP/1.1 200 OK\nContent-Encoding: x-gzip, br\n\nThe body is shown as it came, still in the content coding \"x-gzip, br\"."_s);
+            u"HTTP/1.1 200 OK\nContent-Encoding: x-gzip, br\n\nThe body is shown as it came, still in the content codings \"x-gzip, br\"."_s);
         row("no answer", "", "failed", QString());
     }
 

@@ -109,6 +109,9 @@ private slots:
         row("three bytes of four: one U+FFFD", "gb18030", "61 62 63 64 65 66 67 68 81 30 81", u"abcdefgh\uFFFD"_s,
             "gb18030");
         row("two bytes of three: one U+FFFD", "euc-jp", "41 8f a1", u"A\uFFFD"_s, "EUC-JP");
+        QTest::newRow("cut after 20 kB with no byte below 0x30")
+            << "gb18030"_ba << hex("a1a1").repeated(10000) + hex("81 30 81") << QString(10000, u'\u3000') + u'\uFFFD'
+            << "gb18030"_ba;
     }
 
     // Any bytes, cut anywhere, give the text they give whole, with no half of a surrogate pair alone.
@@ -121,9 +124,11 @@ private slots:
             const QByteArray contentType = "text/plain; charset=" + QByteArray(charset);
             for (int round = 0; round < 400; ++round) {
                 QByteArray body;
-                for (int i = random.bounded(1, 24); i > 0; --i)
-                    body += random.bounded(3) ? interesting[random.bounded(interesting.size())]
-                                              : char(random.bounded(256));
+                const bool runOn = round % 100 == 0; // 20 kB, none of it below 0x30
+                for (int i = runOn ? 20000 : random.bounded(1, 24); i > 0; --i)
+                    body += char(
+                        (random.bounded(3) ? interesting[random.bounded(interesting.size())] : random.bounded(256))
+                        | (runOn ? 0x80 : 0));
                 QList<qsizetype> cuts;
                 for (qsizetype at = 1; at < body.size(); ++at) {
                     if (random.bounded(3) == 0)

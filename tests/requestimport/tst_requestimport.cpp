@@ -61,10 +61,12 @@ private slots:
             const Result result = requestimport::read(text);
             QVERIFY2(result.kind != Result::Kind::Refused || !result.message.isEmpty(), qPrintable(text));
         }
-        // Large and many: 1 MB of garbage after curl, and 100,000 options.
+        // Large and many: 1 MB of garbage after curl, 100,000 options, 200,000 braces in a word.
         QCOMPARE(
             int(requestimport::read(QString(u"curl '"_s % QString(1 << 20, u'\''))).kind), int(Result::Kind::Refused));
         QCOMPARE(int(requestimport::read(QString(u"curl http://h/"_s % u" -s"_s.repeated(100000))).kind),
+            int(Result::Kind::Imported));
+        QCOMPARE(int(requestimport::read(QString(u"curl http://h/ -d "_s % u"{"_s.repeated(200000) % u',')).kind),
             int(Result::Kind::Imported));
     }
 };

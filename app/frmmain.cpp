@@ -13,7 +13,6 @@
 #include "codegen/generator.h"
 #include "codegen/languages.h"
 #include "http/httprequest.h"
-#include "http/wait.h"
 #include "jsonformat/jsonformat.h"
 #include "platform/failure.h"
 #include "platform/lifetime.h"
@@ -35,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -599,93 +599,84 @@ void frmMain::Command3_Click()
     handle([this] { m_ui.lvHeaders->clear(); });
 }
 
-// Send: makes the request described on the page and shows its response. Each press runs to its end,
-// but only the newest press that has not failed writes the result box and the status line. A failure
-// ends the press, goes to the error report and leaves the window as it would be without that press.
+// Send: makes the request described on the page and returns; the request's end comes back by its signal,
+// and the press arbiter decides what the window shows of it. A step that fails ends the press there and
+// goes to the error report.
 void frmMain::Command1_Click()
 {
     const quint64 press = ++m_sends;
-    m_presses.push_back({ press, m_ui.StatusPanel1->text(), {} });
-    const auto latest = [this, press] { return !m_presses.empty() && m_presses.back().id == press; };
+    showScreen(m_presses.started(press));
     handle([&] {
         try {
-            setStatus(QStringLiteral("Loading.."));
-            const std::unique_ptr<http::HttpRequest> request = http::createObject(QStringLiteral("Microsoft.xmlhttp"));
+            std::unique_ptr<http::HttpRequest> request = http::createObject(QStringLiteral("Microsoft.xmlhttp"));
+            http::HttpRequest* const object = request.get();
+            object->setParent(this);
+            connect(object, &http::HttpRequest::progressed, this, [this, press, object] {
+                if (object->readyState() == http::HttpRequest::Unsent)
+                    showScreen(m_presses.uninitialized(press));
+            });
+            connect(object, &http::HttpRequest::finished, this, [this, press, object] {
+                if (m_synchronous)
+                    m_endedMeanwhile.emplace_back(press, object);
+                else
+                    requestEnded(press, object);
+            });
             const bool flag = m_ui.Check1->checkState() == Qt::Checked;
             const QString method = m_ui.Option1[0]->isChecked() ? QStringLiteral("POST") : QStringLiteral("GET");
-            request->open(method, codegen::trimSpaces(m_ui.txtUrl->text()), flag);
+            object->open(method, codegen::trimSpaces(m_ui.txtUrl->text()), flag);
             for (const codegen::Header& row : headerlist::headerRows(m_ui.lvHeaders))
-                request->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
-            {
+                object->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
+            if (flag) {
+                object->send(codegen::trimSpaces(m_ui.Text1->text()));
+            } else {
                 // A synchronous send takes no input until it is done, bar the exit button: what the user
                 // clicks or types meanwhile is dropped, never played back afterwards.
-                std::optional<InputGate> gate;
-                if (!flag)
-                    gate.emplace(m_ui.Command6);
-                request->send(codegen::trimSpaces(m_ui.Text1->text()));
+                const InputGate gate(m_ui.Command6);
+                m_synchronous = object;
+                const auto waited = qScopeGuard([this] { m_synchronous = nullptr; });
+                object->send(codegen::trimSpaces(m_ui.Text1->text()));
             }
-            if (platform::programEnding())
-                return;
-            const bool waited = http::waitUntilDone(*request, [&] {
-                if (latest())
-                    setStatus(QStringLiteral("Unintialized"));
-            });
-            if (!waited)
-                return;
-            QString text = request->responseText();
-            pressSucceeded(press, { std::move(text), request->response(), {}, false });
+            request.release(); // under way: the window holds it until it has ended
         } catch (const platform::Failure& failure) {
-            pressFailed(press, failure.message());
+            showScreen(m_presses.failed(press, failure.message()));
             throw;
         } catch (...) {
-            pressFailed(press, {});
+            showScreen(m_presses.failed(press, {}));
+            throw;
+        }
+        // A synchronous request has ended as send returns, unless the program is ending; others may
+        // have ended while it waited. Their ends are taken up now that the window takes input again.
+        for (const auto& [ended, request] : std::exchange(m_endedMeanwhile, {}))
+            requestEnded(ended, request);
+    });
+}
+
+// A press's request has ended: the arbiter decides what of it the window shows, and a failure goes to the
+// error report. The request goes once control is back in the event loop, out of its own signal.
+void frmMain::requestEnded(quint64 press, http::HttpRequest* request)
+{
+    request->deleteLater();
+    handle([&] {
+        try {
+            QString text = request->responseText();
+            showScreen(m_presses.succeeded(press, { std::move(text), request->response(), {}, false }));
+        } catch (const platform::Failure& failure) {
+            showScreen(m_presses.failed(press, failure.message()));
+            throw;
+        } catch (...) {
+            showScreen(m_presses.failed(press, {}));
             throw;
         }
     });
 }
 
-// The press's response is shown if it is the newest press still in the running; older presses are
-// then out of it. An older one that ends first is kept as what the newer ones fall back on.
-void frmMain::pressSucceeded(quint64 press, Result result)
+void frmMain::showScreen(PressArbiter<Result>::Screen screen)
 {
-    const auto found
-        = std::find_if(m_presses.begin(), m_presses.end(), [press](const Press& p) { return p.id == press; });
-    if (found == m_presses.end())
-        return; // a newer press has shown its response
-    if (std::next(found) == m_presses.end()) {
-        m_presses.clear();
-        showResult(std::move(result));
-        setStatus(QStringLiteral("Ready"));
-        return;
-    }
-    std::next(found)->statusBefore = QStringLiteral("Ready");
-    std::next(found)->fallback = std::move(result);
-    m_presses.erase(found);
-}
-
-// A failed press leaves the window as it would be had it not been made: the status line shows what it
-// showed before, or the response of an older press that has come in meanwhile. The second panel says
-// that it failed.
-void frmMain::pressFailed(quint64 press, const QString& message)
-{
-    const auto found
-        = std::find_if(m_presses.begin(), m_presses.end(), [press](const Press& p) { return p.id == press; });
-    if (found == m_presses.end())
-        return;
-    if (std::next(found) != m_presses.end()) {
-        std::next(found)->statusBefore = found->statusBefore;
-        std::next(found)->fallback = found->fallback;
-        m_presses.erase(found);
-        return;
-    }
-    Press failed = std::move(*found);
-    m_presses.erase(found);
-    if (failed.fallback) {
-        showResult(std::move(*failed.fallback));
-        m_presses.clear();
-    }
-    setStatus(failed.statusBefore);
-    setDetail(QStringLiteral("failed"), message);
+    setStatus(screen.status);
+    if (screen.result)
+        showResult(std::move(*screen.result));
+    if (screen.failure)
+        setDetail(QStringLiteral("failed"), *screen.failure);
 }
 
 void frmMain::showResult(Result result)

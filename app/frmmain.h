@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/pressarbiter.h"
 #include "codegen/request.h"
 #include "http/httprequest.h"
 
@@ -129,8 +130,8 @@ private:
         std::optional<bool> json; // whether the text is JSON, once asked
         bool formatted = false; // the box shows it indented
     };
-    void pressSucceeded(quint64 press, Result result);
-    void pressFailed(quint64 press, const QString& message);
+    void requestEnded(quint64 press, http::HttpRequest* request);
+    void showScreen(PressArbiter<Result>::Screen screen);
     void showResult(Result result);
     void copyResponseHeaders();
     void toggleJson(bool formatted);
@@ -144,13 +145,6 @@ private:
     std::array<std::vector<QWidget*>, 3> m_pageControls;
     bool m_hiddenPagesBuilt = false;
     bool m_hiddenPagesQueued = false;
-    // Presses of Send still in the running, oldest first. Each knows what the window is to show should
-    // it and every newer press fail: a status text, and perhaps the response of an older press.
-    struct Press {
-        quint64 id;
-        QString statusBefore;
-        std::optional<Result> fallback;
-    };
     // The "Test AJAX" page as it was before the last import, while nothing has been changed since.
     struct Page {
         QString url;
@@ -160,6 +154,10 @@ private:
     };
     std::optional<Page> m_beforeImport;
     quint64 m_sends = 0; // presses of Send so far
-    std::vector<Press> m_presses;
+    PressArbiter<Result> m_presses { QStringLiteral("Ready") };
+    // The request waiting inside a synchronous send, and the presses whose requests end meanwhile: they
+    // are taken up once it returns, when the window takes input again.
+    http::HttpRequest* m_synchronous = nullptr;
+    std::vector<std::pair<quint64, http::HttpRequest*>> m_endedMeanwhile;
     Result m_result;
 };

@@ -6,7 +6,6 @@
 #include "http/requesturl.h"
 #include "hugepages/hugepages.h"
 #include "platform/failure.h"
-#include "platform/lifetime.h"
 #include "platform/versionrecord.h"
 
 #include <QEventLoop>
@@ -216,15 +215,11 @@ void HttpRequest::send(const QString& body)
     m_idle.start(m_idleTimeout);
     if (m_async)
         return;
+    // QCoreApplication::exit ends this loop too, and makes it return at once if it comes first.
     QEventLoop wait;
-    connect(this, &HttpRequest::progressed, &wait, [this, &wait] {
-        if (m_state == Done)
-            wait.quit();
-    });
-    if (m_state != Done && !platform::programEnding())
+    connect(this, &HttpRequest::finished, &wait, &QEventLoop::quit);
+    if (m_state != Done)
         wait.exec();
-    if (m_state == Done && !m_failure.isEmpty())
-        throw Failure(m_failure);
 }
 
 QString HttpRequest::responseText() const
@@ -659,6 +654,8 @@ void HttpRequest::setState(State state)
         return;
     m_state = state;
     emit progressed();
+    if (state == Done)
+        emit finished();
 }
 
 QString HttpRequest::describe(const QString& cause) const

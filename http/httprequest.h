@@ -58,9 +58,10 @@ public:
     // The name must be an HTTP token and the value must not hold CR, LF or NUL. A name given again
     // sends every value, joined by ", ". Transfer-Encoding cannot be set: the object frames the body.
     void setRequestHeader(const QString& name, const QString& value);
-    // Sends the body as UTF-8. With async, returns at once. Without, returns once the response is
-    // complete (or the program is ending), with the event loop running meanwhile: the caller decides
-    // what input it lets through. A Content-Length set with setRequestHeader must be the body's.
+    // Sends the body as UTF-8. With async, returns at once. Without, returns once the request has ended,
+    // with the event loop running meanwhile (the caller decides what input it lets through), or sooner
+    // when every event loop is told to end. Either way, a request that has ended says how through
+    // responseText. A Content-Length set with setRequestHeader must be the body's.
     void send(const QString& body);
 
     int readyState() const { return m_state; }
@@ -78,6 +79,8 @@ public:
 signals:
     // The state changed, or more of the body arrived.
     void progressed();
+    // The state is 4: the request has ended, with its response or with a failure.
+    void finished();
 
 private:
     struct Curl;

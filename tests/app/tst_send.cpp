@@ -2,6 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "datatable.h"
+#include "http/httprequest.h"
 #include "testserver.h"
 #include "textview/textview.h"
 #include "windowtest.h"
@@ -89,42 +90,48 @@ private slots:
             addRow(header, u"v"_s);
         control<QCheckBox>("Check1")->setChecked(synch);
         send();
+        const QStringList& messages = m_recorders->errorReport->messages;
+        QTRY_COMPARE(messages.size(), 1);
         QCOMPARE(result(), u"kept"_s);
         QCOMPARE(status(), u"Ready"_s); // as before the press
-        const QStringList& messages = m_recorders->errorReport->messages;
-        QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].contains(said, Qt::CaseInsensitive) && messages[0].contains(url), qPrintable(messages[0]));
     }
 
     void latestPressWins_data()
     {
-        QTest::addColumn<bool>("secondFails");
-        QTest::newRow("the second is answered at once") << false;
-        QTest::newRow("the second fails: the first takes over again") << true;
+        // between: the first panel and the result box once one request has ended
+        columns<bool, bool, QString>("secondFirst", "secondFails", "between");
+        QTest::newRow("the second answered first") << true << false << u"Ready|second"_s;
+        QTest::newRow("the first answered first") << false << false << u"Loading..|"_s;
+        QTest::newRow("the second fails first") << true << true << u"Loading..|"_s;
+        QTest::newRow("the second fails after the first's answer") << false << true << u"Loading..|"_s;
     }
 
-    // The first press waits for a late answer; a second is pressed meanwhile.
+    // Two presses, their answers released in either order: the newest press shows, and a failure of it
+    // falls back on the older one's answer.
     void latestPressWins()
     {
-        QFETCH(bool, secondFails);
-        TestServer server([](const TestServer::Request& request) {
-            if (request.target == "/first")
-                return TestServer::Script { { { 400, TestServer::response(200, "first") } } };
-            return TestServer::answer(200, "second");
-        });
+        const auto [secondFirst, secondFails, between]
+            = fetch<bool, bool, QString>("secondFirst", "secondFails", "between");
+        TestServer server(TestServer::Script { {}, true }); // every request waits for the test's answer
         control<QCheckBox>("Check1")->setChecked(true);
-        setUrl(server.url(u"/first"_s).toString());
-        QString shownAfterSecond;
-        QTimer::singleShot(100, m_window.get(), [&] {
-            setUrl(secondFails ? refusedUrl() : server.url(u"/second"_s).toString());
-            QTest::mouseClick(control("Command1"), Qt::LeftButton);
-            shownAfterSecond = status() % u' ' % result();
-        });
-        send();
+        for (const QString& path : { u"/first"_s, u"/second"_s }) {
+            setUrl(server.url(path).toString());
+            send();
+        }
+        QTRY_COMPARE(server.received().size(), 2);
+        const auto answer = [&](const QByteArray& target) {
+            const bool fails = secondFails && target == "/second";
+            server.reply(target, fails ? QByteArray() : TestServer::response(200, target.sliced(1)));
+        };
+        const auto running = [this] { return m_window->findChildren<http::HttpRequest*>().size(); };
+        answer(secondFirst ? "/second" : "/first");
+        QTRY_COMPARE(running(), 1);
+        QCOMPARE(status() % u'|' % result(), between);
+        answer(secondFirst ? "/first" : "/second");
+        QTRY_COMPARE(running(), 0);
+        QCOMPARE(status() % u'|' % result(), secondFails ? u"Ready|first"_s : u"Ready|second"_s);
         QCOMPARE(m_recorders->errorReport->messages.size(), secondFails ? 1 : 0);
-        QCOMPARE(shownAfterSecond, secondFails ? u"Loading.. "_s : u"Ready second"_s);
-        QCOMPARE(result(), secondFails ? u"first"_s : u"second"_s); // a late first answer never overwrites
-        QCOMPARE(status(), u"Ready"_s);
     }
 
     // "Synch" unchecked: the request object waits inside send, and input meanwhile is dropped, not replayed.
@@ -371,7 +378,7 @@ private:
         const std::unique_ptr<QMenu> menu(m_window->createResultMenu());
         menu->findChild<QAction*>(QLatin1StringView(action))->trigger();
     }
-    // The click's handler returns once its request has ended: the test goes on after it.
+    // With "Synch" unchecked, the click's handler returns once its request has ended; checked, at once.
     void send() { QTest::mouseClick(control("Command1"), Qt::LeftButton); }
 };
 

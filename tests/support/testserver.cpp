@@ -69,6 +69,16 @@ QByteArray TestServer::response(int status, const QByteArray& body, const QByteA
         + QByteArray::number(body.size()) + "\r\n" + headers + "\r\n" + body;
 }
 
+void TestServer::reply(const QByteArray& target, const QByteArray& bytes)
+{
+    for (qsizetype i = 0; i < m_received.size(); ++i) {
+        if (m_received[i].target == target && m_connections[i]) {
+            m_connections[i]->write(bytes);
+            m_connections[i]->disconnectFromHost();
+        }
+    }
+}
+
 void TestServer::accept(QTcpSocket* socket)
 {
     socket->setParent(this);
@@ -102,6 +112,7 @@ void TestServer::readFrom(QTcpSocket* socket)
         request.body = buffer.sliced(headEnd + 4, length);
         buffer.remove(0, headEnd + 4 + length);
         m_received.append(request);
+        m_connections.append(socket);
         play(socket, m_responder(request));
     }
     socket->setProperty("buffer", buffer);

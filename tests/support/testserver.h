@@ -47,6 +47,9 @@ public:
     ~TestServer() override;
 
     QUrl url(const QString& pathAndQuery = QStringLiteral("/")) const;
+    // Writes these bytes on the connection of the request for this target, and closes it: the answer to
+    // a request whose script left it waiting.
+    void reply(const QByteArray& target, const QByteArray& bytes);
     quint16 port() const { return m_server->serverPort(); }
     const QList<Request>& received() const { return m_received; }
 
@@ -67,5 +70,6 @@ private:
     QTcpServer* m_server;
     Responder m_responder;
     QList<Request> m_received;
+    QList<QPointer<QTcpSocket>> m_connections; // each request's
     bool m_tls;
 };

@@ -2,23 +2,21 @@
 
 #include "app/aboutlinks.h"
 #include "app/clicklabel.h"
+#include "app/controlsetup.h"
 #include "app/fonts.h"
 #include "app/formlayout.h"
+#include "app/handled.h"
 #include "app/headerlist.h"
-#include "app/inputgate.h"
 #include "app/pastebox.h"
-#include "app/responsedetails.h"
+#include "app/requestsender.h"
+#include "app/resultbox.h"
 #include "app/tabcontrol.h"
 #include "app/versionline.h"
 #include "codegen/generator.h"
 #include "codegen/languages.h"
-#include "http/httprequest.h"
-#include "jsonformat/jsonformat.h"
-#include "platform/failure.h"
 #include "platform/lifetime.h"
 #include "platform/services.h"
 #include "platform/versionrecord.h"
-#include "requestimport/requestimport.h"
 #include "textview/textview.h"
 
 #include <QButtonGroup>
@@ -29,22 +27,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <limits>
-#include <new>
 
 using namespace Qt::StringLiterals;
+using namespace controlsetup;
 
 namespace {
 
@@ -59,39 +53,6 @@ const QString Label10Caption = QStringLiteral(
     "This code generator uses the information provided in Test AJAX. Simply copy and paste the code. Clicking "
     "copy will put the code into the clipboard. The purpose of this code is to give you a head start into the "
     "developing results you hope to achieve.");
-
-enum class Wrap { SizedToCaption, WithinBox };
-
-void setUpLabel(QLabel* label, const QString& caption, Wrap wrap)
-{
-    label->setTextFormat(Qt::PlainText);
-    label->setText(caption);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(wrap == Wrap::WithinBox);
-}
-
-void setUpMultiLineBox(QPlainTextEdit* box)
-{
-    box->setTabChangesFocus(true);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-}
-
-// A box takes text of any length: what is typed or pasted is never cut short.
-void unlimited(QLineEdit* box)
-{
-    box->setMaxLength(std::numeric_limits<int>::max());
-}
-
-QPushButton* setUpButton(QPushButton* button)
-{
-    // No button is the window's default or cancel button: Enter and Escape press none.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -201,11 +162,12 @@ void frmMain::createControls()
     setUpLabel(ui.Label1 = add<QLabel>("Label1"), QStringLiteral("&Result Text"), Wrap::WithinBox);
     // Responses of any size, one long line included, show at once.
     ui.Text2 = add<TextView>("Text2");
-    ui.Text2->setContextMenuPolicy(Qt::CustomContextMenu);
     ui.Label1->setBuddy(ui.Text2);
+    m_resultBox = new ResultBox(ui.Text2, m_services, this);
+    m_sender = new RequestSender(m_resultBox, ui.Command6, *m_services.errorReport, this);
 
     fitToCaption({ ui.Label3 });
-    stackLabelsBeneath(0);
+    stackLabelsBeneath(m_pageControls[0]);
     ui.Command6->raise();
 }
 
@@ -253,8 +215,8 @@ void frmMain::createHiddenPages()
     ui.Label13->setPalette(blue);
 
     fitToCaption({ ui.Label7, ui.Label8, ui.Label14, ui.Label16, ui.Label17 });
-    stackLabelsBeneath(1);
-    stackLabelsBeneath(2);
+    stackLabelsBeneath(m_pageControls[1]);
+    stackLabelsBeneath(m_pageControls[2]);
     setTabOrderFromLayout();
     connect(ui.Command5, &QPushButton::clicked, this, &frmMain::Command5_Click);
     connect(ui.Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
@@ -264,26 +226,6 @@ void frmMain::createHiddenPages()
     connect(ui.Label17, &ClickLabel::clicked, this, &frmMain::Label17_Click);
     showPage(ui.SSTab1->currentIndex());
     handle([this] { Form_Load(); });
-}
-
-// These labels are as large as their caption on one line. Their boxes are drawn for the window's own
-// fonts; where a look-alike font is wider, the box grows so the caption is never cut off.
-void frmMain::fitToCaption(std::initializer_list<QLabel*> labels)
-{
-    for (QLabel* label : labels) {
-        const QFontMetrics metrics = label->fontMetrics();
-        label->resize(
-            qMax(label->width(), metrics.horizontalAdvance(label->text())), qMax(label->height(), metrics.height()));
-    }
-}
-
-// Labels lie beneath every other control of their page.
-void frmMain::stackLabelsBeneath(int page)
-{
-    for (QWidget* control : m_pageControls[page]) {
-        if (!qobject_cast<QLabel*>(control))
-            control->raise();
-    }
 }
 
 void frmMain::paintEvent(QPaintEvent* event)
@@ -327,22 +269,29 @@ void frmMain::connectHandlers()
 
     connect(ui.Command6, &QPushButton::clicked, this, &frmMain::Command6_Click);
     connect(ui.Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
-    connect(ui.Text2, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
-        QMenu* menu = createResultMenu();
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(m_ui.Text2->viewport()->mapToGlobal(position));
-    });
+    connect(m_resultBox, &ResultBox::said, this, &frmMain::setDetail);
+    connect(m_sender, &RequestSender::statusSaid, this, &frmMain::setStatus);
+    connect(m_sender, &RequestSender::failed, this,
+        [this](const QString& message) { setDetail(QStringLiteral("failed"), message); });
     connect(ui.Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(ui.Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
     ui.txtHeaderValue->installEventFilter(this);
 
     // A request pasted into the URL box fills the page; header lines pasted into the name box are rows.
-    ui.txtUrl->pasteHook = [this](const QString& text) { return importRequest(text); };
-    ui.txtUrl->undoHook = [this] { return undoImport(); };
-    ui.txtUrl->canUndoHook = [this] { return m_beforeImport.has_value(); };
-    ui.txtHeader->pasteHook = [this](const QString& text) { return pasteHeaderLines(text); };
+    ui.txtUrl->pasteHook = [this](const QString& text) { return showPaste(m_paste.pasteRequest(text, readPage())); };
+    ui.txtUrl->undoHook = [this] { return showPaste(m_paste.undo(readPage())); };
+    ui.txtUrl->canUndoHook = [this] { return m_paste.canUndo(); };
+    ui.txtHeader->pasteHook = [this](const QString& text) {
+        const auto rows = RequestPaste::headerRows(text);
+        if (!rows)
+            return false;
+        for (const codegen::Header& row : rows->first)
+            headerlist::addHeaderRow(m_ui.lvHeaders, row.strHeaderTitle, row.strHeaderValue);
+        setDetail(rows->second);
+        return true;
+    };
     // An import is undone only while nothing on the page has changed since.
-    const auto changed = [this] { m_beforeImport.reset(); };
+    const auto changed = [this] { m_paste.forget(); };
     connect(ui.txtUrl, &QLineEdit::textEdited, this, changed);
     connect(ui.Text1, &QLineEdit::textEdited, this, changed);
     connect(ui.Option1Group, &QButtonGroup::idClicked, this, changed);
@@ -361,16 +310,7 @@ void frmMain::showPage(int page)
 
 template <typename Step> void frmMain::handle(Step&& step)
 {
-    // A failing step ends its handler there; the failure goes to the error report and the program goes on.
-    try {
-        step();
-    } catch (const platform::Failure& failure) {
-        m_services.errorReport->report(failure.message());
-    } catch (const std::bad_alloc&) {
-        m_services.errorReport->report(QStringLiteral("There is not enough memory to finish this step."));
-    } catch (const std::exception& failure) {
-        m_services.errorReport->report(QString::fromLocal8Bit(failure.what()));
-    }
+    handled(*m_services.errorReport, std::forward<Step>(step));
 }
 
 // The load step fills the two pages out of sight as they are built, before the user can see them.
@@ -445,23 +385,45 @@ void frmMain::Label17_Click()
 }
 
 // The request described on "Test AJAX", written out in the named language; the empty text for any
-// other name. Method, URL and flag are read first; the header rows and the data only once the
-// language is known.
+// other name. URL and data go in trimmed, an empty URL as a placeholder.
 QString frmMain::generateCode(const QString& languageName) const
 {
-    codegen::Request request;
-    request.strMethod = m_ui.Option1Group->checkedButton()->text();
-    request.strURL = codegen::trimSpaces(m_ui.txtUrl->text());
-    if (request.strURL.isEmpty())
-        request.strURL = QStringLiteral("(insert url here)");
-    request.blnSync = m_ui.Check1->checkState() == Qt::Checked;
-
     const auto language = codegen::languageNamed(languageName);
     if (!language)
         return {};
-    request.headers = headerlist::headerRows(m_ui.lvHeaders);
-    request.strData = codegen::trimSpaces(m_ui.Text1->text());
+    codegen::Request request = readPage();
+    request.strURL = codegen::trimSpaces(request.strURL);
+    if (request.strURL.isEmpty())
+        request.strURL = QStringLiteral("(insert url here)");
+    request.strData = codegen::trimSpaces(request.strData);
     return codegen::generate(*language, request);
+}
+
+// The request the "Test AJAX" page describes, every text as it stands.
+codegen::Request frmMain::readPage() const
+{
+    return { m_ui.Option1[0]->isChecked() ? QStringLiteral("POST") : QStringLiteral("GET"), m_ui.txtUrl->text(),
+        m_ui.Check1->checkState() == Qt::Checked, headerlist::headerRows(m_ui.lvHeaders), m_ui.Text1->text() };
+}
+
+void frmMain::writePage(const codegen::Request& page)
+{
+    m_ui.Option1[page.strMethod == u"POST" ? 0 : 1]->setChecked(true);
+    m_ui.txtUrl->setText(page.strURL);
+    m_ui.Check1->setChecked(page.blnSync);
+    headerlist::setHeaderRows(m_ui.lvHeaders, page.headers);
+    m_ui.Text1->setText(page.strData);
+}
+
+// A paste or an undo of the page: what it is to be, and what the second panel says.
+bool frmMain::showPaste(const std::optional<RequestPaste::Outcome>& outcome)
+{
+    if (!outcome)
+        return false;
+    if (outcome->page)
+        writePage(*outcome->page);
+    setDetail(outcome->said);
+    return true;
 }
 
 void frmMain::Command5_Click()
@@ -493,90 +455,10 @@ void frmMain::setDetail(const QString& text, const QString& tooltip)
     panel->setToolTip(tooltip.isEmpty() ? text : tooltip);
 }
 
-namespace {
-
-QString counted(qsizetype n, const char* one, const char* many)
-{
-    if (n == 0)
-        return u"no " % QLatin1StringView(many);
-    return QString::number(n) % u' ' % QLatin1StringView(n == 1 ? one : many);
-}
-
-QString dataSize(qsizetype bytes)
-{
-    if (bytes == 0)
-        return QStringLiteral("no data");
-    if (bytes < 1000)
-        return counted(bytes, "byte", "bytes") % u" of data";
-    return responsedetails::byteSize(bytes) % u" of data";
-}
-
-} // namespace
-
-// A pasted request description fills the page; nothing is sent. Any other text is pasted as it is.
-bool frmMain::importRequest(const QString& text)
-{
-    const requestimport::Result result = requestimport::read(text);
-    if (result.kind == requestimport::Result::Kind::Plain)
-        return false;
-    if (result.kind == requestimport::Result::Kind::Refused) {
-        setDetail(u"Not imported: "_s % result.message);
-        return true;
-    }
-    const requestimport::Description& request = result.description;
-    m_beforeImport = Page { m_ui.txtUrl->text(), m_ui.Option1[0]->isChecked(), headerlist::headerRows(m_ui.lvHeaders),
-        m_ui.Text1->text() };
-    m_ui.txtUrl->setText(request.url);
-    headerlist::setHeaderRows(m_ui.lvHeaders, request.headers);
-    m_ui.Text1->setText(request.data);
-
-    // The window sends GET and POST only: another method is said, never swapped for one of these.
-    QString method = request.method;
-    if (method == u"POST" || method == u"GET")
-        m_ui.Option1[method == u"POST" ? 0 : 1]->setChecked(true);
-    else
-        method = method % u" cannot be set here, the method stays " % m_ui.Option1Group->checkedButton()->text();
-    QString said = u"Imported "_s % request.source % u": " % method % u", "
-        % counted(request.headers.size(), "header", "headers") % u", " % dataSize(request.data.toUtf8().size());
-    if (!request.ignored.isEmpty())
-        said += u"; left out: "_s % request.ignored.join(u", "_s);
-    setDetail(said);
-    return true;
-}
-
-// "Name: value" lines, from a raw request's header block too, are rows, in order, values as given.
-bool frmMain::pasteHeaderLines(const QString& text)
-{
-    QStringView block = text;
-    static const QRegularExpression firstLine(QStringLiteral("^(?:[A-Z]+ \\S+ HTTP/|HTTP/)\\S*[^\\n]*\\n"));
-    if (const QRegularExpressionMatch line = firstLine.match(text); line.hasMatch())
-        block = block.sliced(line.capturedLength());
-    const QList<codegen::Header> rows = requestimport::headerLines(block);
-    if (rows.isEmpty())
-        return false;
-    for (const codegen::Header& row : rows)
-        headerlist::addHeaderRow(m_ui.lvHeaders, row.strHeaderTitle, row.strHeaderValue);
-    setDetail(u"Added "_s % counted(rows.size(), "header", "headers"));
-    return true;
-}
-
-bool frmMain::undoImport()
-{
-    if (!m_beforeImport)
-        return false;
-    const Page before = *std::exchange(m_beforeImport, std::nullopt);
-    m_ui.txtUrl->setText(before.url);
-    m_ui.Option1[before.post ? 0 : 1]->setChecked(true);
-    headerlist::setHeaderRows(m_ui.lvHeaders, before.headers);
-    m_ui.Text1->setText(before.data);
-    setDetail(QStringLiteral("Import undone"));
-    return true;
-}
-
 // "+": a row from the two entry boxes, as typed, and the boxes are ready for the next.
 void frmMain::Command2_Click()
 {
-    m_beforeImport.reset();
+    m_paste.forget();
     handle([this] {
         headerlist::addHeaderRow(m_ui.lvHeaders, m_ui.txtHeader->text(), m_ui.txtHeaderValue->text());
         m_ui.txtHeader->clear();
@@ -595,161 +477,17 @@ void frmMain::txtHeaderValue_KeyPress(int keyAscii)
 // "C": all rows go.
 void frmMain::Command3_Click()
 {
-    m_beforeImport.reset();
+    m_paste.forget();
     handle([this] { m_ui.lvHeaders->clear(); });
 }
 
-// Send: makes the request described on the page and returns; the request's end comes back by its signal,
-// and the press arbiter decides what the window shows of it. A step that fails ends the press there and
-// goes to the error report.
+// Send: the request the page describes goes out, and the handler returns; its end comes back later.
 void frmMain::Command1_Click()
 {
-    const quint64 press = ++m_sends;
-    showScreen(m_presses.started(press));
-    handle([&] {
-        try {
-            std::unique_ptr<http::HttpRequest> request = http::createObject(QStringLiteral("Microsoft.xmlhttp"));
-            http::HttpRequest* const object = request.get();
-            object->setParent(this);
-            connect(object, &http::HttpRequest::progressed, this, [this, press, object] {
-                if (object->readyState() == http::HttpRequest::Unsent)
-                    showScreen(m_presses.uninitialized(press));
-            });
-            connect(object, &http::HttpRequest::finished, this, [this, press, object] {
-                if (m_synchronous)
-                    m_endedMeanwhile.emplace_back(press, object);
-                else
-                    requestEnded(press, object);
-            });
-            const bool flag = m_ui.Check1->checkState() == Qt::Checked;
-            const QString method = m_ui.Option1[0]->isChecked() ? QStringLiteral("POST") : QStringLiteral("GET");
-            object->open(method, codegen::trimSpaces(m_ui.txtUrl->text()), flag);
-            for (const codegen::Header& row : headerlist::headerRows(m_ui.lvHeaders))
-                object->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
-            if (flag) {
-                object->send(codegen::trimSpaces(m_ui.Text1->text()));
-            } else {
-                // A synchronous send takes no input until it is done, bar the exit button: what the user
-                // clicks or types meanwhile is dropped, never played back afterwards.
-                const InputGate gate(m_ui.Command6);
-                m_synchronous = object;
-                const auto waited = qScopeGuard([this] { m_synchronous = nullptr; });
-                object->send(codegen::trimSpaces(m_ui.Text1->text()));
-            }
-            request.release(); // under way: the window holds it until it has ended
-        } catch (const platform::Failure& failure) {
-            showScreen(m_presses.failed(press, failure.message()));
-            throw;
-        } catch (...) {
-            showScreen(m_presses.failed(press, {}));
-            throw;
-        }
-        // A synchronous request has ended as send returns, unless the program is ending; others may
-        // have ended while it waited. Their ends are taken up now that the window takes input again.
-        for (const auto& [ended, request] : std::exchange(m_endedMeanwhile, {}))
-            requestEnded(ended, request);
-    });
-}
-
-// A press's request has ended: the arbiter decides what of it the window shows, and a failure goes to the
-// error report. The request goes once control is back in the event loop, out of its own signal.
-void frmMain::requestEnded(quint64 press, http::HttpRequest* request)
-{
-    request->deleteLater();
-    handle([&] {
-        try {
-            QString text = request->responseText();
-            showScreen(m_presses.succeeded(press, { std::move(text), request->response(), {}, false }));
-        } catch (const platform::Failure& failure) {
-            showScreen(m_presses.failed(press, failure.message()));
-            throw;
-        } catch (...) {
-            showScreen(m_presses.failed(press, {}));
-            throw;
-        }
-    });
-}
-
-void frmMain::showScreen(PressArbiter<Result>::Screen screen)
-{
-    setStatus(screen.status);
-    if (screen.result)
-        showResult(std::move(*screen.result));
-    if (screen.failure)
-        setDetail(QStringLiteral("failed"), *screen.failure);
-}
-
-void frmMain::showResult(Result result)
-{
-    m_result = std::move(result);
-    m_ui.Text2->setText(m_result.text);
-    if (m_result.response)
-        setDetail(responsedetails::summary(*m_result.response), responsedetails::tooltip(*m_result.response));
+    m_sender->press(readPage());
 }
 
 QMenu* frmMain::createResultMenu()
 {
-    QMenu* menu = m_ui.Text2->createContextMenu(this);
-    if (!m_result.response)
-        return menu;
-    menu->addSeparator();
-    const auto add = [menu](const QString& text, const char* name) {
-        QAction* action = menu->addAction(text);
-        action->setObjectName(QLatin1StringView(name));
-        return action;
-    };
-    connect(add(tr("Response Headers"), "response-headers"), &QAction::triggered, this, &frmMain::copyResponseHeaders);
-    // Checked once, in one pass, the first time the menu is opened for this response.
-    if (!m_result.json)
-        m_result.json = jsonformat::isJson(m_result.text);
-    if (*m_result.json) {
-        QAction* format = add(tr("Format JSON"), "format-json");
-        format->setCheckable(true);
-        format->setChecked(m_result.formatted);
-        connect(format, &QAction::toggled, this, &frmMain::toggleJson);
-    }
-    connect(add(tr("Save Response…"), "save-response"), &QAction::triggered, this, &frmMain::saveResponse);
-    return menu;
-}
-
-void frmMain::copyResponseHeaders()
-{
-    if (m_result.response)
-        m_services.clipboard->setText(responsedetails::headerBlock(*m_result.response));
-}
-
-// The box shows the text indented, or as it came; what is selected and copied is what it shows.
-void frmMain::toggleJson(bool formatted)
-{
-    if (formatted == m_result.formatted)
-        return;
-    if (!formatted) {
-        m_ui.Text2->setText(m_result.text);
-        m_result.formatted = false;
-        return;
-    }
-    handle([&] {
-        const std::optional<QString> indented = jsonformat::format(m_result.text);
-        if (!indented) {
-            setDetail(QStringLiteral("Not formatted: indented, this JSON would be longer than 256 M characters"));
-            return;
-        }
-        m_ui.Text2->setText(*indented);
-        m_result.formatted = true;
-    });
-}
-
-// The body's bytes as they came, whatever their charset, NUL bytes and all.
-void frmMain::saveResponse()
-{
-    if (!m_result.response)
-        return;
-    // A copy: a Send may end while the dialog is open and show another response.
-    const http::Response response = *m_result.response;
-    const QString path = m_services.saveDialog->choose(this, responsedetails::suggestedFileName(response));
-    if (path.isEmpty())
-        return;
-    const QString failure = platform::writeWholeFile(path, response.body);
-    if (!failure.isEmpty())
-        m_services.errorReport->report(u"The response was not saved to " % path % u": " % failure);
+    return m_resultBox->createMenu();
 }

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "app/pressarbiter.h"
+#include "app/requestpaste.h"
 #include "codegen/request.h"
-#include "http/httprequest.h"
 
 #include <QWidget>
 
 #include <array>
-#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -24,6 +22,8 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QTreeWidget;
+class RequestSender;
+class ResultBox;
 class TabControl;
 class TextView;
 
@@ -82,8 +82,6 @@ public:
         ClickLabel* Label13 = nullptr;
     };
 
-    const Controls& controls() const { return m_ui; }
-
     // The result box's menu: Copy and Select All, and for a response, Response Headers, Format JSON
     // (offered for JSON only) and Save Response.
     QMenu* createResultMenu();
@@ -111,31 +109,16 @@ protected:
 private:
     void createControls();
     void createHiddenPages();
-    void fitToCaption(std::initializer_list<QLabel*> labels);
-    void stackLabelsBeneath(int page);
     void connectHandlers();
     void setTabOrderFromLayout();
     void showPage(int page);
     void openLink(const QUrl& target);
     QString generateCode(const QString& languageName) const;
+    codegen::Request readPage() const;
+    void writePage(const codegen::Request& page);
+    bool showPaste(const std::optional<RequestPaste::Outcome>& outcome);
     void setStatus(const QString& text);
     void setDetail(const QString& text, const QString& tooltip = {});
-    bool importRequest(const QString& text);
-    bool pasteHeaderLines(const QString& text);
-    bool undoImport();
-    // What the result box shows: a response's text, and the response it came with.
-    struct Result {
-        QString text;
-        std::optional<http::Response> response;
-        std::optional<bool> json; // whether the text is JSON, once asked
-        bool formatted = false; // the box shows it indented
-    };
-    void requestEnded(quint64 press, http::HttpRequest* request);
-    void showScreen(PressArbiter<Result>::Screen screen);
-    void showResult(Result result);
-    void copyResponseHeaders();
-    void toggleJson(bool formatted);
-    void saveResponse();
 
     template <typename Control, typename... Args> Control* add(const char* name, Args&&... args);
     template <typename Step> void handle(Step&& step);
@@ -145,19 +128,7 @@ private:
     std::array<std::vector<QWidget*>, 3> m_pageControls;
     bool m_hiddenPagesBuilt = false;
     bool m_hiddenPagesQueued = false;
-    // The "Test AJAX" page as it was before the last import, while nothing has been changed since.
-    struct Page {
-        QString url;
-        bool post;
-        QList<codegen::Header> headers;
-        QString data;
-    };
-    std::optional<Page> m_beforeImport;
-    quint64 m_sends = 0; // presses of Send so far
-    PressArbiter<Result> m_presses { QStringLiteral("Ready") };
-    // The request waiting inside a synchronous send, and the presses whose requests end meanwhile: they
-    // are taken up once it returns, when the window takes input again.
-    http::HttpRequest* m_synchronous = nullptr;
-    std::vector<std::pair<quint64, http::HttpRequest*>> m_endedMeanwhile;
-    Result m_result;
+    RequestPaste m_paste;
+    ResultBox* m_resultBox = nullptr;
+    RequestSender* m_sender = nullptr;
 };

@@ -40,6 +40,15 @@ QString byteSize(qint64 bytes)
     return QString::number(value, 'f', 1) % QStringView(Units[unit]);
 }
 
+QString dataSize(qint64 bytes)
+{
+    if (bytes == 0)
+        return QStringLiteral("no data");
+    if (bytes == 1)
+        return QStringLiteral("1 byte of data");
+    return (bytes < 1000 ? QString::number(bytes) % u" bytes" : byteSize(bytes)) % u" of data";
+}
+
 QString duration(std::chrono::nanoseconds elapsed)
 {
     const double milliseconds = std::chrono::duration<double, std::milli>(elapsed).count();

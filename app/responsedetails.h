@@ -11,6 +11,8 @@ namespace responsedetails {
 
 // "512 B", "12.4 kB", "3.1 MB": decimal units, one decimal place from a kilobyte on.
 QString byteSize(qint64 bytes);
+// A request body's size in a sentence: "no data", "1 byte of data", "512 bytes of data", "12.4 kB of data".
+QString dataSize(qint64 bytes);
 // "35 ms", "1.24 s".
 QString duration(std::chrono::nanoseconds elapsed);
 // The status bar's line for it: "200 OK · 12.4 kB · 35 ms".

@@ -11,7 +11,9 @@ struct Header {
     QString strHeaderValue;
 };
 
-// The request the user described, as the code generator reads it from the window.
+// A request as the user describes it on the "Test AJAX" page, or as an imported text describes it: the
+// method, the URL and the data as written (whoever sends or writes it out trims them), the "Synch" flag
+// that open is given, and the header rows in order.
 struct Request {
     QString strMethod;
     QString strURL;

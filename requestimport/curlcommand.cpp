@@ -194,14 +194,14 @@ Result readCurl(const QStringList& words)
             // "Name: value" sends the header; "Name;" sends it empty; "Name:" only takes curl's own away.
             const qsizetype colon = argument.indexOf(u':');
             if (colon < 0 && argument.endsWith(u';')) {
-                description.headers.append({ argument.chopped(1), QString() });
+                description.request.headers.append({ argument.chopped(1), QString() });
             } else if (colon > 0) {
                 QString value = argument.sliced(colon + 1);
                 qsizetype spaces = 0;
                 while (spaces < value.size() && (value[spaces] == u' ' || value[spaces] == u'\t'))
                     ++spaces;
                 if (spaces < value.size())
-                    description.headers.append({ argument.first(colon), value.sliced(spaces) });
+                    description.request.headers.append({ argument.first(colon), value.sliced(spaces) });
             } else {
                 return Result::refused(QStringLiteral("The curl header \"%1\" has no name and colon.").arg(argument));
             }
@@ -213,7 +213,7 @@ Result readCurl(const QStringList& words)
                                                       "imported.")
                                            .arg(spelled));
             if (cookies.isEmpty())
-                cookiesAt = description.headers.size();
+                cookiesAt = description.request.headers.size();
             cookies.append(argument);
             break;
         case Does::Data:
@@ -267,49 +267,49 @@ Result readCurl(const QStringList& words)
 
     if (!url || url->isEmpty())
         return Result::refused(QStringLiteral("The curl command names no URL."));
-    description.url = *url;
+    description.request.strURL = *url;
     if (get && hasData) { // the data joins the query, before any fragment
-        qsizetype end = description.url.indexOf(u'#');
+        qsizetype end = description.request.strURL.indexOf(u'#');
         if (end < 0)
-            end = description.url.size();
-        const bool query = QStringView(description.url).first(end).contains(u'?');
-        description.url.insert(end, (query ? u'&' : u'?') + data);
+            end = description.request.strURL.size();
+        const bool query = QStringView(description.request.strURL).first(end).contains(u'?');
+        description.request.strURL.insert(end, (query ? u'&' : u'?') + data);
     }
     if (get) {
         data.clear();
         hasData = false;
     }
-    description.method = method.value_or(head ? QStringLiteral("HEAD")
-            : hasData                         ? QStringLiteral("POST")
-                                              : QStringLiteral("GET"));
-    description.data = data;
+    description.request.strMethod = method.value_or(head ? QStringLiteral("HEAD")
+            : hasData                                    ? QStringLiteral("POST")
+                                                         : QStringLiteral("GET"));
+    description.request.strData = data;
 
     // One Cookie header, as a server reads it: the -H ones joined, or if there are none, the -b ones.
-    if (!hasHeader(description.headers, u"Cookie") && !cookies.isEmpty())
-        description.headers.insert(cookiesAt, { QStringLiteral("Cookie"), cookies.join(u"; ") });
+    if (!hasHeader(description.request.headers, u"Cookie") && !cookies.isEmpty())
+        description.request.headers.insert(cookiesAt, { QStringLiteral("Cookie"), cookies.join(u"; ") });
     qsizetype first = -1;
-    for (qsizetype i = 0; i < description.headers.size(); ++i) {
-        if (description.headers[i].strHeaderTitle.compare(u"Cookie", Qt::CaseInsensitive) != 0)
+    for (qsizetype i = 0; i < description.request.headers.size(); ++i) {
+        if (description.request.headers[i].strHeaderTitle.compare(u"Cookie", Qt::CaseInsensitive) != 0)
             continue;
         if (first < 0) {
             first = i;
             continue;
         }
-        description.headers[first].strHeaderValue += u"; " % description.headers[i].strHeaderValue;
-        description.headers.removeAt(i--);
+        description.request.headers[first].strHeaderValue += u"; " % description.request.headers[i].strHeaderValue;
+        description.request.headers.removeAt(i--);
     }
 
     for (const codegen::Header& header : added) {
-        if (!hasHeader(description.headers, header.strHeaderTitle))
-            description.headers.append(header);
+        if (!hasHeader(description.request.headers, header.strHeaderTitle))
+            description.request.headers.append(header);
     }
     if (json) {
-        if (!hasHeader(description.headers, u"Content-Type"))
-            description.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/json") });
-        if (!hasHeader(description.headers, u"Accept"))
-            description.headers.append({ QStringLiteral("Accept"), QStringLiteral("application/json") });
-    } else if (hasData && !hasHeader(description.headers, u"Content-Type")) {
-        description.headers.append(
+        if (!hasHeader(description.request.headers, u"Content-Type"))
+            description.request.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/json") });
+        if (!hasHeader(description.request.headers, u"Accept"))
+            description.request.headers.append({ QStringLiteral("Accept"), QStringLiteral("application/json") });
+    } else if (hasData && !hasHeader(description.request.headers, u"Content-Type")) {
+        description.request.headers.append(
             { QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded") });
     }
 

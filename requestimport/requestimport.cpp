@@ -35,16 +35,16 @@ namespace {
                     .arg(error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("no URL")));
         Description description;
         description.source = QStringLiteral("a fetch call");
-        description.url = parts[0].toString();
-        description.method = QStringLiteral("GET");
+        description.request.strURL = parts[0].toString();
+        description.request.strMethod = QStringLiteral("GET");
         const QJsonObject options = parts.size() > 1 ? parts[1].toObject() : QJsonObject();
         // QJsonObject sorts its keys: the headers' order is taken from the text.
         for (auto it = options.begin(); it != options.end(); ++it) {
             const QString key = it.key();
             if (key == u"method" && it->isString()) {
-                description.method = it->toString().toUpper();
+                description.request.strMethod = it->toString().toUpper();
             } else if (key == u"body" && (it->isString() || it->isNull())) {
-                description.data = it->toString();
+                description.request.strData = it->toString();
             } else if (key == u"headers" && it->isObject()) {
                 const QJsonObject headers = it->toObject();
                 const qsizetype headersAt = call.indexOf(u"\"headers\"");
@@ -63,7 +63,7 @@ namespace {
                 std::stable_sort(
                     ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
                 for (const auto& [at, header] : ordered)
-                    description.headers.append(header);
+                    description.request.headers.append(header);
             } else {
                 description.ignored.append(key);
             }
@@ -87,7 +87,7 @@ namespace {
             blank = bodyAt = text.size();
         Description description;
         description.source = QStringLiteral("a raw HTTP request");
-        description.method = requestLine.first(requestLine.indexOf(u' ')).toString();
+        description.request.strMethod = requestLine.first(requestLine.indexOf(u' ')).toString();
         const QStringView block = text.sliced(lineEnd + 1, qMax<qsizetype>(0, blank - lineEnd - 1));
         const QList<codegen::Header> headers = headerLines(block);
         if (headers.isEmpty() && !block.trimmed().isEmpty())
@@ -98,15 +98,15 @@ namespace {
             if (header.strHeaderTitle.compare(u"Host", Qt::CaseInsensitive) == 0)
                 host = header.strHeaderValue.trimmed();
             else if (header.strHeaderTitle.compare(u"Content-Length", Qt::CaseInsensitive) != 0)
-                description.headers.append(header);
+                description.request.headers.append(header);
         }
         if (target.startsWith(u"http://") || target.startsWith(u"https://"))
-            description.url = target.toString();
+            description.request.strURL = target.toString();
         else if (!host.isEmpty() && target.startsWith(u'/'))
-            description.url = u"http://" % host % target;
+            description.request.strURL = u"http://" % host % target;
         else
             return Result::refused(QStringLiteral("The raw request has no Host header to make its URL from."));
-        description.data = text.sliced(qMin(bodyAt, text.size())).toString();
+        description.request.strData = text.sliced(qMin(bodyAt, text.size())).toString();
         return Result::imported(description);
     }
 

@@ -12,10 +12,9 @@ namespace requestimport {
 
 struct Description {
     QString source; // "a curl command", "a fetch call", "a raw HTTP request"
-    QString method; // as the text gives it, in capitals
-    QString url;
-    QList<codegen::Header> headers; // in the text's order, repeats kept, values as given
-    QString data;
+    // The method as the text gives it, in capitals; headers in the text's order, repeats kept, values as
+    // given. None of these texts says whether to send synchronously: blnSync is left false.
+    codegen::Request request;
     QStringList ignored; // what the text asked for that a request here does not carry
 };
 

@@ -17,11 +17,11 @@ QString described(const Result& result)
         return u"(plain text)"_s;
     if (result.kind == Result::Kind::Refused)
         return u"refused: "_s % result.message;
-    const requestimport::Description& d = result.description;
-    QString text = d.method % u' ' % d.url % u'\n';
+    const codegen::Request& d = result.description.request;
+    QString text = d.strMethod % u' ' % d.strURL % u'\n';
     for (const codegen::Header& header : d.headers)
         text += header.strHeaderTitle % u": " % header.strHeaderValue % u'\n';
-    return text % u'\n' % d.data;
+    return text % u'\n' % d.strData;
 }
 
 } // namespace

@@ -1,0 +1,61 @@
+#include "app/requestpaste.h"
+
+#include "app/responsedetails.h"
+#include "requestimport/requestimport.h"
+
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString headersCounted(qsizetype n)
+{
+    return n == 0 ? u"no headers"_s : n == 1 ? u"1 header"_s : QString::number(n) % u" headers";
+}
+
+} // namespace
+
+std::optional<RequestPaste::Outcome> RequestPaste::pasteRequest(const QString& text, const codegen::Request& page)
+{
+    const requestimport::Result result = requestimport::read(text);
+    if (result.kind == requestimport::Result::Kind::Plain)
+        return std::nullopt;
+    if (result.kind == requestimport::Result::Kind::Refused)
+        return Outcome { std::nullopt, u"Not imported: "_s % result.message };
+    codegen::Request imported = result.description.request;
+    imported.blnSync = page.blnSync; // no text says it
+    QString method = imported.strMethod;
+    if (method != u"POST" && method != u"GET") {
+        method = method % u" cannot be set here, the method stays " % page.strMethod;
+        imported.strMethod = page.strMethod;
+    }
+    QString said = u"Imported "_s % result.description.source % u": " % method % u", "
+        % headersCounted(imported.headers.size()) % u", " % responsedetails::dataSize(imported.strData.toUtf8().size());
+    if (!result.description.ignored.isEmpty())
+        said += u"; left out: "_s % result.description.ignored.join(u", "_s);
+    m_before = page;
+    return Outcome { std::move(imported), said };
+}
+
+std::optional<std::pair<QList<codegen::Header>, QString>> RequestPaste::headerRows(const QString& text)
+{
+    QStringView block = text;
+    static const QRegularExpression firstLine(QStringLiteral("^(?:[A-Z]+ \\S+ HTTP/|HTTP/)\\S*[^\\n]*\\n"));
+    if (const QRegularExpressionMatch line = firstLine.match(text); line.hasMatch())
+        block = block.sliced(line.capturedLength());
+    QList<codegen::Header> rows = requestimport::headerLines(block);
+    if (rows.isEmpty())
+        return std::nullopt;
+    const QString said = u"Added "_s % headersCounted(rows.size());
+    return std::pair { std::move(rows), said };
+}
+
+std::optional<RequestPaste::Outcome> RequestPaste::undo(const codegen::Request& page)
+{
+    if (!m_before)
+        return std::nullopt;
+    codegen::Request before = *std::exchange(m_before, std::nullopt);
+    before.blnSync = page.blnSync;
+    return Outcome { std::move(before), u"Import undone"_s };
+}

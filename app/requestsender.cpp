@@ -1,0 +1,90 @@
+#include "app/requestsender.h"
+
+#include "app/handled.h"
+#include "app/inputgate.h"
+#include "http/httprequest.h"
+
+#include <QScopeGuard>
+
+RequestSender::RequestSender(ResultBox* resultBox, QWidget* exitButton, platform::ErrorReport& report, QObject* parent)
+    : QObject(parent)
+    , m_resultBox(resultBox)
+    , m_exitButton(exitButton)
+    , m_report(report)
+{
+}
+
+// A step of a press: if it fails, so has the press, and the failure goes to the error report.
+template <typename Step> void RequestSender::step(quint64 press, Step&& step)
+{
+    handled(m_report, [&] {
+        try {
+            step();
+        } catch (const platform::Failure& failure) {
+            show(m_arbiter.failed(press, failure.message()));
+            throw;
+        } catch (...) {
+            show(m_arbiter.failed(press, {}));
+            throw;
+        }
+    });
+}
+
+void RequestSender::press(const codegen::Request& page)
+{
+    const quint64 press = ++m_presses;
+    show(m_arbiter.started(press));
+    step(press, [&] {
+        std::unique_ptr<http::HttpRequest> request = http::createObject(QStringLiteral("Microsoft.xmlhttp"));
+        http::HttpRequest* const object = request.get();
+        object->setParent(this);
+        connect(object, &http::HttpRequest::progressed, this, [this, press, object] {
+            if (object->readyState() == http::HttpRequest::Unsent)
+                show(m_arbiter.uninitialized(press));
+        });
+        connect(object, &http::HttpRequest::finished, this, [this, press, object] {
+            if (m_synchronous)
+                m_endedMeanwhile.emplace_back(press, object);
+            else
+                ended(press, object);
+        });
+        object->open(page.strMethod, codegen::trimSpaces(page.strURL), page.blnSync);
+        for (const codegen::Header& row : page.headers)
+            object->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
+        if (page.blnSync) {
+            object->send(codegen::trimSpaces(page.strData));
+        } else {
+            // A synchronous send takes no input until it is done, bar the exit button: what the user
+            // clicks or types meanwhile is dropped, never played back afterwards.
+            const InputGate gate(m_exitButton);
+            m_synchronous = object;
+            const auto waited = qScopeGuard([this] { m_synchronous = nullptr; });
+            object->send(codegen::trimSpaces(page.strData));
+        }
+        request.release(); // under way: held until it has ended
+    });
+    // A synchronous request has ended as send returns, unless the program is ending; others may have
+    // ended while it waited. Their ends are taken up now that the window takes input again.
+    for (const auto& [endedPress, request] : std::exchange(m_endedMeanwhile, {}))
+        ended(endedPress, request);
+}
+
+// A press's request has ended. The request goes once control is back in the event loop, out of its own
+// signal.
+void RequestSender::ended(quint64 press, http::HttpRequest* request)
+{
+    request->deleteLater();
+    step(press, [&] {
+        QString text = request->responseText();
+        show(m_arbiter.succeeded(press, { std::move(text), request->response(), {}, false }));
+    });
+}
+
+void RequestSender::show(PressArbiter<ResultBox::Result>::Screen screen)
+{
+    emit statusSaid(screen.status);
+    if (screen.result)
+        m_resultBox->show(std::move(*screen.result));
+    if (screen.failure)
+        emit failed(*screen.failure);
+}

@@ -27,14 +27,11 @@ private slots:
         row("the older fails, the newer answers", "+1 +2 1! 2=b", "Ready|b|b");
         row("both fail, the older first", "+1 +2 1! 2!", "Ready||failed:e2");
         row("both fail, the newer first", "+1 +2 2! 1!", "Ready||failed:e1");
-        row("the newer fails while the older runs", "+1 +2 2!", "Loading..||failed:e2");
         row("three: the middle answers, the oldest late, the newest fails", "+1 +2 +3 2=b 1=a 3!", "Ready|b|failed:e3");
-        row("three answered newest first", "+1 +2 +3 3=c 2=b 1=a", "Ready|c|c");
         row("three: the oldest answers, the others fail", "+1 +2 +3 1=a 3! 2!", "Ready|a|failed:e2");
         row("state 0 while waiting", "+1 1?", "Unintialized||");
         row("state 0 of an older press", "+1 +2 1?", "Loading..||");
         row("state 0, then a newer press fails", "+1 1? +2 2!", "Unintialized||failed:e2");
-        row("an answer shown, then a press fails", "+1 1=a +2 2!", "Ready|a|failed:e2");
     }
 
     void screens()

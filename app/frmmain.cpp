@@ -37,7 +37,6 @@
 
 #include <algorithm>
 
-using namespace Qt::StringLiterals;
 using namespace controlsetup;
 
 namespace {
@@ -484,7 +483,7 @@ void frmMain::Command3_Click()
 // Send: the request the page describes goes out, and the handler returns; its end comes back later.
 void frmMain::Command1_Click()
 {
-    m_sender->press(readPage());
+    handle([this] { m_sender->press(readPage()); });
 }
 
 QMenu* frmMain::createResultMenu()

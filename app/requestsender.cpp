@@ -32,9 +32,12 @@ template <typename Step> void RequestSender::step(quint64 press, Step&& step)
 
 void RequestSender::press(const codegen::Request& page)
 {
+    if (m_synchronous)
+        return; // a press while a synchronous request waits is dropped, as clicks and keys then are
     const quint64 press = ++m_presses;
-    show(m_arbiter.started(press));
+    bool ending = false; // a synchronous send returned without its end: every event loop is ending
     step(press, [&] {
+        show(m_arbiter.started(press));
         std::unique_ptr<http::HttpRequest> request = http::createObject(QStringLiteral("Microsoft.xmlhttp"));
         http::HttpRequest* const object = request.get();
         object->setParent(this);
@@ -51,7 +54,7 @@ void RequestSender::press(const codegen::Request& page)
         object->open(page.strMethod, codegen::trimSpaces(page.strURL), page.blnSync);
         for (const codegen::Header& row : page.headers)
             object->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
-        if (page.blnSync) {
+        if (page.blnSync) { // "Synch" checked is open's asynchronous flag
             object->send(codegen::trimSpaces(page.strData));
         } else {
             // A synchronous send takes no input until it is done, bar the exit button: what the user
@@ -60,11 +63,14 @@ void RequestSender::press(const codegen::Request& page)
             m_synchronous = object;
             const auto waited = qScopeGuard([this] { m_synchronous = nullptr; });
             object->send(codegen::trimSpaces(page.strData));
+            ending = object->readyState() != http::HttpRequest::Done;
         }
         request.release(); // under way: held until it has ended
     });
-    // A synchronous request has ended as send returns, unless the program is ending; others may have
-    // ended while it waited. Their ends are taken up now that the window takes input again.
+    if (ending)
+        return;
+    // A synchronous request has ended as send returns; others may have ended while it waited. Their ends
+    // are taken up now that the window takes input again.
     for (const auto& [endedPress, request] : std::exchange(m_endedMeanwhile, {}))
         ended(endedPress, request);
 }

@@ -4,8 +4,8 @@
 using namespace Qt::StringLiterals;
 
 // The exit button and closing the window end the program at once: also from inside a handler that is
-// waiting with the event loop running, while Send waits for a server that never answers, and with an
-// error message still on screen.
+// waiting with the event loop running, while a synchronous Send waits for a server that never answers or
+// an asynchronous one's request runs, and with an error message still on screen.
 class TestExit : public QObject {
     Q_OBJECT
 
@@ -17,8 +17,8 @@ private slots:
         QTest::newRow("window closed") << u"close"_s;
         QTest::newRow("exit button inside a wait") << u"exit-in-wait"_s;
         QTest::newRow("window closed inside a wait") << u"close-in-wait"_s;
-        QTest::newRow("exit button while Send waits") << u"exit-in-send"_s;
-        QTest::newRow("window closed while Send waits") << u"close-in-send"_s;
+        QTest::newRow("exit button while an asynchronous Send runs") << u"exit-in-send"_s;
+        QTest::newRow("window closed while an asynchronous Send runs") << u"close-in-send"_s;
         QTest::newRow("window closed while a synchronous Send waits") << u"close-in-synchronous-send"_s;
         QTest::newRow("exit button while a synchronous Send waits") << u"exit-in-synchronous-send"_s;
         QTest::newRow("exit button with an error report open") << u"exit-report-open"_s;

@@ -18,6 +18,7 @@ struct Outcome {
     QString text;
     QString failure;
     int lastReported = -1; // the ready state the last progress signal left
+    int finished = 0; // how often it said it had ended
 };
 
 struct Call {
@@ -38,6 +39,7 @@ Outcome run(const QUrl& url, const Call& call = {}, const QString& typedUrl = {}
         request.setCertificateAuthorities(call.authorities);
     QObject::connect(
         &request, &HttpRequest::progressed, &request, [&] { outcome.lastReported = request.readyState(); });
+    QObject::connect(&request, &HttpRequest::finished, &request, [&] { ++outcome.finished; });
     try {
         request.open(call.method, typedUrl.isEmpty() ? url.toString() : typedUrl, true);
         for (const auto& [name, value] : call.headers)
@@ -200,6 +202,7 @@ private slots:
             QVERIFY2(outcome.failure.contains(server.url(u"/x"_s).toString()), qPrintable(outcome.failure));
         }
         QCOMPARE(outcome.lastReported, int(HttpRequest::Done));
+        QCOMPARE(outcome.finished, 1);
     }
 
     // POST after 302 becomes GET, after 307 stays POST with its body; credentials go on only to the

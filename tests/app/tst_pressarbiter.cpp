@@ -31,7 +31,6 @@ private slots:
         row("three: the oldest answers, the others fail", "+1 +2 +3 1=a 3! 2!", "Ready|a|failed:e2");
         row("state 0 while waiting", "+1 1?", "Unintialized||");
         row("state 0 of an older press", "+1 +2 1?", "Loading..||");
-        row("state 0, then a newer press fails", "+1 1? +2 2!", "Unintialized||failed:e2");
     }
 
     void screens()

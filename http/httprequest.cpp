@@ -54,10 +54,6 @@ namespace {
         return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
     }
 
-    // The characters from ! to ~.
-    constexpr char PrintableAscii[] = "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`"
-                                      "abcdefghijklmnopqrstuvwxyz{|}~";
-
     // The codings undone here; "identity" is none at all.
     bool isInflatable(const QByteArray& coding)
     {
@@ -198,10 +194,11 @@ void HttpRequest::send(const QString& body)
     for (const auto& [name, value] : std::as_const(m_headers)) {
         if (name.compare("Content-Length", Qt::CaseInsensitive) != 0)
             continue;
-        const QByteArray digits = value.trimmed();
-        bool ok = !digits.isEmpty()
-            && std::all_of(digits.cbegin(), digits.cend(), [](char c) { return c >= '0' && c <= '9'; });
-        if (!ok || digits.toLongLong(&ok) != length || !ok)
+        const QByteArray said = value.trimmed();
+        bool number = false;
+        const qint64 bytes = said.toLongLong(&number);
+        if (!number || bytes != length
+            || !std::all_of(said.cbegin(), said.cend(), [](char c) { return c >= '0' && c <= '9'; }))
             throw Failure(u"The request to " % m_typedUrl % u" was not sent: its Content-Length header says "
                 % QString::fromUtf8(value) % u" bytes, but its body has " % QString::number(length) % u'.');
     }
@@ -350,15 +347,22 @@ bool HttpRequest::headerLine(QByteArrayView line)
     return true;
 }
 
-QByteArray HttpRequest::responseHeader(const char* name) const
+// The values of the response's header lines with this name, in order, trimmed.
+QList<QByteArray> HttpRequest::responseValues(const char* name) const
 {
-    QByteArray value;
+    QList<QByteArray> values;
     for (const QByteArray& line : m_responseHeaders) {
         const qsizetype colon = line.indexOf(':');
         if (colon > 0 && line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
-            value = line.sliced(colon + 1).trimmed();
+            values.append(line.sliced(colon + 1).trimmed());
     }
-    return value;
+    return values;
+}
+
+QByteArray HttpRequest::responseHeader(const char* name) const
+{
+    const QList<QByteArray> values = responseValues(name);
+    return values.isEmpty() ? QByteArray() : values.last();
 }
 
 // Every element of a list header over all its lines, lowercased: "Gzip, br" and a later line "deflate"
@@ -366,11 +370,8 @@ QByteArray HttpRequest::responseHeader(const char* name) const
 QList<QByteArray> HttpRequest::responseList(const char* name) const
 {
     QList<QByteArray> elements;
-    for (const QByteArray& line : m_responseHeaders) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0 || line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        for (const QByteArray& element : line.sliced(colon + 1).split(',')) {
+    for (const QByteArray& value : responseValues(name)) {
+        for (const QByteArray& element : value.split(',')) {
             if (!element.trimmed().isEmpty())
                 elements.append(element.trimmed().toLower());
         }
@@ -441,7 +442,7 @@ bool HttpRequest::headersEnded()
         // Bytes of a Location that are no UTF-8 go on as they are, percent-encoded.
         QByteArray next = resolved(responseHeader("Location"));
         if (!QByteArrayView(next).isValidUtf8())
-            next = next.toPercentEncoding(PrintableAscii);
+            next = percentEncodedWhereNeeded(next);
         m_next = requestUrl(QString::fromUtf8(next));
         if (bodiless || (!chunked && conflict.isEmpty() && length >= 0 && length <= ShortRedirectBody))
             return true;
@@ -579,7 +580,7 @@ void HttpRequest::hopFinished(int result)
         return;
     }
     if (m_hop) {
-        const QByteArray next = m_next;
+        const QByteArray& next = m_next;
         const QByteArray scheme = next.first(qMax<qsizetype>(next.indexOf("://"), 0)).toLower();
         if (scheme != "http" && scheme != "https") {
             fail(QStringLiteral("it was redirected to an address that is not an http or https URL."));

@@ -92,6 +92,7 @@ private:
     bool bodyBytes(QByteArrayView bytes);
     bool undo(std::size_t coding, QByteArrayView bytes);
     bool keep(QByteArrayView bytes);
+    QList<QByteArray> responseValues(const char* name) const;
     QByteArray responseHeader(const char* name) const;
     QList<QByteArray> responseList(const char* name) const;
     QByteArray resolved(const QByteArray& location) const;

@@ -4,26 +4,25 @@
 
 namespace http {
 
-namespace {
-
-    QByteArray percentEncodedWhereNeeded(const QString& text)
-    {
-        static constexpr char Hex[] = "0123456789ABCDEF";
-        QByteArray out;
-        const QByteArray utf8 = text.toUtf8();
-        out.reserve(utf8.size());
-        for (const char c : utf8) {
-            const auto b = static_cast<unsigned char>(c);
-            if (b <= 0x20 || b >= 0x7f) {
-                out += '%';
-                out += Hex[b >> 4];
-                out += Hex[b & 0xf];
-            } else {
-                out += c;
-            }
+QByteArray percentEncodedWhereNeeded(QByteArrayView bytes)
+{
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b >= 0x7f) {
+            out += '%';
+            out += Hex[b >> 4];
+            out += Hex[b & 0xf];
+        } else {
+            out += c;
         }
-        return out;
     }
+    return out;
+}
+
+namespace {
 
     bool isPort(QStringView text)
     {
@@ -95,11 +94,11 @@ QByteArray requestUrl(const QString& url)
 
     QByteArray out = scheme.toLatin1() + "://";
     if (at >= 0)
-        out += percentEncodedWhereNeeded(userInfo) + '@';
+        out += percentEncodedWhereNeeded(userInfo.toUtf8()) + '@';
     out += host;
     if (!port.isEmpty())
         out += ':' + port.toLatin1();
-    return out + percentEncodedWhereNeeded(rest);
+    return out + percentEncodedWhereNeeded(rest.toUtf8());
 }
 
 } // namespace http

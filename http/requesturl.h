@@ -12,4 +12,7 @@ namespace http {
 // is never sent, is left out. Empty when the text is not such a URL.
 QByteArray requestUrl(const QString& url);
 
+// The bytes with spaces, control characters and bytes beyond ASCII percent-encoded, the rest as they are.
+QByteArray percentEncodedWhereNeeded(QByteArrayView bytes);
+
 } // namespace http

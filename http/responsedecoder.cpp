@@ -440,8 +440,13 @@ void ResponseDecoder::feedMultibyte(QByteArrayView bytes)
     while (clean > 0 && static_cast<unsigned char>(bytes[clean - 1]) >= 0x30)
         --clean;
     if (clean > 0) {
-        m_tail.append(bytes.first(clean));
-        convertPieces(std::exchange(m_tail, bytes.sliced(clean).toByteArray()));
+        if (m_tail.isEmpty()) {
+            convertPieces(bytes.first(clean));
+        } else {
+            m_tail.append(bytes.first(clean));
+            convertPieces(m_tail);
+        }
+        m_tail = bytes.sliced(clean).toByteArray();
         return;
     }
     m_tail.append(bytes);

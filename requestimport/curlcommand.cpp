@@ -267,50 +267,47 @@ Result readCurl(const QStringList& words)
 
     if (!url || url->isEmpty())
         return Result::refused(QStringLiteral("The curl command names no URL."));
-    description.request.strURL = *url;
-    if (get && hasData) { // the data joins the query, before any fragment
-        qsizetype end = description.request.strURL.indexOf(u'#');
+    codegen::Request& request = description.request;
+    request.strURL = *url;
+    if (get && hasData) { // the data joins the query, before any fragment, and is sent no more
+        qsizetype end = request.strURL.indexOf(u'#');
         if (end < 0)
-            end = description.request.strURL.size();
-        const bool query = QStringView(description.request.strURL).first(end).contains(u'?');
-        description.request.strURL.insert(end, (query ? u'&' : u'?') + data);
-    }
-    if (get) {
-        data.clear();
+            end = request.strURL.size();
+        const bool query = QStringView(request.strURL).first(end).contains(u'?');
+        request.strURL.insert(end, (query ? u'&' : u'?') + std::exchange(data, {}));
         hasData = false;
     }
-    description.request.strMethod = method.value_or(head ? QStringLiteral("HEAD")
-            : hasData                                    ? QStringLiteral("POST")
-                                                         : QStringLiteral("GET"));
-    description.request.strData = data;
+    request.strMethod = method.value_or(head ? QStringLiteral("HEAD")
+            : hasData                        ? QStringLiteral("POST")
+                                             : QStringLiteral("GET"));
+    request.strData = data;
 
     // One Cookie header, as a server reads it: the -H ones joined, or if there are none, the -b ones.
-    if (!hasHeader(description.request.headers, u"Cookie") && !cookies.isEmpty())
-        description.request.headers.insert(cookiesAt, { QStringLiteral("Cookie"), cookies.join(u"; ") });
+    if (!hasHeader(request.headers, u"Cookie") && !cookies.isEmpty())
+        request.headers.insert(cookiesAt, { QStringLiteral("Cookie"), cookies.join(u"; ") });
     qsizetype first = -1;
-    for (qsizetype i = 0; i < description.request.headers.size(); ++i) {
-        if (description.request.headers[i].strHeaderTitle.compare(u"Cookie", Qt::CaseInsensitive) != 0)
+    for (qsizetype i = 0; i < request.headers.size(); ++i) {
+        if (request.headers[i].strHeaderTitle.compare(u"Cookie", Qt::CaseInsensitive) != 0)
             continue;
         if (first < 0) {
             first = i;
             continue;
         }
-        description.request.headers[first].strHeaderValue += u"; " % description.request.headers[i].strHeaderValue;
-        description.request.headers.removeAt(i--);
+        request.headers[first].strHeaderValue += u"; " % request.headers[i].strHeaderValue;
+        request.headers.removeAt(i--);
     }
 
     for (const codegen::Header& header : added) {
-        if (!hasHeader(description.request.headers, header.strHeaderTitle))
-            description.request.headers.append(header);
+        if (!hasHeader(request.headers, header.strHeaderTitle))
+            request.headers.append(header);
     }
     if (json) {
-        if (!hasHeader(description.request.headers, u"Content-Type"))
-            description.request.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/json") });
-        if (!hasHeader(description.request.headers, u"Accept"))
-            description.request.headers.append({ QStringLiteral("Accept"), QStringLiteral("application/json") });
-    } else if (hasData && !hasHeader(description.request.headers, u"Content-Type")) {
-        description.request.headers.append(
-            { QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded") });
+        if (!hasHeader(request.headers, u"Content-Type"))
+            request.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/json") });
+        if (!hasHeader(request.headers, u"Accept"))
+            request.headers.append({ QStringLiteral("Accept"), QStringLiteral("application/json") });
+    } else if (hasData && !hasHeader(request.headers, u"Content-Type")) {
+        request.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded") });
     }
 
     return Result::imported(description);

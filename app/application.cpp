@@ -1,20 +1,20 @@
-#include "app/application.h"
+#include "application.h"
 
-#include "platform/versionrecord.h"
+#include "versionrecord.h"
 
 #include <QApplication>
 #include <QIcon>
 
+using namespace Qt::StringLiterals;
+
 void setUpApplication(QApplication& application)
 {
-    const platform::VersionRecord version = platform::versionRecord();
-    application.setApplicationName(QStringLiteral("Reruzad"));
-    application.setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(version.major).arg(version.minor).arg(version.revision));
-    application.setDesktopFileName(QStringLiteral("reruzad"));
+    application.setApplicationName(u"Reruzad"_s);
+    application.setApplicationVersion(foundation::versionText());
+    application.setDesktopFileName(u"reruzad"_s);
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/reruzad-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/reruzad-32.png"), QSize(32, 32));
+    icon.addFile(u":/icons/reruzad-16.png"_s, QSize(16, 16));
+    icon.addFile(u":/icons/reruzad-32.png"_s, QSize(32, 32));
     application.setWindowIcon(icon);
 }
 

@@ -1,4 +1,4 @@
-#include "app/clicklabel.h"
+#include "clicklabel.h"
 
 #include <QMouseEvent>
 

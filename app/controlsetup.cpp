@@ -1,4 +1,4 @@
-#include "app/controlsetup.h"
+#include "controlsetup.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,8 @@
-#include "app/fonts.h"
+#include "fonts.h"
 
 #include <QFontDatabase>
+
+using namespace Qt::StringLiterals;
 
 namespace fonts {
 
@@ -14,7 +16,7 @@ namespace {
         static const QStringList installed = [] {
             QStringList names;
             for (const QString& family : QFontDatabase::families())
-                names.append(family.section(QStringLiteral(" ["), 0, 0)); // "P052 [urw]": less the foundry
+                names.append(family.section(u" ["_s, 0, 0)); // "P052 [urw]": less the foundry
             return names;
         }();
         for (const QString& family : families) {
@@ -36,22 +38,21 @@ namespace {
 
 QFont msSansSerif(qreal pointSize)
 {
-    static const QStringList families { QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-        QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans") };
+    static const QStringList families { u"MS Sans Serif"_s, u"Microsoft Sans Serif"_s, u"Liberation Sans"_s,
+        u"DejaVu Sans"_s };
     return font(families, pointSize, QFont::SansSerif);
 }
 
 QFont tahoma(qreal pointSize)
 {
-    static const QStringList families { QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"),
-        QStringLiteral("Liberation Sans") };
+    static const QStringList families { u"Tahoma"_s, u"DejaVu Sans"_s, u"Liberation Sans"_s };
     return font(families, pointSize, QFont::SansSerif);
 }
 
 QFont palatinoLinotype(qreal pointSize)
 {
-    static const QStringList families { QStringLiteral("Palatino Linotype"), QStringLiteral("Palatino"),
-        QStringLiteral("P052"), QStringLiteral("TeX Gyre Pagella"), QStringLiteral("DejaVu Serif") };
+    static const QStringList families { u"Palatino Linotype"_s, u"Palatino"_s, u"P052"_s, u"TeX Gyre Pagella"_s,
+        u"DejaVu Serif"_s };
     return font(families, pointSize, QFont::Serif);
 }
 

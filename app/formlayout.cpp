@@ -1,4 +1,4 @@
-#include "app/formlayout.h"
+#include "formlayout.h"
 
 #include <QString>
 

@@ -1,27 +1,26 @@
-#include "app/frmmain.h"
+#include "frmmain.h"
 
-#include "app/aboutlinks.h"
-#include "app/clicklabel.h"
-#include "app/controlsetup.h"
-#include "app/fonts.h"
-#include "app/formlayout.h"
-#include "app/handled.h"
-#include "app/headerlist.h"
-#include "app/pastebox.h"
-#include "app/requestsender.h"
-#include "app/resultbox.h"
-#include "app/tabcontrol.h"
-#include "app/versionline.h"
-#include "codegen/generator.h"
-#include "codegen/languages.h"
-#include "platform/lifetime.h"
-#include "platform/services.h"
-#include "platform/versionrecord.h"
-#include "textview/textview.h"
+#include "aboutlinks.h"
+#include "clicklabel.h"
+#include "controlsetup.h"
+#include "fonts.h"
+#include "formlayout.h"
+#include "generator.h"
+#include "handled.h"
+#include "headerlist.h"
+#include "languages.h"
+#include "pastebox.h"
+#include "requestsender.h"
+#include "resultbox.h"
+#include "services.h"
+#include "tabcontrol.h"
+#include "textview.h"
+#include "versionrecord.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -37,21 +36,23 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 using namespace controlsetup;
 
 namespace {
 
 constexpr qreal DefaultPointSize = 8.25;
 
-const QString Label7Caption = QStringLiteral("Reruzad: HTTP request tester");
-const QString Label8Caption = QStringLiteral("Reruzad team");
-const QString Label9Caption = QStringLiteral(
-    "Reruzad is provided as is, without warranty of any kind: you use it at your own risk. You may use, "
-    "copy, change and share it under the terms of the MIT License that comes with it.");
-const QString Label10Caption = QStringLiteral(
-    "This code generator uses the information provided in Test AJAX. Simply copy and paste the code. Clicking "
-    "copy will put the code into the clipboard. The purpose of this code is to give you a head start into the "
-    "developing results you hope to achieve.");
+const QString Label7Caption = u"Reruzad: HTTP request tester"_s;
+const QString Label8Caption = u"Reruzad team"_s;
+const QString Label9Caption
+    = u"Reruzad is provided as is, without warranty of any kind: you use it at your own risk. You may use, "
+      u"copy, change and share it under the terms of the MIT License that comes with it."_s;
+const QString Label10Caption
+    = u"This code generator uses the information provided in Test AJAX. Simply copy and paste the code. Clicking "
+      u"copy will put the code into the clipboard. The purpose of this code is to give you a head start into the "
+      u"developing results you hope to achieve."_s;
 
 } // namespace
 
@@ -59,8 +60,8 @@ frmMain::frmMain(platform::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_services(services)
 {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Reruzad"));
+    setObjectName(u"frmMain"_s);
+    setWindowTitle(u"Reruzad"_s);
     setFont(fonts::msSansSerif(DefaultPointSize));
     setFixedSize(formlayout::toPixels(formlayout::ClientWidth), formlayout::toPixels(formlayout::ClientHeight));
 
@@ -94,15 +95,15 @@ void frmMain::createControls()
     // The window's own controls, back to front.
     ui.StatusBar1 = add<QStatusBar>("StatusBar1");
     ui.StatusBar1->setSizeGripEnabled(false);
-    ui.StatusPanel1 = new QLabel(QStringLiteral("Ready"), ui.StatusBar1);
-    ui.StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    ui.StatusPanel1 = new QLabel(u"Ready"_s, ui.StatusBar1);
+    ui.StatusPanel1->setObjectName(u"StatusPanel1"_s);
     ui.StatusPanel1->setTextFormat(Qt::PlainText);
     ui.StatusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ui.StatusPanel1->setFixedWidth(formlayout::toPixels(formlayout::StatusPanelWidth));
     ui.StatusBar1->addWidget(ui.StatusPanel1);
     // The second panel reaches to the exit button, which lies over the bar's right end.
     ui.StatusPanel2 = new QLabel(ui.StatusBar1);
-    ui.StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
+    ui.StatusPanel2->setObjectName(u"StatusPanel2"_s);
     ui.StatusPanel2->setTextFormat(Qt::PlainText);
     ui.StatusPanel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ui.StatusPanel2->setFixedWidth(formlayout::toPixels(formlayout::find("Command6")->left)
@@ -111,8 +112,7 @@ void frmMain::createControls()
 
     ui.SSTab1 = add<TabControl>("SSTab1", formlayout::toPixels(formlayout::TabStripThickness));
     ui.SSTab1->tabBar()->setFont(fonts::palatinoLinotype(DefaultPointSize));
-    for (const QString& caption :
-        { QStringLiteral("Test AJAX"), QStringLiteral("Generate Code"), QStringLiteral("About") }) {
+    for (const QString& caption : { u"Test AJAX"_s, u"Generate Code"_s, u"About"_s }) {
         auto* page = new QWidget;
         page->setAutoFillBackground(true);
         QPalette buttonFace = page->palette();
@@ -121,25 +121,25 @@ void frmMain::createControls()
         ui.SSTab1->addTab(page, caption);
     }
 
-    ui.Command6 = setUpButton(add<QPushButton>("Command6", QStringLiteral("exit")));
+    ui.Command6 = setUpButton(add<QPushButton>("Command6", u"exit"_s));
 
     // "Test AJAX": the request and its response.
-    setUpLabel(ui.Label3 = add<QLabel>("Label3"), QStringLiteral("Url"), Wrap::SizedToCaption);
+    setUpLabel(ui.Label3 = add<QLabel>("Label3"), u"Url"_s, Wrap::SizedToCaption);
     ui.txtUrl = add<PasteBox>("txtUrl");
     unlimited(ui.txtUrl);
-    setUpLabel(ui.Label2 = add<QLabel>("Label2"), QStringLiteral("Data"), Wrap::WithinBox);
+    setUpLabel(ui.Label2 = add<QLabel>("Label2"), u"Data"_s, Wrap::WithinBox);
     ui.Text1 = add<QLineEdit>("Text1");
     unlimited(ui.Text1);
-    setUpLabel(ui.Label5 = add<QLabel>("Label5"), QStringLiteral("="), Wrap::WithinBox);
-    setUpLabel(ui.Label4 = add<QLabel>("Label4"), QStringLiteral("Request Header"), Wrap::WithinBox);
+    setUpLabel(ui.Label5 = add<QLabel>("Label5"), u"="_s, Wrap::WithinBox);
+    setUpLabel(ui.Label4 = add<QLabel>("Label4"), u"Request Header"_s, Wrap::WithinBox);
     ui.txtHeader = add<PasteBox>("txtHeader");
     ui.txtHeaderValue = add<QLineEdit>("txtHeaderValue");
     unlimited(ui.txtHeader);
     unlimited(ui.txtHeaderValue);
-    ui.Command2 = setUpButton(add<QPushButton>("Command2", QStringLiteral("+")));
+    ui.Command2 = setUpButton(add<QPushButton>("Command2", u"+"_s));
     ui.lvHeaders = add<QTreeWidget>("lvHeaders");
     ui.lvHeaders->setColumnCount(2);
-    ui.lvHeaders->setHeaderLabels({ QStringLiteral("header"), QStringLiteral("value") });
+    ui.lvHeaders->setHeaderLabels({ u"header"_s, u"value"_s });
     ui.lvHeaders->setRootIsDecorated(false);
     ui.lvHeaders->setItemsExpandable(false);
     ui.lvHeaders->setUniformRowHeights(true);
@@ -148,17 +148,17 @@ void frmMain::createControls()
     ui.lvHeaders->header()->setSectionsMovable(false);
     for (int column = 0; column < 2; ++column)
         ui.lvHeaders->setColumnWidth(column, formlayout::toPixels(formlayout::HeaderColumnWidth));
-    ui.Command3 = setUpButton(add<QPushButton>("Command3", QStringLiteral("C")));
-    ui.Check1 = add<QCheckBox>("Check1", QStringLiteral("Synch"));
-    ui.Option1[0] = add<QRadioButton>("Option1(0)", QStringLiteral("POST"));
-    ui.Option1[1] = add<QRadioButton>("Option1(1)", QStringLiteral("GET"));
+    ui.Command3 = setUpButton(add<QPushButton>("Command3", u"C"_s));
+    ui.Check1 = add<QCheckBox>("Check1", u"Synch"_s);
+    ui.Option1[0] = add<QRadioButton>("Option1(0)", u"POST"_s);
+    ui.Option1[1] = add<QRadioButton>("Option1(1)", u"GET"_s);
     ui.Option1Group = new QButtonGroup(this);
-    ui.Option1Group->setObjectName(QStringLiteral("Option1"));
+    ui.Option1Group->setObjectName(u"Option1"_s);
     for (int index = 0; index < 2; ++index)
         ui.Option1Group->addButton(ui.Option1[index], index);
     ui.Option1[1]->setChecked(true);
-    ui.Command1 = setUpButton(add<QPushButton>("Command1", QStringLiteral("Send")));
-    setUpLabel(ui.Label1 = add<QLabel>("Label1"), QStringLiteral("&Result Text"), Wrap::WithinBox);
+    ui.Command1 = setUpButton(add<QPushButton>("Command1", u"Send"_s));
+    setUpLabel(ui.Label1 = add<QLabel>("Label1"), u"&Result Text"_s, Wrap::WithinBox);
     // Responses of any size, one long line included, show at once.
     ui.Text2 = add<TextView>("Text2");
     ui.Label1->setBuddy(ui.Text2);
@@ -180,29 +180,27 @@ void frmMain::createHiddenPages()
     auto& ui = m_ui;
 
     // "Generate Code".
-    setUpLabel(ui.Label6 = add<QLabel>("Label6"), QStringLiteral("Language"), Wrap::WithinBox);
+    setUpLabel(ui.Label6 = add<QLabel>("Label6"), u"Language"_s, Wrap::WithinBox);
     ui.cboCode = add<QComboBox>("cboCode");
     ui.cboCode->setEditable(false);
-    ui.Command5 = setUpButton(add<QPushButton>("Command5", QStringLiteral("Generate")));
+    ui.Command5 = setUpButton(add<QPushButton>("Command5", u"Generate"_s));
     ui.txtGeneratedCode = add<QPlainTextEdit>("txtGeneratedCode");
     setUpMultiLineBox(ui.txtGeneratedCode);
     ui.txtGeneratedCode->setFont(fonts::tahoma(12));
-    ui.Command4 = setUpButton(add<QPushButton>("Command4", QStringLiteral("&Copy")));
+    ui.Command4 = setUpButton(add<QPushButton>("Command4", u"&Copy"_s));
     setUpLabel(ui.Label10 = add<QLabel>("Label10"), Label10Caption, Wrap::WithinBox);
 
     // "About".
     setUpLabel(ui.Label7 = add<QLabel>("Label7"), Label7Caption, Wrap::SizedToCaption);
     setUpLabel(ui.Label8 = add<QLabel>("Label8"), Label8Caption, Wrap::SizedToCaption);
     setUpLabel(ui.Label9 = add<QLabel>("Label9"), Label9Caption, Wrap::WithinBox);
-    setUpLabel(ui.Label12 = add<QLabel>("Label12"), QStringLiteral("Version"), Wrap::WithinBox);
-    setUpLabel(ui.Label15 = add<QLabel>("Label15"), QStringLiteral("Available Services"), Wrap::WithinBox);
+    setUpLabel(ui.Label12 = add<QLabel>("Label12"), u"Version"_s, Wrap::WithinBox);
+    setUpLabel(ui.Label15 = add<QLabel>("Label15"), u"Available Services"_s, Wrap::WithinBox);
     QFont linkFont = fonts::msSansSerif(12);
     linkFont.setItalic(true);
-    setUpLabel(
-        ui.Label14 = add<ClickLabel>("Label14"), QStringLiteral("Try a Durare Web Package"), Wrap::SizedToCaption);
-    setUpLabel(ui.Label16 = add<ClickLabel>("Label16"), QStringLiteral("Other Webservices"), Wrap::SizedToCaption);
-    setUpLabel(
-        ui.Label17 = add<ClickLabel>("Label17"), QStringLiteral("Website Design Services"), Wrap::SizedToCaption);
+    setUpLabel(ui.Label14 = add<ClickLabel>("Label14"), u"Try a Durare Web Package"_s, Wrap::SizedToCaption);
+    setUpLabel(ui.Label16 = add<ClickLabel>("Label16"), u"Other Webservices"_s, Wrap::SizedToCaption);
+    setUpLabel(ui.Label17 = add<ClickLabel>("Label17"), u"Website Design Services"_s, Wrap::SizedToCaption);
     for (ClickLabel* link : { ui.Label14, ui.Label16, ui.Label17 })
         link->setFont(linkFont);
     setUpLabel(ui.Label13 = add<ClickLabel>("Label13"), aboutlinks::makerAddress(), Wrap::WithinBox);
@@ -270,25 +268,29 @@ void frmMain::connectHandlers()
     connect(ui.Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
     connect(m_resultBox, &ResultBox::said, this, &frmMain::setDetail);
     connect(m_sender, &RequestSender::statusSaid, this, &frmMain::setStatus);
-    connect(m_sender, &RequestSender::failed, this,
-        [this](const QString& message) { setDetail(QStringLiteral("failed"), message); });
+    connect(
+        m_sender, &RequestSender::failed, this, [this](const QString& message) { setDetail(u"failed"_s, message); });
     connect(ui.Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(ui.Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
     ui.txtHeaderValue->installEventFilter(this);
 
     // A request pasted into the URL box fills the page; header lines pasted into the name box are rows.
-    ui.txtUrl->pasteHook = [this](const QString& text) { return showPaste(m_paste.pasteRequest(text, readPage())); };
-    ui.txtUrl->undoHook = [this] { return showPaste(m_paste.undo(readPage())); };
-    ui.txtUrl->canUndoHook = [this] { return m_paste.canUndo(); };
-    ui.txtHeader->pasteHook = [this](const QString& text) {
+    connect(ui.txtUrl, &PasteBox::pasteRequested, this, [this](const QString& text) {
+        if (!showPaste(m_paste.pasteRequest(text, readPage())))
+            m_ui.txtUrl->paste(); // as text, as any box pastes it
+    });
+    connect(ui.txtUrl, &PasteBox::undoRequested, this, [this] { showPaste(m_paste.undo(readPage())); });
+    connect(&m_paste, &RequestPaste::undoableChanged, ui.txtUrl, &PasteBox::setOwnerUndo);
+    connect(ui.txtHeader, &PasteBox::pasteRequested, this, [this](const QString& text) {
         const auto rows = RequestPaste::headerRows(text);
-        if (!rows)
-            return false;
+        if (!rows) {
+            m_ui.txtHeader->paste();
+            return;
+        }
         for (const codegen::Header& row : rows->first)
             headerlist::addHeaderRow(m_ui.lvHeaders, row.strHeaderTitle, row.strHeaderValue);
         setDetail(rows->second);
-        return true;
-    };
+    });
     // An import is undone only while nothing on the page has changed since.
     const auto changed = [this] { m_paste.forget(); };
     connect(ui.txtUrl, &QLineEdit::textEdited, this, changed);
@@ -319,18 +321,18 @@ void frmMain::Form_Load()
     for (const QString& language : codegen::languageNames())
         m_ui.cboCode->addItem(language);
     m_ui.cboCode->setCurrentIndex(-1);
-    m_ui.Label12->setText(versionLine(platform::versionRecord()));
+    m_ui.Label12->setText(u"Version: " % foundation::versionText());
 }
 
 void frmMain::Command6_Click()
 {
-    platform::endProgram();
+    QCoreApplication::exit(0);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    platform::endProgram();
+    QCoreApplication::exit(0);
 }
 
 void frmMain::SSTab1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, const QPointF& globalPosition)
@@ -393,7 +395,7 @@ QString frmMain::generateCode(const QString& languageName) const
     codegen::Request request = readPage();
     request.strURL = codegen::trimSpaces(request.strURL);
     if (request.strURL.isEmpty())
-        request.strURL = QStringLiteral("(insert url here)");
+        request.strURL = u"(insert url here)"_s;
     request.strData = codegen::trimSpaces(request.strData);
     return codegen::generate(*language, request);
 }
@@ -401,7 +403,7 @@ QString frmMain::generateCode(const QString& languageName) const
 // The request the "Test AJAX" page describes, every text as it stands.
 codegen::Request frmMain::readPage() const
 {
-    return { m_ui.Option1[0]->isChecked() ? QStringLiteral("POST") : QStringLiteral("GET"), m_ui.txtUrl->text(),
+    return { m_ui.Option1[0]->isChecked() ? u"POST"_s : u"GET"_s, m_ui.txtUrl->text(),
         m_ui.Check1->checkState() == Qt::Checked, headerlist::headerRows(m_ui.lvHeaders), m_ui.Text1->text() };
 }
 
@@ -434,8 +436,7 @@ void frmMain::Command4_Click()
 {
     // The box keeps lines as paragraphs; its text has them separated by CR LF, as generated.
     handle([this] {
-        m_services.clipboard->setText(
-            m_ui.txtGeneratedCode->toPlainText().replace(QChar(u'\n'), QStringLiteral("\r\n")));
+        m_services.clipboard->setText(m_ui.txtGeneratedCode->toPlainText().replace(QChar(u'\n'), u"\r\n"_s));
     });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/requestpaste.h"
-#include "codegen/request.h"
+#include "request.h"
+#include "requestpaste.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/errorreport.h"
-#include "platform/failure.h"
+#include "errorreport.h"
+#include "failure.h"
 
 #include <exception>
 #include <new>
@@ -10,12 +10,13 @@
 // the program goes on.
 template <typename Step> void handled(platform::ErrorReport& report, Step&& step)
 {
+    using namespace Qt::StringLiterals;
     try {
         step();
-    } catch (const platform::Failure& failure) {
+    } catch (const foundation::Failure& failure) {
         report.report(failure.message());
     } catch (const std::bad_alloc&) {
-        report.report(QStringLiteral("There is not enough memory to finish this step."));
+        report.report(u"There is not enough memory to finish this step."_s);
     } catch (const std::exception& failure) {
         report.report(QString::fromLocal8Bit(failure.what()));
     }

@@ -1,4 +1,4 @@
-#include "app/headerlist.h"
+#include "headerlist.h"
 
 #include <QTreeWidget>
 

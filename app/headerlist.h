@@ -1,6 +1,6 @@
 #pragma once
 
-#include "codegen/request.h"
+#include "request.h"
 
 #include <QList>
 

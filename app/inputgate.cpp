@@ -1,4 +1,4 @@
-#include "app/inputgate.h"
+#include "inputgate.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "app/application.h"
-#include "app/frmmain.h"
-#include "platform/services.h"
+#include "application.h"
+#include "frmmain.h"
+#include "services.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "app/pastebox.h"
+#include "pastebox.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -6,17 +6,12 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+using namespace Qt::StringLiterals;
+
 void PasteBox::pasteClipboard()
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    const QString text = clipboard ? clipboard->text() : QString();
-    if (!pasteHook || !pasteHook(text))
-        paste();
-}
-
-bool PasteBox::undoFirst()
-{
-    return undoHook && undoHook();
+    emit pasteRequested(clipboard ? clipboard->text() : QString());
 }
 
 void PasteBox::keyPressEvent(QKeyEvent* event)
@@ -26,7 +21,8 @@ void PasteBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (event->matches(QKeySequence::Undo) && undoFirst()) {
+    if (event->matches(QKeySequence::Undo) && m_ownerUndo) {
+        emit undoRequested();
         event->accept();
         return;
     }
@@ -37,25 +33,26 @@ void PasteBox::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // The menu's own Paste and Undo give way to the box's. They are known by their captions, which the
-    // box's own translation gives them.
-    const auto named = [menu](const QString& caption) -> QAction* {
+    // The menu's own Paste and Undo give way to the box's. Qt names neither, and their captions are
+    // translated; their shortcut, after the tab, is written from the same key sequence in every language.
+    const auto bound = [menu](QKeySequence::StandardKey key) -> QAction* {
+        const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
         for (QAction* action : menu->actions()) {
-            if (action->text().section(u'\t', 0, 0) == caption)
+            if (!shortcut.isEmpty() && action->text().section(u'\t', 1) == shortcut)
                 return action;
         }
         return nullptr;
     };
-    if (QAction* pasteAction = named(QLineEdit::tr("&Paste"))) {
-        pasteAction->setObjectName(QStringLiteral("edit-paste"));
+    if (QAction* pasteAction = bound(QKeySequence::Paste)) {
+        pasteAction->setObjectName(u"edit-paste"_s);
         disconnect(pasteAction, &QAction::triggered, nullptr, nullptr);
         connect(pasteAction, &QAction::triggered, this, &PasteBox::pasteClipboard);
     }
-    QAction* undoAction = named(QLineEdit::tr("&Undo"));
-    if (undoAction && canUndoHook && canUndoHook()) {
+    QAction* undoAction = bound(QKeySequence::Undo);
+    if (undoAction && m_ownerUndo) {
         undoAction->setEnabled(true);
         disconnect(undoAction, &QAction::triggered, nullptr, nullptr);
-        connect(undoAction, &QAction::triggered, this, &PasteBox::undoFirst);
+        connect(undoAction, &QAction::triggered, this, &PasteBox::undoRequested);
     }
     menu->popup(event->globalPos());
 }

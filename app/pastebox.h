@@ -2,17 +2,21 @@
 
 #include <QLineEdit>
 
-#include <functional>
-
-// A one-line box whose owner may take a paste, and an undo, before the box does: from the keys (Ctrl+V,
-// Shift+Insert, Ctrl+Z) and from the context menu alike. A hook that returns false leaves it to the box.
+// A one-line box whose owner takes every paste, and an undo of its own, before the box does: from the
+// keys (Ctrl+V, Shift+Insert, Ctrl+Z) and from the context menu alike.
 class PasteBox : public QLineEdit {
+    Q_OBJECT
 public:
     using QLineEdit::QLineEdit;
 
-    std::function<bool(const QString& text)> pasteHook;
-    std::function<bool()> undoHook; // returns whether it undid something
-    std::function<bool()> canUndoHook;
+    // While set, Ctrl+Z and the menu's Undo ask the owner to undo instead of undoing the box's typing.
+    void setOwnerUndo(bool available) { m_ownerUndo = available; }
+
+signals:
+    // The clipboard's text is to be pasted. The box pastes nothing itself: the owner makes what it will
+    // of the text, or has the box paste it as text (paste()).
+    void pasteRequested(const QString& text);
+    void undoRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -20,5 +24,6 @@ protected:
 
 private:
     void pasteClipboard();
-    bool undoFirst();
+
+    bool m_ownerUndo = false;
 };

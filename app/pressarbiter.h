@@ -27,27 +27,30 @@ public:
 
     Screen started(quint64 press)
     {
+        using namespace Qt::StringLiterals;
         m_running.push_back({ press, m_status, {} });
-        return said(QStringLiteral("Loading.."));
+        return said(u"Loading.."_s);
     }
 
     Screen uninitialized(quint64 press)
     {
-        return said(!m_running.empty() && m_running.back().id == press ? QStringLiteral("Unintialized") : m_status);
+        using namespace Qt::StringLiterals;
+        return said(!m_running.empty() && m_running.back().id == press ? u"Unintialized"_s : m_status);
     }
 
     Screen succeeded(quint64 press, Result result)
     {
+        using namespace Qt::StringLiterals;
         const auto found = find(press);
         if (found == m_running.end())
             return said(m_status); // a newer press has ended before it
         const auto next = m_running.erase(m_running.begin(), std::next(found));
         if (next == m_running.end()) {
-            Screen screen = said(QStringLiteral("Ready"));
+            Screen screen = said(u"Ready"_s);
             screen.result = std::move(result);
             return screen;
         }
-        next->before = QStringLiteral("Ready");
+        next->before = u"Ready"_s;
         next->fallback = std::move(result);
         return said(m_status);
     }

@@ -1,9 +1,7 @@
-#include "app/requestpaste.h"
+#include "requestpaste.h"
 
-#include "app/responsedetails.h"
-#include "requestimport/requestimport.h"
-
-#include <QRegularExpression>
+#include "requestimport.h"
+#include "responsedetails.h"
 
 using namespace Qt::StringLiterals;
 
@@ -34,16 +32,13 @@ std::optional<RequestPaste::Outcome> RequestPaste::pasteRequest(const QString& t
         % headersCounted(imported.headers.size()) % u", " % responsedetails::dataSize(imported.strData.toUtf8().size());
     if (!result.description.ignored.isEmpty())
         said += u"; left out: "_s % result.description.ignored.join(u", "_s);
-    m_before = page;
+    remember(page);
     return Outcome { std::move(imported), said };
 }
 
 std::optional<std::pair<QList<codegen::Header>, QString>> RequestPaste::headerRows(const QString& text)
 {
-    QStringView block = text;
-    static const QRegularExpression firstLine(QStringLiteral("^(?:[A-Z]+ \\S+ HTTP/|HTTP/)\\S*[^\\n]*\\n"));
-    if (const QRegularExpressionMatch line = firstLine.match(text); line.hasMatch())
-        block = block.sliced(line.capturedLength());
+    const QStringView block = QStringView(text).sliced(requestimport::startLine(text).length);
     QList<codegen::Header> rows = requestimport::headerLines(block);
     if (rows.isEmpty())
         return std::nullopt;
@@ -55,7 +50,16 @@ std::optional<RequestPaste::Outcome> RequestPaste::undo(const codegen::Request& 
 {
     if (!m_before)
         return std::nullopt;
-    codegen::Request before = *std::exchange(m_before, std::nullopt);
+    codegen::Request before = *m_before;
+    remember(std::nullopt);
     before.blnSync = page.blnSync;
     return Outcome { std::move(before), u"Import undone"_s };
+}
+
+void RequestPaste::remember(std::optional<codegen::Request> before)
+{
+    const bool was = m_before.has_value();
+    m_before = std::move(before);
+    if (m_before.has_value() != was)
+        emit undoableChanged(m_before.has_value());
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "codegen/request.h"
+#include "request.h"
 
+#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -9,8 +10,11 @@
 // Requests and header lines pasted into the "Test AJAX" page, and the undo of an import, with what the
 // second panel of the status bar says of each. It never touches the page itself: it is given the page
 // as it is and answers with the page as it is to be.
-class RequestPaste {
+class RequestPaste : public QObject {
+    Q_OBJECT
 public:
+    using QObject::QObject;
+
     // What a paste or an undo does: the page as it is to be (none: the page stays as it is), and the
     // sentence the panel shows.
     struct Outcome {
@@ -29,8 +33,13 @@ public:
     std::optional<Outcome> undo(const codegen::Request& page);
     bool canUndo() const { return m_before.has_value(); }
     // The page was changed by hand: the import is no longer undone.
-    void forget() { m_before.reset(); }
+    void forget() { remember(std::nullopt); }
+
+signals:
+    void undoableChanged(bool undoable);
 
 private:
+    void remember(std::optional<codegen::Request> before);
+
     std::optional<codegen::Request> m_before;
 };

@@ -1,16 +1,19 @@
-#include "app/requestsender.h"
+#include "requestsender.h"
 
-#include "app/handled.h"
-#include "app/inputgate.h"
-#include "http/httprequest.h"
+#include "handled.h"
+#include "httprequest.h"
+#include "inputgate.h"
 
 #include <QScopeGuard>
+
+using namespace Qt::StringLiterals;
 
 RequestSender::RequestSender(ResultBox* resultBox, QWidget* exitButton, platform::ErrorReport& report, QObject* parent)
     : QObject(parent)
     , m_resultBox(resultBox)
     , m_exitButton(exitButton)
     , m_report(report)
+    , m_arbiter(u"Ready"_s)
 {
 }
 
@@ -20,7 +23,7 @@ template <typename Step> void RequestSender::step(quint64 press, Step&& step)
     handled(m_report, [&] {
         try {
             step();
-        } catch (const platform::Failure& failure) {
+        } catch (const foundation::Failure& failure) {
             show(m_arbiter.failed(press, failure.message()));
             throw;
         } catch (...) {
@@ -38,7 +41,7 @@ void RequestSender::press(const codegen::Request& page)
     bool ending = false; // a synchronous send returned without its end: every event loop is ending
     step(press, [&] {
         show(m_arbiter.started(press));
-        std::unique_ptr<http::HttpRequest> request = http::createObject(QStringLiteral("Microsoft.xmlhttp"));
+        std::unique_ptr<http::HttpRequest> request = http::createObject(u"Microsoft.xmlhttp"_s);
         http::HttpRequest* const object = request.get();
         object->setParent(this);
         connect(object, &http::HttpRequest::progressed, this, [this, press, object] {

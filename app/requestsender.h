@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/pressarbiter.h"
-#include "app/resultbox.h"
-#include "codegen/request.h"
+#include "pressarbiter.h"
+#include "request.h"
+#include "resultbox.h"
 
 #include <QObject>
 #include <QString>
@@ -45,7 +45,7 @@ private:
     QWidget* m_exitButton;
     platform::ErrorReport& m_report;
     quint64 m_presses = 0;
-    PressArbiter<ResultBox::Result> m_arbiter { QStringLiteral("Ready") };
+    PressArbiter<ResultBox::Result> m_arbiter;
     // The request waiting inside a synchronous send, and the presses whose requests end meanwhile: they
     // are taken up once it returns, when the window takes input again.
     http::HttpRequest* m_synchronous = nullptr;

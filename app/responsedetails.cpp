@@ -1,7 +1,9 @@
-#include "app/responsedetails.h"
+#include "responsedetails.h"
 
 #include <QStringDecoder>
 #include <QUrl>
+
+using namespace Qt::StringLiterals;
 
 namespace responsedetails {
 
@@ -43,9 +45,9 @@ QString byteSize(qint64 bytes)
 QString dataSize(qint64 bytes)
 {
     if (bytes == 0)
-        return QStringLiteral("no data");
+        return u"no data"_s;
     if (bytes == 1)
-        return QStringLiteral("1 byte of data");
+        return u"1 byte of data"_s;
     return (bytes < 1000 ? QString::number(bytes) % u" bytes" : byteSize(bytes)) % u" of data";
 }
 
@@ -86,7 +88,7 @@ QString tooltip(const http::Response& response)
 QString suggestedFileName(const http::Response& response)
 {
     const QString name = QUrl::fromEncoded(response.url).fileName();
-    return name.isEmpty() ? QStringLiteral("response") : name;
+    return name.isEmpty() ? u"response"_s : name;
 }
 
 } // namespace responsedetails

@@ -1,12 +1,14 @@
-#include "app/resultbox.h"
+#include "resultbox.h"
 
-#include "app/handled.h"
-#include "app/responsedetails.h"
-#include "jsonformat/jsonformat.h"
-#include "platform/services.h"
-#include "textview/textview.h"
+#include "handled.h"
+#include "jsonformat.h"
+#include "responsedetails.h"
+#include "services.h"
+#include "textview.h"
 
 #include <QMenu>
+
+using namespace Qt::StringLiterals;
 
 ResultBox::ResultBox(TextView* box, platform::Services& services, QWidget* window)
     : QObject(window)
@@ -75,7 +77,7 @@ void ResultBox::toggleJson(bool formatted)
     handled(*m_services.errorReport, [&] {
         const std::optional<QString> indented = jsonformat::format(m_result.text);
         if (!indented) {
-            emit said(QStringLiteral("Not formatted: indented, this JSON would be longer than 256 M characters"));
+            emit said(u"Not formatted: indented, this JSON would be longer than 256 M characters"_s);
             return;
         }
         m_box->setText(*indented);

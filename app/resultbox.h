@@ -1,6 +1,6 @@
 #pragma once
 
-#include "http/httprequest.h"
+#include "httprequest.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/tabcontrol.h"
+#include "tabcontrol.h"
 
 #include <QTabBar>
 

@@ -5,14 +5,16 @@
 #include <QLabel>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    window.setWindowTitle(QStringLiteral("Reruzad"));
+    window.setWindowTitle(u"Reruzad"_s);
     window.setFixedSize(339, 494);
 #ifdef WITH_LABEL
-    QLabel label(QStringLiteral("Ready"), &window);
+    QLabel label(u"Ready"_s, &window);
 #endif
     FirstPaint firstPaint;
     window.installEventFilter(&firstPaint);

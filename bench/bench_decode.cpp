@@ -1,6 +1,6 @@
 // Decoding a 100 MB response body as it arrives in 256 KB pieces: the same Japanese and Chinese page
 // in Shift_JIS, gb18030 and UTF-8. The multi-byte code pages go through ICU's converters.
-#include "http/responsedecoder.h"
+#include "responsedecoder.h"
 
 #include "medians.h"
 
@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -24,9 +26,8 @@ constexpr qsizetype Piece = 256 * 1024;
 // A page as such sites write it: markup in ASCII around runs of kanji, kana and hanzi.
 QString page()
 {
-    const QString paragraph
-        = QStringLiteral("<p class=\"item\">日本語のテキストと東京の天気、中文文本和北京的天气。"
-                         "カタカナもひらがなも漢字もある。<a href=\"/news/2026\">ニュース</a></p>\n");
+    const QString paragraph = u"<p class=\"item\">日本語のテキストと東京の天気、中文文本和北京的天气。"
+                              u"カタカナもひらがなも漢字もある。<a href=\"/news/2026\">ニュース</a></p>\n"_s;
     QString text;
     text.reserve(BodyBytes);
     while (text.size() < BodyBytes * 2 / 3) // two bytes a character in the code pages, mostly

@@ -3,9 +3,9 @@
 //   next to the literal poll loop (process events, read the state, again) that it replaces;
 // - a 100 MB response through the request object against curl on the same loopback server: wall
 //   time and peak memory.
-#include "app/frmmain.h"
-#include "http/httprequest.h"
-#include "platform/services.h"
+#include "frmmain.h"
+#include "httprequest.h"
+#include "services.h"
 
 #include "launch.h"
 #include "medians.h"
@@ -28,6 +28,8 @@
 #include <sys/resource.h>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -49,9 +51,9 @@ void waitInTheWindow(benchmark::State& state)
 {
     platform::Services services = platform::systemServices();
     frmMain window(services);
-    window.findChild<QLineEdit*>(QStringLiteral("txtUrl"))->setText(g_server + u"/late/" + QString::number(WaitMs));
-    window.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
-    auto* send = window.findChild<QPushButton*>(QStringLiteral("Command1"));
+    window.findChild<QLineEdit*>(u"txtUrl"_s)->setText(g_server + u"/late/" + QString::number(WaitMs));
+    window.findChild<QCheckBox*>(u"Check1"_s)->setChecked(true);
+    auto* send = window.findChild<QPushButton*>(u"Command1"_s);
     for (auto _ : state) {
         const double cpu = cpuSeconds();
         const auto start = Clock::now();
@@ -78,7 +80,7 @@ void literalPollLoop(benchmark::State& state)
         const double cpu = cpuSeconds();
         const auto start = Clock::now();
         http::HttpRequest request;
-        request.open(QStringLiteral("GET"), g_server + u"/late/" + QString::number(WaitMs), true);
+        request.open(u"GET"_s, g_server + u"/late/" + QString::number(WaitMs), true);
         request.send(QString());
         while (request.readyState() != http::HttpRequest::Done)
             QCoreApplication::processEvents();
@@ -121,7 +123,7 @@ int main(int argc, char* argv[])
     benchmark::Initialize(&argc, argv);
 
     QProcess server;
-    server.start(QStringLiteral(BENCHSERVER_PATH), {});
+    server.start(QString::fromUtf8(BENCHSERVER_PATH), {});
     if (!server.waitForReadyRead(10000))
         return 1;
     g_server = u"http://127.0.0.1:" + QString::fromLatin1(server.readLine().trimmed());

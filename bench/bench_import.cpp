@@ -1,6 +1,6 @@
 // Importing a 1 MB "Copy as cURL" capture: a cookie-heavy request with a large JSON body, against the
 // floor for taking in its text: copying it once.
-#include "requestimport/requestimport.h"
+#include "requestimport.h"
 
 #include "medians.h"
 
@@ -10,23 +10,25 @@
 #include <cstdio>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 QString capture()
 {
-    QString command = QStringLiteral("curl 'https://app.example.com/api/v2/documents/save?draft=1' \\\n");
+    QString command = u"curl 'https://app.example.com/api/v2/documents/save?draft=1' \\\n"_s;
     QString cookie;
     for (int i = 0; cookie.size() < 8000; ++i)
-        cookie += QStringLiteral("c%1=%2; ").arg(i).arg(QString(40, QChar(u'a' + i % 26)));
+        cookie += u"c%1=%2; "_s.arg(i).arg(QString(40, QChar(u'a' + i % 26)));
     command += u"  -H 'cookie: " % cookie % u"' \\\n";
     for (int i = 0; i < 30; ++i)
-        command += QStringLiteral("  -H 'x-header-%1: value number %1, with some length to it' \\\n").arg(i);
-    command += QStringLiteral("  -H $'x-note: it\\'s \\u00e9t\\u00e9' \\\n  --data-raw '[");
+        command += u"  -H 'x-header-%1: value number %1, with some length to it' \\\n"_s.arg(i);
+    command += u"  -H $'x-note: it\\'s \\u00e9t\\u00e9' \\\n  --data-raw '["_s;
     for (int i = 0; command.size() < 1024 * 1024 - 200; ++i)
-        command += QStringLiteral(R"({"id":%1,"name":"item \"%1\"","path":"C:\\temp\\%1","ok":true},)").arg(i);
-    command += QStringLiteral("{}]' \\\n  --compressed");
+        command += uR"({"id":%1,"name":"item \"%1\"","path":"C:\\temp\\%1","ok":true},)"_s.arg(i);
+    command += u"{}]' \\\n  --compressed"_s;
     return command;
 }
 

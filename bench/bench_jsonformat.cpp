@@ -4,7 +4,7 @@
 // In a loop the allocator hands back the memory of the run before, its pages already mapped. The program formats
 // a body once, into memory fresh from the system, whose every page costs a fault when first written; the runs
 // marked "fresh" measure that, by handing all free memory back to the system before each.
-#include "jsonformat/jsonformat.h"
+#include "jsonformat.h"
 
 #include "medians.h"
 
@@ -15,6 +15,8 @@
 #include <malloc.h>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -24,15 +26,15 @@ constexpr qsizetype BodySize = 10 * 1024 * 1024;
 // An array of records as an API sends them: strings with escapes, numbers, nested arrays, true, false, null.
 QString body()
 {
-    QString text = QStringLiteral("[");
+    QString text = u"["_s;
     for (int i = 0; text.size() < BodySize - 400; ++i)
-        text += QStringLiteral(
-            R"({"id":%1,"name":"item \"%1\"","path":"C:\\temp\\%1.txt","url":"https:\/\/api.example.com\/v1\/items\/%1",)"
-            R"("price":%2,"ratio":-1.25e-3,"tags":["caf\u00e9","new",[%1,2,3]],"active":true,"parent":null,)"
-            R"("note":"Line one\nline two\ttabbed, and some plain text to give the string a realistic length."},)")
-                    .arg(i)
-                    .arg(i * 0.37);
-    text += QStringLiteral("{}]");
+        text
+            += uR"({"id":%1,"name":"item \"%1\"","path":"C:\\temp\\%1.txt","url":"https:\/\/api.example.com\/v1\/items\/%1",)"
+               uR"("price":%2,"ratio":-1.25e-3,"tags":["caf\u00e9","new",[%1,2,3]],"active":true,"parent":null,)"
+               uR"("note":"Line one\nline two\ttabbed, and some plain text to give the string a realistic length."},)"_s
+                   .arg(i)
+                   .arg(i * 0.37);
+    text += u"{}]"_s;
     return text;
 }
 

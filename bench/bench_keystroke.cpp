@@ -1,7 +1,7 @@
 // One key typed into the Data box while it holds 1 MB of text, from the key press to the box painted
 // again: the box takes text of any length, and typing into a long one must stay quick.
-#include "app/frmmain.h"
-#include "platform/services.h"
+#include "frmmain.h"
+#include "services.h"
 
 #include "medians.h"
 
@@ -14,6 +14,8 @@
 #include <chrono>
 #include <cstdio>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -43,7 +45,7 @@ int main(int argc, char* argv[])
     platform::Services services = platform::systemServices();
     frmMain window(services);
     window.show();
-    auto* box = window.findChild<QLineEdit*>(QStringLiteral("Text1"));
+    auto* box = window.findChild<QLineEdit*>(u"Text1"_s);
     box->setText(QString(1024 * 1024, u'd'));
     box->setFocus();
     box->end(false);

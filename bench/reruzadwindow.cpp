@@ -1,8 +1,8 @@
 // The program's own start-up, as its main() does it, ended at the first paint.
-#include "app/application.h"
-#include "app/frmmain.h"
+#include "application.h"
 #include "firstpaint.h"
-#include "platform/services.h"
+#include "frmmain.h"
+#include "services.h"
 
 #include <QApplication>
 

@@ -11,9 +11,9 @@
 //         plaintextedit - the QPlainTextEdit the window used before, set up as it had it
 //
 // Prints one line for bench_resultview: the times in milliseconds, the memory in KiB.
-#include "app/fonts.h"
-#include "jsonformat/jsonformat.h"
-#include "textview/textview.h"
+#include "fonts.h"
+#include "jsonformat.h"
+#include "textview.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -26,6 +26,8 @@
 #include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -60,8 +62,8 @@ QString minifiedJson(qsizetype length)
 
 QString words(qsizetype length)
 {
-    const QString phrase = QStringLiteral("lorem ipsum dolor sit amet consectetur adipiscing elit sed do eiusmod "
-                                          "tempor incididunt ut labore et dolore magna aliqua ");
+    const QString phrase = u"lorem ipsum dolor sit amet consectetur adipiscing elit sed do eiusmod "
+                           u"tempor incididunt ut labore et dolore magna aliqua "_s;
     QString text;
     text.reserve(length + phrase.size());
     while (text.size() < length)

@@ -1,11 +1,11 @@
-#include "codegen/literals.h"
-#include "codegen/templates.h"
+#include "literals.h"
+#include "templates.h"
 
 namespace codegen {
 
 QString aspTemplate(const Request& request)
 {
-    LineBuilder code(writeBasicLiteral, expectedSize(request));
+    LineBuilder code(appendBasicLiteral, expectedSize(request));
     code.line() << u"Dim objAJAX";
     code.line() << u"set objAJAX = server.CreateObject(" << Quoted { u"microsoft.xmlhttp" } << u")";
     code.line();

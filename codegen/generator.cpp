@@ -1,6 +1,6 @@
-#include "codegen/generator.h"
+#include "generator.h"
 
-#include "codegen/templates.h"
+#include "templates.h"
 
 namespace codegen {
 

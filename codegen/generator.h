@@ -1,7 +1,7 @@
 #pragma once
 
-#include "codegen/languages.h"
-#include "codegen/request.h"
+#include "languages.h"
+#include "request.h"
 
 #include <QString>
 

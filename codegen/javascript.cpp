@@ -1,11 +1,11 @@
-#include "codegen/literals.h"
-#include "codegen/templates.h"
+#include "literals.h"
+#include "templates.h"
 
 namespace codegen {
 
 QString javascriptTemplate(const Request& request)
 {
-    LineBuilder code(writeJavascriptLiteral, expectedSize(request));
+    LineBuilder code(appendJavascriptLiteral, expectedSize(request));
     code.line() << u"objAJAX = new XMLHttpRequest();";
     code.line();
     code.line() << u"objAJAX.open(" << Quoted { request.strMethod } << u"," << Quoted { request.strURL } << u","

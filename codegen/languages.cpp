@@ -1,4 +1,4 @@
-#include "codegen/languages.h"
+#include "languages.h"
 
 namespace codegen {
 

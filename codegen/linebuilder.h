@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringView>
 
-#include <cstring>
+#include <utility>
 
 namespace codegen {
 
@@ -13,57 +13,47 @@ struct Quoted {
 };
 
 // Builds a text line by line; lines are separated by CR LF. Every quoted value goes through the one
-// literal writer of the language. Text is written straight into a buffer made large enough up front,
-// so that a body of many megabytes is copied once.
+// literal writer of the language.
 class LineBuilder {
 public:
-    using LiteralWriter = void (*)(LineBuilder& code, QStringView value);
+    using LiteralWriter = void (*)(QString& out, QStringView value);
 
-    LineBuilder(LiteralWriter writer, qsizetype expectedSize);
+    LineBuilder(LiteralWriter writer, qsizetype expectedSize)
+        : m_writer(writer)
+    {
+        m_text.reserve(expectedSize);
+    }
 
     // Starts the next line.
-    LineBuilder& line();
-    LineBuilder& operator<<(QStringView text)
+    LineBuilder& line()
     {
-        put(text);
+        if (!std::exchange(m_firstLine, false))
+            m_text += u"\r\n";
         return *this;
     }
-    LineBuilder& operator<<(Quoted value);
+    LineBuilder& operator<<(QStringView text)
+    {
+        m_text += text;
+        return *this;
+    }
+    LineBuilder& operator<<(Quoted value)
+    {
+        m_text += u'"';
+        m_writer(m_text, value.value);
+        m_text += u'"';
+        return *this;
+    }
 
     // The text; with a line break after the last line when asked for.
-    QString text(bool finalLineBreak) &&;
-
-    // For the literal writers.
-    void put(QStringView text)
+    QString text(bool finalLineBreak) &&
     {
-        const qsizetype size = text.size();
-        if (m_end - m_at < size)
-            makeRoom(size);
-        std::memcpy(m_at, text.utf16(), size * sizeof(char16_t));
-        m_at += size;
-    }
-    // Room for at least `size` more code units, to be written directly and then passed with advance().
-    char16_t* room(qsizetype size)
-    {
-        if (m_end - m_at < size)
-            makeRoom(size);
-        return m_at;
-    }
-    void advance(qsizetype size) { m_at += size; }
-    template <std::size_t N> void put(const char16_t (&constant)[N])
-    {
-        if (m_end - m_at < qsizetype(N))
-            makeRoom(N);
-        for (std::size_t i = 0; i + 1 < N; ++i)
-            *m_at++ = constant[i];
+        if (finalLineBreak)
+            m_text += u"\r\n";
+        return std::move(m_text);
     }
 
 private:
-    void makeRoom(qsizetype size);
-
     QString m_text;
-    char16_t* m_at;
-    char16_t* m_end;
     LiteralWriter m_writer;
     bool m_firstLine = true;
 };

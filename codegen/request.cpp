@@ -1,4 +1,4 @@
-#include "codegen/request.h"
+#include "request.h"
 
 namespace codegen {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "codegen/linebuilder.h"
-#include "codegen/request.h"
+#include "linebuilder.h"
+#include "request.h"
 
 namespace codegen {
 

@@ -1,8 +1,7 @@
-#include "codegen/literals.h"
-#include "codegen/templates.h"
+#include "literals.h"
+#include "templates.h"
 
-#include <cstdint>
-#include <cstring>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -69,26 +68,6 @@ namespace {
         return code << operand.variable;
     }
 
-    // How many double quotes the text holds, eight code units at a time.
-    qsizetype quotesIn(QStringView text)
-    {
-        using Lanes = std::uint16_t __attribute__((vector_size(16)));
-        const char16_t* units = text.utf16();
-        Lanes found {};
-        qsizetype i = 0;
-        for (; i + 8 <= text.size() && i < 8 * 0xffff; i += 8) {
-            Lanes lanes;
-            std::memcpy(&lanes, units + i, sizeof lanes);
-            found -= Lanes(lanes == u'"'); // a lane is all ones where it holds a quote
-        }
-        qsizetype quotes = 0;
-        for (int lane = 0; lane < 8; ++lane)
-            quotes += found[lane];
-        for (; i < text.size(); ++i)
-            quotes += units[i] == u'"';
-        return quotes;
-    }
-
     // The lines that build a value up in its variable, each short enough for the editor. The value's
     // literal is written once and cut into pieces: a cut inside a quoted run closes the quotes and the
     // next piece opens them again; a cut elsewhere falls on a " & " between two parts.
@@ -105,7 +84,7 @@ namespace {
         bool reopen = false; // the piece goes on with a quoted run the last one cut
         for (qsizetype at = 0; at < literal.size();) {
             const qsizetype end = std::min(literal.size(), at + PieceSize - 2);
-            bool quoted = reopen != (quotesIn(QStringView(literal).sliced(at, end - at)) % 2 == 1);
+            bool quoted = reopen != (QStringView(literal).sliced(at, end - at).count(u'"') % 2 == 1);
             qsizetype cut = end;
             while (cut < literal.size() && cut > at + 1) {
                 const bool pairCut = literal[cut - 1].isHighSurrogate() && literal[cut].isLowSurrogate();
@@ -144,7 +123,7 @@ QString visualBasic6Template(const Request& request)
     }
     fit(13, { { request.strData, &variables.data, u"strData"_s } });
 
-    LineBuilder code(writeBasicLiteral, expectedSize(request));
+    LineBuilder code(appendBasicLiteral, expectedSize(request));
     code.line() << u"Dim objAJAX as object";
     code.line() << u"set objAJAX = CreateObject(" << Quoted { u"microsoft.xmlhttp" } << u")";
     code.line();

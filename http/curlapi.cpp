@@ -1,8 +1,10 @@
-#include "http/curlapi.h"
+#include "curlapi.h"
 
-#include "platform/failure.h"
+#include "failure.h"
 
 #include <dlfcn.h>
+
+using namespace Qt::StringLiterals;
 
 namespace http {
 
@@ -51,7 +53,7 @@ namespace {
         if (!all)
             loaded.failure = u"The HTTP library is too old: " % QString::fromLocal8Bit(dlerror()) % u'.';
         else if (api.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
-            loaded.failure = QStringLiteral("The HTTP library could not be started.");
+            loaded.failure = u"The HTTP library could not be started."_s;
         return loaded;
     }
 
@@ -61,7 +63,7 @@ const CurlApi& curlApi()
 {
     static const Loaded loaded = load();
     if (!loaded.failure.isEmpty())
-        throw platform::Failure(loaded.failure);
+        throw foundation::Failure(loaded.failure);
     return loaded.api;
 }
 

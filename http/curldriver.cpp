@@ -1,4 +1,4 @@
-#include "http/curldriver.h"
+#include "curldriver.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
@@ -98,11 +98,11 @@ void CurlDriver::act(curl_socket_t socket, int flags)
     // What is told below may end this driver's owner, and with it the driver.
     const QPointer<CurlDriver> alive(this);
     for (const auto& [easy, result] : ended) {
-        if (alive && finished)
-            finished(easy, result);
+        if (alive)
+            emit finished(easy, result);
     }
-    if (alive && acted)
-        acted(socket != CURL_SOCKET_TIMEOUT);
+    if (alive)
+        emit acted(socket != CURL_SOCKET_TIMEOUT);
 }
 
 } // namespace http

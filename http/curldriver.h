@@ -3,9 +3,8 @@
 #include <QObject>
 #include <QTimer>
 
-#include "http/curlapi.h"
+#include "curlapi.h"
 
-#include <functional>
 #include <map>
 
 class QSocketNotifier;
@@ -24,11 +23,12 @@ public:
     void add(CURL* easy);
     void remove(CURL* easy);
 
-    // Called after libcurl has worked, outside of its callbacks: because a socket was ready (true) or
-    // because a time it asked for had come (false).
-    std::function<void(bool socketReady)> acted;
-    // Called once a transfer has ended, outside of libcurl's callbacks.
-    std::function<void(CURL* easy, CURLcode result)> finished;
+signals:
+    // libcurl has worked, and is out of its callbacks: because a socket was ready (true) or because a
+    // time it asked for had come (false).
+    void acted(bool socketReady);
+    // A transfer has ended with this CURLcode; libcurl is out of its callbacks.
+    void finished(CURL* easy, int result);
 
 private:
     static int onSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* socketData);

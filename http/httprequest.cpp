@@ -1,21 +1,24 @@
-#include "http/httprequest.h"
+#include "httprequest.h"
 
-#include "http/curlapi.h"
-#include "http/curldriver.h"
-#include "http/inflater.h"
-#include "http/requesturl.h"
-#include "hugepages/hugepages.h"
-#include "platform/failure.h"
-#include "platform/versionrecord.h"
+#include "curlapi.h"
+#include "curldriver.h"
+#include "failure.h"
+#include "headerfield.h"
+#include "hugepages.h"
+#include "inflater.h"
+#include "requesturl.h"
+#include "versionrecord.h"
 
 #include <QEventLoop>
 
 #include <algorithm>
 #include <new>
 
+using namespace Qt::StringLiterals;
+
 namespace http {
 
-using platform::Failure;
+using foundation::Failure;
 
 namespace {
 
@@ -66,24 +69,15 @@ namespace {
 
     QByteArray userAgent()
     {
-        const platform::VersionRecord version = platform::versionRecord();
-        return QStringLiteral("Reruzad/%1.%2.%3")
-            .arg(version.major)
-            .arg(version.minor)
-            .arg(version.revision)
-            .toLatin1();
+        return "Reruzad/" + foundation::versionText().toLatin1();
     }
 
-    // Scheme, host and port: where credentials given for one address may go.
-    QByteArray originOf(const QByteArray& url)
+    // Scheme, host and port, without case: where credentials given for one address may go.
+    QString originOf(const QByteArray& url)
     {
-        const qsizetype start = url.indexOf("://") + 3;
-        qsizetype end = start;
-        while (end < url.size() && url[end] != '/' && url[end] != '?' && url[end] != '#')
-            ++end;
-        QByteArray authority = url.sliced(start, end - start);
-        authority = authority.sliced(authority.lastIndexOf('@') + 1);
-        return url.first(start).toLower() + authority.toLower();
+        const QString text = QString::fromLatin1(url);
+        const std::optional<UrlStart> start = splitUrl(text);
+        return start ? (start->scheme % u"://" % start->host % u':' % start->port).toLower() : QString();
     }
 
     // Request headers a body brings with it: gone when a redirect drops the body.
@@ -127,7 +121,7 @@ HttpRequest::HttpRequest(QObject* parent)
 {
     m_idle.setSingleShot(true);
     connect(&m_idle, &QTimer::timeout, this,
-        [this] { fail(QStringLiteral("nothing arrived for %1 seconds.").arg(m_idleTimeout.count() / 1000.0)); });
+        [this] { fail(u"nothing arrived for %1 seconds."_s.arg(m_idleTimeout.count() / 1000.0)); });
 }
 
 HttpRequest::~HttpRequest()
@@ -160,7 +154,7 @@ void HttpRequest::open(const QString& method, const QString& url, bool async)
 void HttpRequest::setRequestHeader(const QString& name, const QString& value)
 {
     if (m_state != Opened || m_curl)
-        throw Failure(QStringLiteral("A request header can only be set after open and before send."));
+        throw Failure(u"A request header can only be set after open and before send."_s);
     if (!isToken(name))
         throw Failure(
             u"The request to " % m_typedUrl % u" was not sent: " % quoted(name) % u" is not a valid header name.");
@@ -172,28 +166,22 @@ void HttpRequest::setRequestHeader(const QString& name, const QString& value)
             throw Failure(u"The request to " % m_typedUrl % u" was not sent: the value of the header " % quoted(name)
                 % u" holds a line break or a NUL character, which a header cannot carry.");
     }
-    const QByteArray rawName = name.toLatin1();
-    const QByteArray rawValue = value.toUtf8();
-    for (auto& [existing, values] : m_headers) {
-        if (existing.compare(rawName, Qt::CaseInsensitive) == 0) {
-            values += ", " + rawValue;
-            return;
-        }
-    }
-    m_headers.append({ rawName, rawValue });
+    if (const qsizetype given = indexOfField(m_headers, name, &RequestHeader::first); given >= 0)
+        m_headers[given].second += ", " + value.toUtf8();
+    else
+        m_headers.append({ name.toLatin1(), value.toUtf8() });
 }
 
 void HttpRequest::send(const QString& body)
 {
     if (m_state != Opened || m_curl)
-        throw Failure(QStringLiteral("A request can only be sent once, after open."));
+        throw Failure(u"A request can only be sent once, after open."_s);
     m_body = body.toUtf8();
     // A length that is not the body's would leave bytes on the connection for the next request to take
     // as its own, or keep the server waiting for bytes that never come.
     const qsizetype length = m_method == "HEAD" ? 0 : m_body.size();
-    for (const auto& [name, value] : std::as_const(m_headers)) {
-        if (name.compare("Content-Length", Qt::CaseInsensitive) != 0)
-            continue;
+    if (const qsizetype given = indexOfField(m_headers, "Content-Length", &RequestHeader::first); given >= 0) {
+        const QByteArray& value = m_headers[given].second;
         const QByteArray said = value.trimmed();
         bool number = false;
         const qint64 bytes = said.toLongLong(&number);
@@ -204,8 +192,8 @@ void HttpRequest::send(const QString& body)
     }
     if (!m_driver) {
         m_driver = std::make_unique<CurlDriver>(m_api);
-        m_driver->finished = [this](CURL*, CURLcode result) { hopFinished(result); };
-        m_driver->acted = [this](bool socketReady) { acted(socketReady); };
+        connect(m_driver.get(), &CurlDriver::finished, this, [this](CURL*, int result) { hopFinished(result); });
+        connect(m_driver.get(), &CurlDriver::acted, this, &HttpRequest::acted);
     }
     m_sent.start();
     startHop();
@@ -240,10 +228,7 @@ void HttpRequest::startHop()
 {
     auto curl = std::make_unique<Curl>(m_api);
     CURL* easy = curl->easy;
-    auto has = [this](const char* name) {
-        return std::any_of(m_headers.cbegin(), m_headers.cend(),
-            [name](const auto& header) { return header.first.compare(name, Qt::CaseInsensitive) == 0; });
-    };
+    auto has = [this](const char* name) { return indexOfField(m_headers, name, &RequestHeader::first) >= 0; };
 
     m_api.easy_setopt(easy, CURLOPT_URL, m_url.constData());
     m_api.easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -352,9 +337,8 @@ QList<QByteArray> HttpRequest::responseValues(const char* name) const
 {
     QList<QByteArray> values;
     for (const QByteArray& line : m_responseHeaders) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0 && line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
-            values.append(line.sliced(colon + 1).trimmed());
+        if (const auto field = splitField(QByteArrayView(line)); field && sameName(field->name.trimmed(), name))
+            values.append(field->value.trimmed().toByteArray());
     }
     return values;
 }
@@ -397,8 +381,8 @@ QByteArray HttpRequest::resolved(const QByteArray& location) const
 bool HttpRequest::headersEnded()
 {
     if (m_status == 101) {
-        m_abortCause = QStringLiteral("the server switched the connection to another protocol (101 Switching "
-                                      "Protocols), which this program does not speak.");
+        m_abortCause = u"the server switched the connection to another protocol (101 Switching "
+                       u"Protocols), which this program does not speak."_s;
         return false;
     }
     if (m_status < 200) {
@@ -412,8 +396,8 @@ bool HttpRequest::headersEnded()
     const QList<QByteArray> framing = responseList("Transfer-Encoding");
     QList<QByteArray> transfer = framing;
     if (!bodiless && !framing.isEmpty() && m_statusLine.startsWith("HTTP/1.0")) {
-        m_abortCause = QStringLiteral("it is an HTTP/1.0 response with a Transfer-Encoding, which that version does "
-                                      "not have, so where its body ends is not known.");
+        m_abortCause = u"it is an HTTP/1.0 response with a Transfer-Encoding, which that version does "
+                       u"not have, so where its body ends is not known."_s;
         return false;
     }
     const bool chunked = !transfer.isEmpty() && transfer.last() == "chunked";
@@ -427,8 +411,7 @@ bool HttpRequest::headersEnded()
         bool ok = false;
         const qint64 value = element.toLongLong(&ok);
         if (ok && length >= 0 && value != length)
-            conflict
-                = QStringLiteral("it gave two different lengths for its body, %1 and %2 bytes.").arg(length).arg(value);
+            conflict = u"it gave two different lengths for its body, %1 and %2 bytes."_s.arg(length).arg(value);
         if (ok)
             length = value;
     }
@@ -454,8 +437,7 @@ bool HttpRequest::headersEnded()
         return false;
     }
     if (!bodiless && length > MaxResponseBytes) {
-        m_abortCause = QStringLiteral("the response is larger than 256 MB (%1 bytes), more than this program reads.")
-                           .arg(length);
+        m_abortCause = u"the response is larger than 256 MB (%1 bytes), more than this program reads."_s.arg(length);
         return false;
     }
     // libcurl 8.1 and later take chunked framing off only when it is the one transfer coding.
@@ -478,9 +460,8 @@ bool HttpRequest::headersEnded()
     const qsizetype codings = bodiless ? 0 : content.size() + transfer.size();
     if (codings > MaxCodings) {
         m_abortCause
-            = QStringLiteral("its body is in %1 codings, one over another, more than the %2 this program undoes.")
-                  .arg(codings)
-                  .arg(MaxCodings);
+            = u"its body is in %1 codings, one over another, more than the %2 this program undoes."_s.arg(codings).arg(
+                MaxCodings);
         return false;
     }
     m_final = true;
@@ -492,7 +473,7 @@ bool HttpRequest::headersEnded()
     if (!bodiless && length > 0) {
         m_decoder->reserve(length);
         m_response.body.reserve(length);
-        hugepages::prefer(m_response.body.constData(), m_response.body.capacity());
+        foundation::preferHugePages(m_response.body.constData(), m_response.body.capacity());
     }
     m_state = HeadersReceived;
     m_pending = true;
@@ -516,13 +497,13 @@ bool HttpRequest::undo(std::size_t coding, QByteArrayView bytes)
     Inflater& inflater = *m_inflaters[coding];
     const bool fed = inflater.feed(bytes, [this, coding, &inflater](QByteArrayView plain) {
         if (inflater.given() > MaxResponseBytes) {
-            m_abortCause = QStringLiteral("the response is larger than 256 MB, more than this program reads.");
+            m_abortCause = u"the response is larger than 256 MB, more than this program reads."_s;
             return false;
         }
         return undo(coding + 1, plain);
     });
     if (!fed && m_abortCause.isEmpty())
-        m_abortCause = QStringLiteral("its compressed body is damaged.");
+        m_abortCause = u"its compressed body is damaged."_s;
     return fed;
 }
 
@@ -530,7 +511,7 @@ bool HttpRequest::keep(QByteArrayView body)
 {
     m_received += body.size();
     if (m_received > MaxResponseBytes) {
-        m_abortCause = QStringLiteral("the response is larger than 256 MB, more than this program reads.");
+        m_abortCause = u"the response is larger than 256 MB, more than this program reads."_s;
         return false;
     }
     m_response.body.append(body);
@@ -557,7 +538,7 @@ QString HttpRequest::causeOf(int result) const
     // libcurl takes a header line longer than it reads for a lack of memory; from 8.6 on it says
     // CURLE_TOO_LARGE, which its older headers do not name.
     if ((code == CURLE_OUT_OF_MEMORY || int(code) == 100) && !m_final && !m_hop)
-        return QStringLiteral("one of its header lines is longer than 100 kB, the most this program reads.");
+        return u"one of its header lines is longer than 100 kB, the most this program reads."_s;
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return u"its host was not found (" % detail % u").";
@@ -580,18 +561,18 @@ void HttpRequest::hopFinished(int result)
         return;
     }
     if (m_hop) {
+        // Both are as requestUrl writes them: http or https, in small letters.
         const QByteArray& next = m_next;
-        const QByteArray scheme = next.first(qMax<qsizetype>(next.indexOf("://"), 0)).toLower();
-        if (scheme != "http" && scheme != "https") {
-            fail(QStringLiteral("it was redirected to an address that is not an http or https URL."));
+        if (next.isEmpty()) {
+            fail(u"it was redirected to an address that is not an http or https URL."_s);
             return;
         }
-        if (originOf(m_url).startsWith("https:") && scheme == "http") {
-            fail(QStringLiteral("it was redirected from https to http, which would give its data away."));
+        if (m_url.startsWith("https:") && next.startsWith("http:")) {
+            fail(u"it was redirected from https to http, which would give its data away."_s);
             return;
         }
         if (++m_redirects > MaxRedirects) {
-            fail(QStringLiteral("it was redirected more than %1 times.").arg(MaxRedirects));
+            fail(u"it was redirected more than %1 times."_s.arg(MaxRedirects));
             return;
         }
         // As browsers do: a POST redirected by 301 or 302, and anything but GET or HEAD redirected by
@@ -599,7 +580,7 @@ void HttpRequest::hopFinished(int result)
         auto drop = [this](const auto& names) {
             m_headers.removeIf([&names](const auto& header) {
                 return std::any_of(std::begin(names), std::end(names),
-                    [&header](const char* name) { return header.first.compare(name, Qt::CaseInsensitive) == 0; });
+                    [&header](const char* name) { return sameName(header.first, name); });
             });
         };
         if (((m_status == 301 || m_status == 302) && m_method == "POST")
@@ -617,12 +598,12 @@ void HttpRequest::hopFinished(int result)
         return;
     }
     if (!m_final) {
-        fail(QStringLiteral("the server sent no response."));
+        fail(u"the server sent no response."_s);
         return;
     }
     if (!std::all_of(
             m_inflaters.cbegin(), m_inflaters.cend(), [](const auto& inflater) { return inflater->finished(); })) {
-        fail(QStringLiteral("its compressed body ends before the compressed data does."));
+        fail(u"its compressed body ends before the compressed data does."_s);
         return;
     }
     m_text = m_decoder->finish();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "http/responsedecoder.h"
+#include "responsedecoder.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -112,7 +112,8 @@ private:
     QByteArray m_method;
     QByteArray m_url; // of the hop under way
     QString m_typedUrl;
-    QList<std::pair<QByteArray, QByteArray>> m_headers;
+    using RequestHeader = std::pair<QByteArray, QByteArray>; // name and value, as they go out
+    QList<RequestHeader> m_headers;
     QByteArray m_body;
     QString m_authorities;
     std::chrono::milliseconds m_idleTimeout = DefaultIdleTimeout;

@@ -1,4 +1,4 @@
-#include "http/inflater.h"
+#include "inflater.h"
 
 #include <zlib.h>
 

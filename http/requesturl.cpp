@@ -1,4 +1,4 @@
-#include "http/requesturl.h"
+#include "requesturl.h"
 
 #include <QUrl>
 
@@ -58,47 +58,54 @@ namespace {
 
 } // namespace
 
-QByteArray requestUrl(const QString& url)
+std::optional<UrlStart> splitUrl(QStringView url)
 {
     const qsizetype colon = url.indexOf(u':');
-    if (colon <= 0)
-        return {};
-    const QString scheme = url.first(colon).toLower();
-    if ((scheme != u"http" && scheme != u"https") || !QStringView(url).sliced(colon + 1).startsWith(u"//"))
-        return {};
-
+    if (colon <= 0 || !url.sliced(colon + 1).startsWith(u"//"))
+        return std::nullopt;
+    UrlStart start;
+    start.scheme = url.first(colon);
     const qsizetype authorityStart = colon + 3;
     qsizetype authorityEnd = authorityStart;
     while (authorityEnd < url.size() && !QStringView(u"/?#").contains(url[authorityEnd]))
         ++authorityEnd;
-    const QString authority = url.sliced(authorityStart, authorityEnd - authorityStart);
-    const qsizetype at = authority.lastIndexOf(u'@');
-    const QString userInfo = at < 0 ? QString() : authority.first(at);
-    QString hostAndPort = authority.sliced(at + 1);
-    QString port;
+    QStringView hostAndPort = url.sliced(authorityStart, authorityEnd - authorityStart);
+    if (const qsizetype at = hostAndPort.lastIndexOf(u'@'); at >= 0) {
+        start.userInfo = hostAndPort.first(at);
+        hostAndPort = hostAndPort.sliced(at + 1);
+    }
     const qsizetype portColon = hostAndPort.lastIndexOf(u':');
     if (portColon >= 0 && portColon > hostAndPort.lastIndexOf(u']')) {
-        port = hostAndPort.sliced(portColon + 1);
+        start.port = hostAndPort.sliced(portColon + 1);
         hostAndPort.truncate(portColon);
     }
-    if (hostAndPort.isEmpty() || !isPort(port))
+    start.host = hostAndPort;
+    start.rest = url.sliced(authorityEnd);
+    return start;
+}
+
+QByteArray requestUrl(const QString& url)
+{
+    const std::optional<UrlStart> start = splitUrl(url);
+    if (!start)
         return {};
-    const QByteArray host = hostName(hostAndPort);
+    const QString scheme = start->scheme.toString().toLower();
+    if ((scheme != u"http" && scheme != u"https") || start->host.isEmpty() || !isPort(start->port))
+        return {};
+    const QByteArray host = hostName(start->host.toString());
     if (host.isEmpty())
         return {};
 
-    const qsizetype fragment = url.indexOf(u'#', authorityEnd);
-    QString rest = url.sliced(authorityEnd, (fragment < 0 ? url.size() : fragment) - authorityEnd);
-    if (!rest.startsWith(u'/'))
-        rest.prepend(u'/');
-
+    QStringView rest = start->rest;
+    if (const qsizetype fragment = rest.indexOf(u'#'); fragment >= 0)
+        rest.truncate(fragment);
     QByteArray out = scheme.toLatin1() + "://";
-    if (at >= 0)
-        out += percentEncodedWhereNeeded(userInfo.toUtf8()) + '@';
+    if (start->userInfo)
+        out += percentEncodedWhereNeeded(start->userInfo->toUtf8()) + '@';
     out += host;
-    if (!port.isEmpty())
-        out += ':' + port.toLatin1();
-    return out + percentEncodedWhereNeeded(rest.toUtf8());
+    if (!start->port.isEmpty())
+        out += ':' + start->port.toLatin1();
+    return out + (rest.startsWith(u'/') ? "" : "/") + percentEncodedWhereNeeded(rest.toUtf8());
 }
 
 } // namespace http

@@ -1,6 +1,6 @@
-#include "http/responsedecoder.h"
+#include "responsedecoder.h"
 
-#include "hugepages/hugepages.h"
+#include "hugepages.h"
 
 #include <QList>
 
@@ -224,7 +224,7 @@ void ResponseDecoder::makeRoom(qsizetype size)
     if (m_text.capacity() >= size)
         return;
     m_text.reserve(size);
-    hugepages::prefer(m_text.constData(), m_text.capacity() * qsizetype(sizeof(QChar)));
+    foundation::preferHugePages(m_text.constData(), m_text.capacity() * qsizetype(sizeof(QChar)));
 }
 
 ResponseDecoder::ResponseDecoder(const QByteArray& contentType)

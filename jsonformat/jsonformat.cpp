@@ -1,6 +1,6 @@
-#include "jsonformat/jsonformat.h"
+#include "jsonformat.h"
 
-#include "hugepages/hugepages.h"
+#include "hugepages.h"
 
 #include <algorithm>
 #include <array>
@@ -177,7 +177,7 @@ namespace {
             : m_text(length, Qt::Uninitialized)
             , m_out(reinterpret_cast<char16_t*>(m_text.data()))
         {
-            hugepages::prefer(m_text.constData(), length * qsizetype(sizeof(QChar)));
+            foundation::preferHugePages(m_text.constData(), length * qsizetype(sizeof(QChar)));
         }
 
         void put(char16_t c) { *m_out++ = c; }

@@ -1,9 +1,11 @@
-#include "platform/clipboard.h"
+#include "clipboard.h"
 
-#include "platform/failure.h"
+#include "failure.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+
+using namespace Qt::StringLiterals;
 
 namespace platform {
 
@@ -11,7 +13,7 @@ void SystemClipboard::setText(const QString& text)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
-        throw Failure(QStringLiteral("The clipboard is not available."));
+        throw foundation::Failure(u"The clipboard is not available."_s);
     clipboard->setText(text, QClipboard::Clipboard);
 }
 

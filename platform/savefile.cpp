@@ -1,10 +1,12 @@
-#include "platform/savefile.h"
+#include "savefile.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QSaveFile>
 
 #include <cerrno>
+
+using namespace Qt::StringLiterals;
 
 namespace platform {
 
@@ -23,8 +25,7 @@ QString writeWholeFile(const QString& path, QByteArrayView bytes)
     const qint64 written = file.write(bytes.data(), bytes.size());
     if (written != bytes.size()) {
         const QString reason = qt_error_string(errno);
-        return QStringLiteral("only %1 of its %2 bytes could be written (%3)")
-            .arg(qMax<qint64>(written, 0))
+        return u"only %1 of its %2 bytes could be written (%3)"_s.arg(qMax<qint64>(written, 0))
             .arg(bytes.size())
             .arg(reason); // the temporary file goes with `file`
     }

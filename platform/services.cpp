@@ -1,4 +1,4 @@
-#include "platform/services.h"
+#include "services.h"
 
 namespace platform {
 

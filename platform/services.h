@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/clipboard.h"
-#include "platform/errorreport.h"
-#include "platform/savefile.h"
-#include "platform/urlopener.h"
-#include "platform/windowmover.h"
+#include "clipboard.h"
+#include "errorreport.h"
+#include "savefile.h"
+#include "urlopener.h"
+#include "windowmover.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "platform/urlopener.h"
+#include "urlopener.h"
 
 #include <QDesktopServices>
 #include <QUrl>

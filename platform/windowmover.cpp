@@ -1,11 +1,13 @@
-#include "platform/windowmover.h"
+#include "windowmover.h"
 
-#include "platform/failure.h"
+#include "failure.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
+
+using namespace Qt::StringLiterals;
 
 namespace platform {
 
@@ -66,7 +68,7 @@ void SystemWindowMover::startMove(QWidget* window, const QPointF& globalPressPos
 {
     QWindow* handle = window ? window->window()->windowHandle() : nullptr;
     if (!handle)
-        throw Failure(QStringLiteral("The window cannot be moved because it has no window handle."));
+        throw foundation::Failure(u"The window cannot be moved because it has no window handle."_s);
     if (m_follower)
         return; // already following the mouse
     if (handle->startSystemMove())

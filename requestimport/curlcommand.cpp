@@ -1,7 +1,11 @@
-#include "requestimport/requestimport.h"
+#include "requestimport.h"
+
+#include "headerfield.h"
 
 #include <array>
 #include <optional>
+
+using namespace Qt::StringLiterals;
 
 namespace requestimport {
 
@@ -102,11 +106,7 @@ namespace {
 
     bool hasHeader(const QList<codegen::Header>& headers, QStringView name)
     {
-        for (const codegen::Header& header : headers) {
-            if (header.strHeaderTitle.compare(name, Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        return false;
+        return http::indexOfField(headers, name, &codegen::Header::strHeaderTitle) >= 0;
     }
 
     // What curl's --data-urlencode sends for its argument: "name=content", "=content", "content".
@@ -124,7 +124,7 @@ namespace {
 Result readCurl(const QStringList& words)
 {
     Description description;
-    description.source = QStringLiteral("a curl command");
+    description.source = u"a curl command"_s;
     std::optional<QString> method, url;
     QString data; // the pieces joined as curl joins them: with & between, and --json ones with nothing
     bool hasData = false, get = false, head = false, json = false;
@@ -167,24 +167,24 @@ Result readCurl(const QStringList& words)
                 continue;
         } else {
             if (url)
-                return Result::refused(QStringLiteral("The curl command names more than one URL."));
+                return Result::refused(u"The curl command names more than one URL."_s);
             url = word;
             continue;
         }
         if (!option)
-            return Result::refused(QStringLiteral("The curl option %1 cannot be imported.").arg(spelled));
+            return Result::refused(u"The curl option %1 cannot be imported."_s.arg(spelled));
         if (option->does == Does::Refuse)
-            return Result::refused(QStringLiteral("The curl option %1 %2, which the window cannot send.")
-                                       .arg(spelled, QLatin1StringView(option->what)));
+            return Result::refused(u"The curl option %1 %2, which the window cannot send."_s.arg(
+                spelled, QLatin1StringView(option->what)));
         if (takesArgument(option->does) && !attached) {
             if (++i >= words.size())
-                return Result::refused(QStringLiteral("The curl option %1 has no value.").arg(spelled));
+                return Result::refused(u"The curl option %1 has no value."_s.arg(spelled));
             argument = words[i];
         }
         switch (option->does) {
         case Does::Url:
             if (url)
-                return Result::refused(QStringLiteral("The curl command names more than one URL."));
+                return Result::refused(u"The curl command names more than one URL."_s);
             url = argument;
             break;
         case Does::Method:
@@ -192,26 +192,21 @@ Result readCurl(const QStringList& words)
             break;
         case Does::Header: {
             // "Name: value" sends the header; "Name;" sends it empty; "Name:" only takes curl's own away.
-            const qsizetype colon = argument.indexOf(u':');
-            if (colon < 0 && argument.endsWith(u';')) {
+            const auto field = http::splitField(argument);
+            if (!argument.contains(u':') && argument.endsWith(u';')) {
                 description.request.headers.append({ argument.chopped(1), QString() });
-            } else if (colon > 0) {
-                QString value = argument.sliced(colon + 1);
-                qsizetype spaces = 0;
-                while (spaces < value.size() && (value[spaces] == u' ' || value[spaces] == u'\t'))
-                    ++spaces;
-                if (spaces < value.size())
-                    description.request.headers.append({ argument.first(colon), value.sliced(spaces) });
+            } else if (field) {
+                if (!field->value.isEmpty())
+                    description.request.headers.append({ field->name.toString(), field->value.toString() });
             } else {
-                return Result::refused(QStringLiteral("The curl header \"%1\" has no name and colon.").arg(argument));
+                return Result::refused(u"The curl header \"%1\" has no name and colon."_s.arg(argument));
             }
             break;
         }
         case Does::Cookie:
             if (!argument.contains(u'='))
-                return Result::refused(QStringLiteral("The curl option %1 reads cookies from a file, which is not "
-                                                      "imported.")
-                                           .arg(spelled));
+                return Result::refused(u"The curl option %1 reads cookies from a file, which is not "
+                                       u"imported."_s.arg(spelled));
             if (cookies.isEmpty())
                 cookiesAt = description.request.headers.size();
             cookies.append(argument);
@@ -219,9 +214,8 @@ Result readCurl(const QStringList& words)
         case Does::Data:
         case Does::DataBinary:
             if (argument.startsWith(u'@'))
-                return Result::refused(QStringLiteral("The curl option %1 reads the data from a file, which is not "
-                                                      "imported.")
-                                           .arg(spelled));
+                return Result::refused(u"The curl option %1 reads the data from a file, which is not "
+                                       u"imported."_s.arg(spelled));
             addData(argument, false);
             break;
         case Does::DataRaw:
@@ -230,9 +224,8 @@ Result readCurl(const QStringList& words)
         case Does::DataUrlencode:
             // "name@file" and "@file" read a file; a "=" anywhere makes it "name=content".
             if (!argument.contains(u'=') && argument.contains(u'@'))
-                return Result::refused(QStringLiteral("The curl option %1 reads the data from a file, which is not "
-                                                      "imported.")
-                                           .arg(spelled));
+                return Result::refused(u"The curl option %1 reads the data from a file, which is not "
+                                       u"imported."_s.arg(spelled));
             addData(urlencoded(argument), false);
             break;
         case Does::Json:
@@ -241,14 +234,14 @@ Result readCurl(const QStringList& words)
             break;
         case Does::User: {
             const QByteArray credentials = argument.toUtf8().toBase64();
-            added.append({ QStringLiteral("Authorization"), u"Basic " + QString::fromLatin1(credentials) });
+            added.append({ u"Authorization"_s, u"Basic " + QString::fromLatin1(credentials) });
             break;
         }
         case Does::UserAgent:
-            added.append({ QStringLiteral("User-Agent"), argument });
+            added.append({ u"User-Agent"_s, argument });
             break;
         case Does::Referer:
-            added.append({ QStringLiteral("Referer"), argument });
+            added.append({ u"Referer"_s, argument });
             break;
         case Does::Get:
             get = true;
@@ -266,7 +259,7 @@ Result readCurl(const QStringList& words)
     }
 
     if (!url || url->isEmpty())
-        return Result::refused(QStringLiteral("The curl command names no URL."));
+        return Result::refused(u"The curl command names no URL."_s);
     codegen::Request& request = description.request;
     request.strURL = *url;
     if (get && hasData) { // the data joins the query, before any fragment, and is sent no more
@@ -277,24 +270,20 @@ Result readCurl(const QStringList& words)
         request.strURL.insert(end, (query ? u'&' : u'?') + std::exchange(data, {}));
         hasData = false;
     }
-    request.strMethod = method.value_or(head ? QStringLiteral("HEAD")
-            : hasData                        ? QStringLiteral("POST")
-                                             : QStringLiteral("GET"));
+    request.strMethod = method.value_or(head ? u"HEAD"_s : hasData ? u"POST"_s : u"GET"_s);
     request.strData = data;
 
     // One Cookie header, as a server reads it: the -H ones joined, or if there are none, the -b ones.
     if (!hasHeader(request.headers, u"Cookie") && !cookies.isEmpty())
-        request.headers.insert(cookiesAt, { QStringLiteral("Cookie"), cookies.join(u"; ") });
-    qsizetype first = -1;
-    for (qsizetype i = 0; i < request.headers.size(); ++i) {
-        if (request.headers[i].strHeaderTitle.compare(u"Cookie", Qt::CaseInsensitive) != 0)
-            continue;
-        if (first < 0) {
-            first = i;
-            continue;
+        request.headers.insert(cookiesAt, { u"Cookie"_s, cookies.join(u"; ") });
+    const auto cookieAt = [&request](qsizetype from) {
+        return http::indexOfField(request.headers, u"Cookie", &codegen::Header::strHeaderTitle, from);
+    };
+    if (const qsizetype first = cookieAt(0); first >= 0) {
+        for (qsizetype more = cookieAt(first + 1); more >= 0; more = cookieAt(more)) {
+            request.headers[first].strHeaderValue += u"; " % request.headers[more].strHeaderValue;
+            request.headers.removeAt(more);
         }
-        request.headers[first].strHeaderValue += u"; " % request.headers[i].strHeaderValue;
-        request.headers.removeAt(i--);
     }
 
     for (const codegen::Header& header : added) {
@@ -303,11 +292,11 @@ Result readCurl(const QStringList& words)
     }
     if (json) {
         if (!hasHeader(request.headers, u"Content-Type"))
-            request.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/json") });
+            request.headers.append({ u"Content-Type"_s, u"application/json"_s });
         if (!hasHeader(request.headers, u"Accept"))
-            request.headers.append({ QStringLiteral("Accept"), QStringLiteral("application/json") });
+            request.headers.append({ u"Accept"_s, u"application/json"_s });
     } else if (hasData && !hasHeader(request.headers, u"Content-Type")) {
-        request.headers.append({ QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded") });
+        request.headers.append({ u"Content-Type"_s, u"application/x-www-form-urlencoded"_s });
     }
 
     return Result::imported(description);

@@ -1,11 +1,14 @@
-#include "requestimport/requestimport.h"
+#include "requestimport.h"
 
-#include "requestimport/shellwords.h"
+#include "headerfield.h"
+#include "shellwords.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
 
 namespace requestimport {
 
@@ -25,18 +28,17 @@ namespace {
         while (close > open && (call[close - 1].isSpace() || call[close - 1] == u';'))
             --close;
         if (open < 0 || close <= open + 1 || call[close - 1] != u')')
-            return Result::refused(QStringLiteral("The fetch call is not closed."));
+            return Result::refused(u"The fetch call is not closed."_s);
         QJsonParseError error;
         const QString arguments = u'[' + call.sliced(open + 1, close - open - 2).toString() + u']';
         const QJsonArray parts = QJsonDocument::fromJson(arguments.toUtf8(), &error).array();
         if (error.error != QJsonParseError::NoError || parts.isEmpty() || !parts[0].isString())
-            return Result::refused(
-                QStringLiteral("The fetch call is not written as browsers write it: %1.")
-                    .arg(error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("no URL")));
+            return Result::refused(u"The fetch call is not written as browsers write it: %1."_s.arg(
+                error.error != QJsonParseError::NoError ? error.errorString() : u"no URL"_s));
         Description description;
-        description.source = QStringLiteral("a fetch call");
+        description.source = u"a fetch call"_s;
         description.request.strURL = parts[0].toString();
-        description.request.strMethod = QStringLiteral("GET");
+        description.request.strMethod = u"GET"_s;
         const QJsonObject options = parts.size() > 1 ? parts[1].toObject() : QJsonObject();
         // QJsonObject sorts its keys: the headers' order is taken from the text.
         for (auto it = options.begin(); it != options.end(); ++it) {
@@ -51,8 +53,7 @@ namespace {
                 QList<std::pair<qsizetype, codegen::Header>> ordered;
                 for (auto h = headers.begin(); h != headers.end(); ++h) {
                     if (!h->isString())
-                        return Result::refused(
-                            QStringLiteral("The fetch header \"%1\" has no text value.").arg(h.key()));
+                        return Result::refused(u"The fetch header \"%1\" has no text value."_s.arg(h.key()));
                     const QString quoted
                         = QString::fromUtf8(QJsonDocument(QJsonArray { h.key() }).toJson(QJsonDocument::Compact))
                               .sliced(1)
@@ -71,11 +72,10 @@ namespace {
         return Result::imported(description);
     }
 
-    Result readRaw(QStringView text)
+    Result readRaw(QStringView text, const StartLine& requestLine)
     {
-        const qsizetype lineEnd = text.indexOf(u'\n');
-        const QStringView requestLine = text.first(lineEnd).trimmed();
-        const QStringView target = requestLine.split(u' ').value(1);
+        const qsizetype lineEnd = requestLine.length - 1;
+        const QStringView target = requestLine.target;
         qsizetype blank = text.indexOf(u"\r\n\r\n", lineEnd);
         qsizetype bodyAt = blank + 4;
         const qsizetype lfBlank = text.indexOf(u"\n\n", lineEnd);
@@ -86,18 +86,18 @@ namespace {
         if (blank < 0)
             blank = bodyAt = text.size();
         Description description;
-        description.source = QStringLiteral("a raw HTTP request");
-        description.request.strMethod = requestLine.first(requestLine.indexOf(u' ')).toString();
+        description.source = u"a raw HTTP request"_s;
+        description.request.strMethod = requestLine.method.toString();
         const QStringView block = text.sliced(lineEnd + 1, qMax<qsizetype>(0, blank - lineEnd - 1));
         const QList<codegen::Header> headers = headerLines(block);
         if (headers.isEmpty() && !block.trimmed().isEmpty())
-            return Result::refused(QStringLiteral("A line of the raw request's header block is not a header."));
+            return Result::refused(u"A line of the raw request's header block is not a header."_s);
         // The Host header makes the URL, and the length is the data's own.
         QString host;
         for (const codegen::Header& header : headers) {
-            if (header.strHeaderTitle.compare(u"Host", Qt::CaseInsensitive) == 0)
+            if (http::sameName(header.strHeaderTitle, u"Host"))
                 host = header.strHeaderValue.trimmed();
-            else if (header.strHeaderTitle.compare(u"Content-Length", Qt::CaseInsensitive) != 0)
+            else if (!http::sameName(header.strHeaderTitle, u"Content-Length"))
                 description.request.headers.append(header);
         }
         if (target.startsWith(u"http://") || target.startsWith(u"https://"))
@@ -105,7 +105,7 @@ namespace {
         else if (!host.isEmpty() && target.startsWith(u'/'))
             description.request.strURL = u"http://" % host % target;
         else
-            return Result::refused(QStringLiteral("The raw request has no Host header to make its URL from."));
+            return Result::refused(u"The raw request has no Host header to make its URL from."_s);
         description.request.strData = text.sliced(qMin(bodyAt, text.size())).toString();
         return Result::imported(description);
     }
@@ -134,15 +134,14 @@ Result read(QStringView text)
             return Result::refused(words.failure);
         for (const QString& word : words.words) {
             if (word.contains(QChar(0)))
-                return Result::refused(QStringLiteral("The curl command holds a NUL character, which is not text."));
+                return Result::refused(u"The curl command holds a NUL character, which is not text."_s);
         }
         return readCurl(words.words);
     }
     if (command.startsWith(u"fetch(") || command.startsWith(u"await fetch("))
         return readFetch(command);
-    static const QRegularExpression requestLine(QStringLiteral("^[A-Z]+ \\S+ HTTP/\\d(\\.\\d)?\r?\n"));
-    if (requestLine.match(trimmed).hasMatch())
-        return readRaw(trimmed);
+    if (const StartLine line = startLine(trimmed); !line.method.isEmpty())
+        return readRaw(trimmed, line);
     return {};
 }
 
@@ -154,15 +153,22 @@ QList<codegen::Header> headerLines(QStringView text)
             line.chop(1);
         if (line.isEmpty())
             break; // the blank line that ends a header block
-        const qsizetype colon = line.indexOf(u':');
-        if (colon <= 0 || line.first(colon).contains(u' ') || line.first(colon).contains(u'\t'))
+        const auto field = http::splitField(line);
+        if (!field || field->name.contains(u' ') || field->name.contains(u'\t'))
             return {};
-        qsizetype value = colon + 1;
-        while (value < line.size() && (line[value] == u' ' || line[value] == u'\t'))
-            ++value;
-        headers.append({ line.first(colon).toString(), line.sliced(value).toString() });
+        headers.append({ field->name.toString(), field->value.toString() });
     }
     return headers;
+}
+
+StartLine startLine(QStringView text)
+{
+    static const QRegularExpression line(
+        u"^(?:([A-Z]+) (\\S+) HTTP/\\d(?:\\.\\d)?|HTTP/\\d(?:\\.\\d)? [^\\n]*)\\r?\\n"_s);
+    const QRegularExpressionMatch match = line.match(text);
+    if (!match.hasMatch())
+        return {};
+    return { match.capturedLength(), match.capturedView(1), match.capturedView(2) };
 }
 
 } // namespace requestimport

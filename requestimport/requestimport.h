@@ -1,6 +1,6 @@
 #pragma once
 
-#include "codegen/request.h"
+#include "request.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,5 +40,13 @@ Result readCurl(const QStringList& words);
 // A block of "Name: value" lines, one header each, values as given after the colon and its spaces; an
 // empty line (a raw request's blank line) ends the block. Empty when a line is not a header line.
 QList<codegen::Header> headerLines(QStringView text);
+
+// The first line of a raw HTTP message, "POST /path HTTP/1.1" or a response's "HTTP/1.1 200 OK".
+struct StartLine {
+    qsizetype length = 0; // with its line break; 0 when the text starts with neither
+    QStringView method; // the request's; empty for a status line
+    QStringView target;
+};
+StartLine startLine(QStringView text);
 
 } // namespace requestimport

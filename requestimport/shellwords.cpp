@@ -1,6 +1,8 @@
-#include "requestimport/shellwords.h"
+#include "shellwords.h"
 
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace requestimport {
 
@@ -124,11 +126,11 @@ namespace {
     QString unsupported(QChar c)
     {
         if (c == u'$' || c == u'`')
-            return QStringLiteral("The command uses the shell's %1, which is never run here.").arg(c);
+            return u"The command uses the shell's %1, which is never run here."_s.arg(c);
         if (c == u'~' || c == u'{')
-            return QStringLiteral("The command uses the shell's %1 expansion, which is never done here.")
-                .arg(c == u'~' ? QStringLiteral("~") : QStringLiteral("{…}"));
-        return QStringLiteral("The command goes on past one program (an unquoted %1).").arg(c);
+            return u"The command uses the shell's %1 expansion, which is never done here."_s.arg(
+                c == u'~' ? u"~"_s : u"{…}"_s);
+        return u"The command goes on past one program (an unquoted %1)."_s.arg(c);
     }
 
     // Whether bash expands a {…} that opens at `at` or later in the same word: one with an unquoted comma
@@ -215,7 +217,7 @@ Words splitPosix(QStringView text)
             endWord();
             // A line break ends the command; only blank lines may follow.
             if (!text.sliced(at).trimmed().isEmpty()) {
-                out.failure = QStringLiteral("The text holds more than one command.");
+                out.failure = u"The text holds more than one command."_s;
                 return out;
             }
             break;
@@ -232,7 +234,7 @@ Words splitPosix(QStringView text)
         } else if (c == u'\'') {
             const qsizetype close = text.indexOf(u'\'', at + 1);
             if (close < 0) {
-                out.failure = QStringLiteral("A quote ' is not closed.");
+                out.failure = u"A quote ' is not closed."_s;
                 return out;
             }
             word += text.sliced(at + 1, close - at - 1);
@@ -245,14 +247,14 @@ Words splitPosix(QStringView text)
             at += 2;
             inWord = true;
             if (!dollarQuoted(text, at, word)) {
-                out.failure = QStringLiteral("A quote $' is not closed.");
+                out.failure = u"A quote $' is not closed."_s;
                 return out;
             }
         } else if (c == u'"') {
             inWord = true;
             for (++at;; ++at) {
                 if (at >= text.size()) {
-                    out.failure = QStringLiteral("A quote \" is not closed.");
+                    out.failure = u"A quote \" is not closed."_s;
                     return out;
                 }
                 const QChar q = text[at];
@@ -310,14 +312,14 @@ Words splitWindows(QStringView text)
             if (c == u'\n')
                 c = next();
             if (c.isNull()) {
-                out.failure = QStringLiteral("The command ends with a lone ^.");
+                out.failure = u"The command ends with a lone ^."_s;
                 return out;
             }
         } else if (c == u'"') {
             quoted = !quoted;
         } else if (c == u'\n' && !quoted) {
             if (!text.sliced(at).trimmed().isEmpty()) {
-                out.failure = QStringLiteral("The text holds more than one command.");
+                out.failure = u"The text holds more than one command."_s;
                 return out;
             }
             break;
@@ -352,7 +354,7 @@ Words splitWindows(QStringView text)
         }
     }
     if (quoted)
-        out.failure = QStringLiteral("A quote \" is not closed.");
+        out.failure = u"A quote \" is not closed."_s;
     else if (inWord)
         out.words.append(word);
     return out;

@@ -1,6 +1,6 @@
-#include "textview/textview.h"
+#include "textview.h"
 
-#include "textview/textviewaccessible.h"
+#include "textviewaccessible.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -760,9 +762,9 @@ QMenu* TextView::createContextMenu(QWidget* parent)
         return action;
     };
     add(tr("&Copy"), QKeySequence::Copy, &TextView::copy, selectionStart() != selectionEnd())
-        ->setObjectName(QStringLiteral("edit-copy"));
+        ->setObjectName(u"edit-copy"_s);
     add(tr("Select All"), QKeySequence::SelectAll, &TextView::selectAll, !m_text.isEmpty())
-        ->setObjectName(QStringLiteral("select-all"));
+        ->setObjectName(u"select-all"_s);
     return menu;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textview/textwrap.h"
+#include "textwrap.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

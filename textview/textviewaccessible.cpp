@@ -1,6 +1,6 @@
-#include "textview/textviewaccessible.h"
+#include "textviewaccessible.h"
 
-#include "textview/textview.h"
+#include "textview.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "textview/textwrap.h"
+#include "textwrap.h"
 
 #include <QChar>
 

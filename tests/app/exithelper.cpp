@@ -1,6 +1,6 @@
 // Runs the window and ends it the way the first argument names, as a user would, and says what happened.
-#include "app/frmmain.h"
-#include "platform/errorreport.h"
+#include "errorreport.h"
+#include "frmmain.h"
 #include "recorders.h"
 #include "testserver.h"
 

@@ -2,11 +2,11 @@
 // what another program pastes.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "app/frmmain.h"
-#include "app/tabcontrol.h"
 #include "datatable.h"
-#include "platform/services.h"
+#include "frmmain.h"
 #include "samplerequests.h"
+#include "services.h"
+#include "tabcontrol.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -34,7 +34,7 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(EXITHELPER_PATH), { how });
+        program.start(QString::fromUtf8(EXITHELPER_PATH), { how });
         QVERIFY2(program.waitForFinished(30000), "the program did not end");
         const QByteArray said = program.readAllStandardOutput();
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);

@@ -1,10 +1,10 @@
 // Mouse input goes through the window, as a real mouse does: presses land on whatever lies at the point.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "app/formlayout.h"
-#include "app/tabcontrol.h"
 #include "datatable.h"
-#include "textview/textview.h"
+#include "formlayout.h"
+#include "tabcontrol.h"
+#include "textview.h"
 #include "windowtest.h"
 
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Mouse input goes through the window, as a real mouse does.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "app/tabcontrol.h"
 #include "datatable.h"
 #include "samplerequests.h"
+#include "tabcontrol.h"
 #include "windowtest.h"
 
 #include <QCheckBox>

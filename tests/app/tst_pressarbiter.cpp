@@ -1,5 +1,5 @@
-#include "app/pressarbiter.h"
 #include "datatable.h"
+#include "pressarbiter.h"
 
 #include <QTest>
 

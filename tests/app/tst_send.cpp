@@ -2,9 +2,9 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "datatable.h"
-#include "http/httprequest.h"
+#include "httprequest.h"
 #include "testserver.h"
-#include "textview/textview.h"
+#include "textview.h"
 #include "windowtest.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
-#include "codegen/generator.h"
-#include "codegen/languages.h"
-#include "codegen/literals.h"
 #include "datatable.h"
+#include "generator.h"
+#include "languages.h"
+#include "literals.h"
 #include "samplerequests.h"
 
 #include <QRegularExpression>

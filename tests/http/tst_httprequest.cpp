@@ -1,7 +1,7 @@
 #include "datatable.h"
-#include "http/httprequest.h"
-#include "http/requesturl.h"
-#include "platform/failure.h"
+#include "failure.h"
+#include "httprequest.h"
+#include "requesturl.h"
 #include "testserver.h"
 
 #include <QTest>
@@ -51,7 +51,7 @@ Outcome run(const QUrl& url, const Call& call = {}, const QString& typedUrl = {}
         }
         outcome.text = request.responseText();
         outcome.complete = true;
-    } catch (const platform::Failure& failure) {
+    } catch (const foundation::Failure& failure) {
         outcome.failure = failure.message();
     }
     return outcome;

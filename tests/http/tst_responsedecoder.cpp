@@ -1,5 +1,5 @@
 #include "datatable.h"
-#include "http/responsedecoder.h"
+#include "responsedecoder.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "datatable.h"
-#include "jsonformat/jsonformat.h"
+#include "jsonformat.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "datatable.h"
-#include "platform/windowmover.h"
+#include "windowmover.h"
 
 #include <QMouseEvent>
 #include <QTest>

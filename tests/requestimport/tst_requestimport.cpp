@@ -1,5 +1,5 @@
 #include "datatable.h"
-#include "requestimport/requestimport.h"
+#include "requestimport.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "codegen/generator.h"
+#include "generator.h"
 
 // Requests the tests generate code from.
 namespace samples {
@@ -8,16 +8,16 @@ namespace samples {
 // What the window describes right after start.
 inline codegen::Request atStart()
 {
-    return { QStringLiteral("GET"), QStringLiteral("(insert url here)"), false, {}, QString() };
+    using namespace Qt::StringLiterals;
+    return { u"GET"_s, u"(insert url here)"_s, false, {}, QString() };
 }
 
 // The worked example: POST, asynchronous, two headers and data.
 inline codegen::Request workedExample()
 {
-    return { QStringLiteral("POST"), QStringLiteral("/api/items"), true,
-        { { QStringLiteral("Content-Type"), QStringLiteral("text/plain") },
-            { QStringLiteral("Accept"), QStringLiteral("text/html") } },
-        QStringLiteral("id=7&name=box") };
+    using namespace Qt::StringLiterals;
+    return { u"POST"_s, u"/api/items"_s, true,
+        { { u"Content-Type"_s, u"text/plain"_s }, { u"Accept"_s, u"text/html"_s } }, u"id=7&name=box"_s };
 }
 
 }

@@ -11,7 +11,7 @@ namespace {
 
 QByteArray readData(const char* name)
 {
-    QFile file(QStringLiteral(TEST_DATA_DIR "/") + QLatin1StringView(name));
+    QFile file(QString::fromUtf8(TEST_DATA_DIR "/") + QLatin1StringView(name));
     if (!file.open(QIODevice::ReadOnly))
         qFatal("cannot read test data %s", name);
     return file.readAll();
@@ -30,7 +30,7 @@ QByteArray TestServer::Request::header(const QByteArray& name) const
 
 QString TestServer::certificateFile()
 {
-    return QStringLiteral(TEST_DATA_DIR "/selfsigned.crt");
+    return QString::fromUtf8(TEST_DATA_DIR "/selfsigned.crt");
 }
 
 TestServer::TestServer(Responder responder, bool tls)
@@ -58,7 +58,7 @@ TestServer::TestServer(Responder responder, bool tls)
 
 TestServer::~TestServer() = default;
 
-QUrl TestServer::url(const QString& pathAndQuery) const
+QUrl TestServer::url(QStringView pathAndQuery) const
 {
     return QUrl(u"%1://127.0.0.1:%2%3"_s.arg(m_tls ? "https" : "http").arg(port()).arg(pathAndQuery));
 }

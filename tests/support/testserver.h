@@ -46,7 +46,7 @@ public:
     }
     ~TestServer() override;
 
-    QUrl url(const QString& pathAndQuery = QStringLiteral("/")) const;
+    QUrl url(QStringView pathAndQuery = u"/") const;
     // Writes these bytes on the connection of the request for this target, and closes it: the answer to
     // a request whose script left it waiting.
     void reply(const QByteArray& target, const QByteArray& bytes);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/frmmain.h"
+#include "frmmain.h"
 #include "recorders.h"
 
 #include <QTest>
@@ -15,13 +15,14 @@ class WindowTest : public QObject {
 private slots:
     void init()
     {
+        using namespace Qt::StringLiterals;
         m_recorders = std::make_unique<Recorders>();
         m_window = std::make_unique<frmMain>(m_recorders->services);
         m_window->show();
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         // The pages out of sight are built once the window has painted.
-        QTRY_VERIFY(m_window->findChild<QWidget*>(QStringLiteral("Label13")));
+        QTRY_VERIFY(m_window->findChild<QWidget*>(u"Label13"_s));
     }
     void cleanup()
     {

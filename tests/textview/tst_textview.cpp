@@ -2,7 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "datatable.h"
-#include "textview/textview.h"
+#include "textview.h"
 
 #include <QAccessible>
 #include <QClipboard>

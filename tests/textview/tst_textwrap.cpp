@@ -1,5 +1,5 @@
 #include "datatable.h"
-#include "textview/textwrap.h"
+#include "textwrap.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "hugepages/hugepages.h"
+#include "hugepages.h"
 
 #include <cstdint>
 
@@ -6,9 +6,9 @@
 #include <sys/mman.h>
 #endif
 
-namespace hugepages {
+namespace foundation {
 
-void prefer(const void* start, qsizetype bytes)
+void preferHugePages(const void* start, qsizetype bytes)
 {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     constexpr std::uintptr_t HugePage = 2 * 1024 * 1024;
@@ -25,4 +25,4 @@ void prefer(const void* start, qsizetype bytes)
 #endif
 }
 
-} // namespace hugepages
+} // namespace foundation

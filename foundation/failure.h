@@ -3,7 +3,7 @@
 #include <QString>
 #include <stdexcept>
 
-namespace platform {
+namespace foundation {
 
 // A step that could not be carried out. The message is one plain sentence for the user.
 class Failure : public std::runtime_error {
@@ -20,4 +20,4 @@ private:
     QString m_message;
 };
 
-} // namespace platform
+} // namespace foundation

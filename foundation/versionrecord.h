@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
-namespace platform {
+namespace foundation {
 
 // The release numbers the program carries, taken from the project version at build time.
 struct VersionRecord {
@@ -13,4 +14,7 @@ struct VersionRecord {
 
 VersionRecord versionRecord();
 
-} // namespace platform
+// The release as people write it: "1.0.0".
+QString versionText();
+
+} // namespace foundation

@@ -59,13 +59,14 @@ int main(int argc, char* argv[])
             return endIt();
         }
         if (how.contains(u"-in-")) {
-            QTimer::singleShot(how.endsWith(u"-wait") ? 10 : 200, &window, endIt);
             if (how.endsWith(u"-wait")) {
+                QTimer::singleShot(0, &window, endIt); // once the wait has begun
                 // A handler waiting with the event loop running, as a request that is being sent does.
                 QEventLoop().exec();
             } else {
                 // Send waits for a server that never answers; the program is ended meanwhile.
                 static TestServer silent(TestServer::Script { {}, true });
+                QObject::connect(&silent, &TestServer::requestRead, &window, endIt); // while Send waits
                 window.findChild<QLineEdit*>(u"txtUrl"_s)->setText(silent.url().toString());
                 window.findChild<QCheckBox*>(u"Check1"_s)->setChecked(how.endsWith(u"-in-send"));
                 window.findChild<QPushButton*>(u"Command1"_s)->click();

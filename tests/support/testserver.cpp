@@ -113,6 +113,7 @@ void TestServer::readFrom(QTcpSocket* socket)
         buffer.remove(0, headEnd + 4 + length);
         m_received.append(request);
         m_connections.append(socket);
+        emit requestRead(m_received.size());
         play(socket, m_responder(request));
     }
     socket->setProperty("buffer", buffer);

@@ -15,6 +15,7 @@
 // with a script of raw bytes: any bytes, sent when the script says, or nothing at all. Optionally TLS,
 // with the certificate in tests/data.
 class TestServer : public QObject {
+    Q_OBJECT
 public:
     struct Request {
         QByteArray method;
@@ -53,6 +54,11 @@ public:
     quint16 port() const { return m_server->serverPort(); }
     const QList<Request>& received() const { return m_received; }
 
+signals:
+    // A whole request has been read; received() holds it, the count-th so far, and its script is next.
+    void requestRead(qsizetype count);
+
+public:
     // A complete response with a Content-Length.
     static QByteArray response(int status, const QByteArray& body, const QByteArray& headers = {});
     static Script answer(int status, const QByteArray& body, const QByteArray& headers = {})

@@ -6,10 +6,12 @@ namespace codegen {
 
 qsizetype expectedSize(const Request& request)
 {
-    // The values, a little room for what their literals may add, and the template's own text.
-    qsizetype size = 400 + request.strMethod.size() + request.strURL.size() + request.strData.size();
+    // The values with their quotes written twice, the template's own text, and a little room for what
+    // else their literals and the lines that build long ones up may add.
+    const auto literal = [](const QString& value) { return value.size() + value.count(u'"') + 2; };
+    qsizetype size = 400 + literal(request.strMethod) + literal(request.strURL) + literal(request.strData);
     for (const Header& header : request.headers)
-        size += 40 + header.strHeaderTitle.size() + header.strHeaderValue.size();
+        size += 40 + literal(header.strHeaderTitle) + literal(header.strHeaderValue);
     return size + size / 16;
 }
 

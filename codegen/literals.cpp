@@ -29,39 +29,48 @@ namespace {
 
 void appendJavascriptLiteral(QString& out, QStringView value)
 {
+    qsizetype plain = 0; // where the run of characters written as they are starts
+    const auto escape = [&](qsizetype i, QStringView escaped) {
+        out += value.sliced(plain, i - plain);
+        out += escaped;
+        plain = i + 1;
+    };
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t c = value[i].unicode();
-        switch (c) {
-        case u'\\':
-            out += u"\\\\";
-            break;
-        case u'"':
-            out += u"\\\"";
-            break;
-        case u'\r':
-            out += u"\\r";
-            break;
-        case u'\n':
-            out += u"\\n";
-            break;
-        case u'\t':
-            out += u"\\t";
-            break;
-        default:
-            if (isControl(c))
-                out += u"\\x" % hex(c, 2);
-            else if (c == 0x2028 || c == 0x2029 || (QChar::isSurrogate(c) && !inPair(value, i)))
-                out += u"\\u" % hex(c, 4); // line and paragraph separators end a line; a lone half is no text
-            else
-                out += QChar(c);
-        }
+        if (c == u'\\')
+            escape(i, u"\\\\");
+        else if (c == u'"')
+            escape(i, u"\\\"");
+        else if (c == u'\r')
+            escape(i, u"\\r");
+        else if (c == u'\n')
+            escape(i, u"\\n");
+        else if (c == u'\t')
+            escape(i, u"\\t");
+        else if (isControl(c))
+            escape(i, QString(u"\\x" % hex(c, 2)));
+        else if (c == 0x2028 || c == 0x2029 || (QChar::isSurrogate(c) && !inPair(value, i)))
+            escape(i, QString(u"\\u" % hex(c, 4))); // line and paragraph separators end a line; a lone half is no text
     }
+    out += value.sliced(plain);
 }
 
 void appendBasicLiteral(QString& out, QStringView value)
 {
     // Characters the literal cannot hold are joined in as constants: ... " & vbCr & vbLf & " ...
-    bool joining = false;
+    bool joining = false; // outside the quotes, after a constant
+    qsizetype plain = 0; // where the run of characters written as they are starts
+    const auto quoted = [&](QStringView text) {
+        if (std::exchange(joining, false))
+            out += u" & \"";
+        out += text;
+    };
+    // The run before the special character at i, which takes `length` code units.
+    const auto runBefore = [&](qsizetype i, qsizetype length) {
+        if (i > plain)
+            quoted(value.sliced(plain, i - plain));
+        plain = i + length;
+    };
     const auto join = [&](QStringView constant) {
         out += joining ? u" & " : u"\" & ";
         out += constant;
@@ -69,12 +78,13 @@ void appendBasicLiteral(QString& out, QStringView value)
     };
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t c = value[i].unicode();
-        const bool held = !isControl(c) && (!QChar::isSurrogate(c) || inPair(value, i));
-        if (held || c == u'"') {
-            if (std::exchange(joining, false))
-                out += u" & \"";
-            out += c == u'"' ? QStringView(u"\"\"") : value.sliced(i, 1);
-        } else if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n') {
+        if (c != u'"' && !isControl(c) && (!QChar::isSurrogate(c) || inPair(value, i)))
+            continue; // written as it is, with its run
+        const bool crlf = c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n';
+        runBefore(i, crlf ? 2 : 1);
+        if (c == u'"') {
+            quoted(u"\"\"");
+        } else if (crlf) {
             join(u"vbCrLf");
             ++i;
         } else if (c == u'\r') {
@@ -88,6 +98,8 @@ void appendBasicLiteral(QString& out, QStringView value)
             join(QString((c < 0x80 ? u"Chr(" : u"ChrW(") % QString::number(c) % u')'));
         }
     }
+    if (plain < value.size())
+        quoted(value.sliced(plain));
     if (joining)
         out += u" & \"";
 }

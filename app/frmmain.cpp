@@ -17,6 +17,7 @@
 #include "textview.h"
 #include "versionrecord.h"
 
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -165,6 +166,14 @@ void frmMain::createControls()
     m_resultBox = new ResultBox(ui.Text2, m_services, this);
     m_sender = new RequestSender(m_resultBox, ui.Command6, *m_services.errorReport, this);
 
+    // What a screen reader calls each box: its label's caption, or where one label covers two boxes or
+    // none is there, a name of its own.
+    ui.Label3->setBuddy(ui.txtUrl);
+    ui.Label2->setBuddy(ui.Text1);
+    ui.txtHeader->setAccessibleName(u"Request header name"_s);
+    ui.txtHeaderValue->setAccessibleName(u"Request header value"_s);
+    ui.lvHeaders->setAccessibleName(u"Request headers"_s);
+
     fitToCaption({ ui.Label3 });
     stackLabelsBeneath(m_pageControls[0]);
     ui.Command6->raise();
@@ -188,6 +197,8 @@ void frmMain::createHiddenPages()
     setUpMultiLineBox(ui.txtGeneratedCode);
     ui.txtGeneratedCode->setFont(fonts::tahoma(12));
     ui.Command4 = setUpButton(add<QPushButton>("Command4", u"&Copy"_s));
+    ui.Label6->setBuddy(ui.cboCode);
+    ui.txtGeneratedCode->setAccessibleName(u"Generated code"_s);
     setUpLabel(ui.Label10 = add<QLabel>("Label10"), Label10Caption, Wrap::WithinBox);
 
     // "About".
@@ -451,6 +462,14 @@ void frmMain::setDetail(const QString& text, const QString& tooltip)
 {
     QLabel* panel = m_ui.StatusPanel2;
     const int room = panel->contentsRect().width() - 2 * panel->margin() - 4;
+    // A screen reader hears all of it, however short the panel cuts it, and hears it again when the same
+    // words come again ("failed" after "failed"). Named, the label itself no longer tells of its text.
+    if (panel->accessibleName() != text) {
+        panel->setAccessibleName(text);
+    } else {
+        QAccessibleEvent said(panel, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&said);
+    }
     panel->setText(panel->fontMetrics().elidedText(text, Qt::ElideRight, room));
     panel->setToolTip(tooltip.isEmpty() ? text : tooltip);
 }

@@ -17,17 +17,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void say(const char* line)
-{
-    std::puts(line);
-    std::fflush(stdout);
-}
-
 // A program that has not ended after so long is reported as such.
 void deadline(QObject* context, int ms, const char* said)
 {
     QTimer::singleShot(ms, context, [said] {
-        say(said);
+        std::puts(said);
         std::exit(3);
     });
 }
@@ -36,6 +30,7 @@ void deadline(QObject* context, int ms, const char* said)
 
 int main(int argc, char* argv[])
 {
+    std::setvbuf(stdout, nullptr, _IONBF, 0); // each line is read as soon as it is said
     QApplication application(argc, argv);
     const QString how = application.arguments().value(1);
     Recorders recorders;
@@ -53,7 +48,7 @@ int main(int argc, char* argv[])
             window.close();
     };
     QTimer::singleShot(0, &window, [&] {
-        say("shown");
+        std::puts("shown");
         if (how.endsWith(u"-report-open")) {
             platform::MessageBoxErrorReport().report(u"Something could not be done."_s);
             return endIt();
@@ -74,13 +69,13 @@ int main(int argc, char* argv[])
             // A wait the program is ended in returns, and nothing after it goes on. An asynchronous Send
             // does not wait: its click returns at once.
             if (!ended && !how.endsWith(u"-in-send"))
-                say("resumed");
+                std::puts("resumed");
             return;
         }
         endIt();
     });
     window.show();
     const int code = application.exec();
-    say("ended");
+    std::puts("ended");
     return code;
 }

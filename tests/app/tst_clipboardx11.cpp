@@ -32,8 +32,7 @@ private slots:
     void anotherProgramPastesTheCode_data()
     {
         columns<QString, QString>("language", "url");
-        for (const QString& language : codegen::languageNames())
-            QTest::newRow(qPrintable(language)) << language << u"http://h.example/é?q=\"🍕\""_s;
+        QTest::newRow("Visual Basic 6") << u"Visual Basic 6"_s << u"http://h.example/é?q=\"🍕\""_s;
         QTest::newRow("nothing picked: an empty box") << QString() << QString();
     }
 

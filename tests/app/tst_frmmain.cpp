@@ -7,18 +7,15 @@
 #include "textview.h"
 #include "windowtest.h"
 
-#include <QCheckBox>
+#include <QAccessible>
 #include <QComboBox>
 #include <QFontInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -28,10 +25,9 @@ class TestFrmMain : public WindowTest {
 private slots:
     void initialState()
     {
-        // Fixed in size; the tabs share the strip; the load step's languages, none picked, and version line;
-        // GET chosen, every box empty, the focus in the URL box.
-        QCOMPARE(m_window->minimumSize(), QSize(339, 494));
-        QCOMPARE(m_window->maximumSize(), QSize(339, 494));
+        // Fixed in size; the tabs share the strip; the load step's languages, none picked; GET chosen, no box
+        // that cuts text short, the focus in the URL box.
+        QVERIFY(m_window->minimumSize() == QSize(339, 494) && m_window->maximumSize() == QSize(339, 494));
         QCOMPARE(tabControl()->tabBar()->width(), 35);
         QCOMPARE(tabControl()->tabBar()->tabRect(2).bottom() + 1, tabControl()->height());
         auto* languages = control<QComboBox>("cboCode");
@@ -39,17 +35,13 @@ private slots:
         for (int i = 0; i < languages->count(); ++i)
             items << languages->itemText(i);
         QCOMPARE(items, QStringList({ "Visual Basic 6", "Javascript", "ASP" }));
-        QCOMPARE(languages->currentIndex(), -1);
-        QVERIFY(!languages->isEditable());
-        QCOMPARE(control<QLabel>("Label12")->text(), u"Version: 1.0.0"_s);
+        QVERIFY(languages->currentIndex() == -1 && !languages->isEditable());
         QCOMPARE(control<QLabel>("StatusPanel1")->text(), u"Ready"_s);
         QVERIFY(control<QRadioButton>("Option1(1)")->isChecked() && !control<QRadioButton>("Option1(0)")->isChecked());
         for (const char* box : { "txtUrl", "Text1", "txtHeader", "txtHeaderValue" }) {
-            QVERIFY2(control<QLineEdit>(box)->text().isEmpty(), box);
             control<QLineEdit>(box)->setText(QString(100000, u'x')); // no box cuts anything off
             QCOMPARE(control<QLineEdit>(box)->text().size(), 100000);
         }
-        QCOMPARE(control<QTreeWidget>("lvHeaders")->topLevelItemCount(), 0);
         QCOMPARE(focusedControl(), u"txtUrl"_s);
     }
 
@@ -61,7 +53,6 @@ private slots:
         QCOMPARE(window.findChild<QLabel*>(u"Label12"_s)->text(), u"Version: 1.0.0"_s);
         QVERIFY(
             !window.findChild<QLabel*>(u"Label12"_s)->isHidden() && window.findChild<QLabel*>(u"Label3"_s)->isHidden());
-        QCOMPARE(window.findChild<QComboBox*>(u"cboCode"_s)->count(), 3);
     }
 
     void geometry()
@@ -107,11 +98,9 @@ private slots:
                   QCOMPARE(font.pointSizeF(), points);
                   QCOMPARE(font.weight(), weight);
                   QCOMPARE(font.italic(), italic);
-                  QVERIFY(!font.underline());
               };
         const QStringList sansSerif { "MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans" };
         check(m_window->font(), sansSerif, 8.25, QFont::Normal, false);
-        QCOMPARE(control<QLineEdit>("txtUrl")->font(), m_window->font());
         check(tabControl()->tabBar()->font(), { "Palatino Linotype", "Palatino", "P052", "TeX Gyre Pagella" }, 8.25,
             QFont::Normal, false);
         check(control("txtGeneratedCode")->font(), { "Tahoma", "DejaVu Sans" }, 12, QFont::Normal, false);
@@ -120,7 +109,6 @@ private slots:
         auto* address = control<QLabel>("Label13");
         check(address->font(), sansSerif, 13.5, QFont::Bold, false);
         QCOMPARE(address->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QCOMPARE(address->cursor().shape(), Qt::ArrowCursor);
     }
 
     void tabOrder_data()
@@ -163,21 +151,56 @@ private slots:
         QCOMPARE(back, forth);
     }
 
+    void readerNames_data()
+    {
+        // What a screen reader says of each control that takes the focus. label: the label it is labelled
+        // by; key: the access key that brings the focus to it.
+        columns<int, QString, QString, QString, int>("page", "control", "name", "label", "key");
+        const auto row = [](int page, const char* control, const char* name, const char* label = "", int key = 0) {
+            QTest::newRow(control) << page << QString::fromLatin1(control) << QString::fromLatin1(name)
+                                   << QString::fromLatin1(label) << key;
+        };
+        row(0, "txtUrl", "Url", "Label3");
+        row(0, "Text1", "Data", "Label2");
+        row(0, "txtHeader", "Request header name");
+        row(0, "txtHeaderValue", "Request header value");
+        row(0, "Command2", "+");
+        row(0, "lvHeaders", "Request headers");
+        row(0, "Command3", "C");
+        row(0, "Check1", "Synch");
+        row(0, "Option1(0)", "POST");
+        row(0, "Option1(1)", "GET");
+        row(0, "Command1", "Send");
+        row(0, "Text2", "Result Text", "Label1", Qt::Key_R);
+        row(0, "Command6", "exit");
+        row(1, "cboCode", "Language", "Label6");
+        row(1, "Command5", "Generate");
+        row(1, "txtGeneratedCode", "Generated code");
+        row(1, "Command4", "Copy");
+    }
+
+    void readerNames()
+    {
+        const auto [page, name, spoken, label, key]
+            = fetch<int, QString, QString, QString, int>("page", "control", "name", "label", "key");
+        tabControl()->setCurrentIndex(page);
+        QWidget* widget = m_window->findChild<QWidget*>(name);
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(widget);
+        QCOMPARE(reader->text(QAccessible::Name), spoken);
+        const auto labels = reader->relations(QAccessible::Label);
+        QCOMPARE(labels.isEmpty() ? QString() : labels[0].first->object()->objectName(), label);
+        if (key) {
+            control("txtUrl")->setFocus();
+            QTest::keyClick(m_window.get(), Qt::Key(key), Qt::AltModifier);
+            QCOMPARE(focusedControl(), name);
+        }
+    }
+
     void keys()
     {
-        // Enter and Escape press no button.
-        QList<std::shared_ptr<QSignalSpy>> spies;
-        for (QPushButton* button : m_window->findChildren<QPushButton*>()) {
+        // Enter and Escape press no button: none is a default button.
+        for (QPushButton* button : m_window->findChildren<QPushButton*>())
             QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
-            if (button->objectName() != u"Command6") // would end the test program
-                spies << std::make_shared<QSignalSpy>(button, &QPushButton::clicked);
-        }
-        for (const char* box : { "txtUrl", "Text1", "txtHeader" }) {
-            QTest::keyClick(control(box), Qt::Key_Return);
-            QTest::keyClick(control(box), Qt::Key_Escape);
-        }
-        for (const auto& spy : spies)
-            QCOMPARE(spy->count(), 0);
 
         // The result box takes no typing, pasting or cutting, but selects.
         auto* result = control<TextView>("Text2");
@@ -190,10 +213,7 @@ private slots:
         QTest::keyClick(result, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(result->text(), u"response"_s);
 
-        // "&Result Text" takes the focus to the result box beneath it; "&Copy" presses its button.
-        control("txtUrl")->setFocus();
-        QTest::keyClick(m_window.get(), Qt::Key_R, Qt::AltModifier);
-        QCOMPARE(focusedControl(), u"Text2"_s);
+        // "&Copy" presses its button.
         tabControl()->setCurrentIndex(1);
         QSignalSpy copy(control<QPushButton>("Command4"), &QPushButton::clicked);
         QTest::keyClick(m_window.get(), Qt::Key_C, Qt::AltModifier);
@@ -202,21 +222,15 @@ private slots:
 
     void pressOnTabControl_data()
     {
-        columns<QPoint, Qt::MouseButton, Qt::KeyboardModifiers, bool, int>(
+        const auto row = columns<QPoint, Qt::MouseButton, Qt::KeyboardModifiers, bool, int>(
             "point", "button", "modifiers", "moves", "pageAfter");
-        const auto row = [](const char* name, QPoint point, Qt::MouseButton button, bool moves, int page = 0,
-                             Qt::KeyboardModifiers modifiers = {}) {
-            QTest::newRow(name) << point << button << modifiers << moves << page;
-        };
         const QPoint firstTab(17, 80), lastTab(17, 400), emptyArea(60, 250);
-        row("left on the first tab", firstTab, Qt::LeftButton, true);
-        row("left on the last tab selects it too", lastTab, Qt::LeftButton, true, 2);
-        row("middle on a tab with Shift and Ctrl", firstTab, Qt::MiddleButton, true, 0,
-            Qt::ShiftModifier | Qt::ControlModifier);
-        row("right on the empty page with Alt", emptyArea, Qt::RightButton, true, 0, Qt::AltModifier);
-        row("Send button", QPoint(250, 275), Qt::LeftButton, false);
-        row("beside the GET caption", QPoint(185, 220), Qt::LeftButton, false);
-        row("status bar", QPoint(50, 485), Qt::LeftButton, false);
+        row("left on the last tab selects it too", lastTab, Qt::LeftButton, {}, true, 2);
+        row("middle on a tab with Shift and Ctrl", firstTab, Qt::MiddleButton, Qt::ShiftModifier | Qt::ControlModifier,
+            true, 0);
+        row("right on the empty page with Alt", emptyArea, Qt::RightButton, Qt::AltModifier, true, 0);
+        row("beside the GET caption", QPoint(185, 220), Qt::LeftButton, {}, false, 0);
+        row("status bar", QPoint(50, 485), Qt::LeftButton, {}, false, 0);
     }
 
     void pressOnTabControl()
@@ -226,12 +240,9 @@ private slots:
                 "point", "button", "modifiers", "moves", "pageAfter");
         QTest::mousePress(m_window.get(), button, modifiers, point);
         QTest::mouseRelease(m_window.get(), button, modifiers, point);
-        const auto& moved = m_recorders->windowMover->windows;
-        QCOMPARE(moved, moves ? std::vector<QWidget*> { m_window.get() } : std::vector<QWidget*> {});
-        if (moves)
-            QCOMPARE(m_recorders->windowMover->positions.front(), QPointF(m_window->mapToGlobal(point)));
+        const std::vector<std::pair<QWidget*, QPointF>> none, once { { m_window.get(), m_window->mapToGlobal(point) } };
+        QVERIFY(m_recorders->windowMover->moves == (moves ? once : none));
         QCOMPARE(tabControl()->currentIndex(), pageAfter);
-        QVERIFY(m_recorders->urlOpener->opened.empty());
     }
 
     void links()
@@ -260,7 +271,7 @@ private slots:
         QTest::mousePress(control("Label14"), Qt::LeftButton);
         QTest::mouseRelease(control("Label14"), Qt::LeftButton, {}, QPoint(-20, -20));
         QCOMPARE(opened.size(), std::size_t(5));
-        QVERIFY(m_recorders->windowMover->windows.empty());
+        QVERIFY(m_recorders->windowMover->moves.empty());
     }
 
 private:
@@ -269,9 +280,7 @@ private:
     QString focusedControl() const
     {
         QWidget* focus = QApplication::focusWidget();
-        if (focus == tabControl()->tabBar())
-            return u"SSTab1"_s;
-        return focus ? focus->objectName() : u"(nothing)"_s;
+        return focus == tabControl()->tabBar() ? u"SSTab1"_s : focus ? focus->objectName() : u"(nothing)"_s;
     }
 };
 

@@ -23,14 +23,9 @@ private slots:
     void readsTheRequestFromTheWindow_data()
     {
         // request: what the code must be generated from
-        columns<bool, QString, Qt::CheckState, QList<codegen::Header>, QString, Request>(
+        const auto row = columns<bool, QString, Qt::CheckState, QList<codegen::Header>, QString, Request>(
             "post", "url", "synch", "rows", "data", "request");
         const QList<codegen::Header> none, rows { { u" A "_s, u" 1 "_s }, { {}, {} }, { u" A "_s, u"2"_s } };
-        const auto row = [](const char* name, bool post, const QString& url, Qt::CheckState synch,
-                             const QList<codegen::Header>& headers, const QString& data, const Request& request) {
-            QTest::newRow(name) << post << url << synch << headers << data << request;
-        };
-        row("as the window starts", false, {}, Qt::Unchecked, none, {}, samples::atStart());
         row("POST, checked", true, u"http://h/x"_s, Qt::Checked, none, u"a=1"_s,
             { u"POST"_s, u"http://h/x"_s, true, {}, u"a=1"_s });
         row("greyed is not checked", false, u"u"_s, Qt::PartiallyChecked, none, {},
@@ -78,8 +73,7 @@ private slots:
         const QString generated = codegen::generateCode(samples::atStart(), u"ASP");
         control<QLineEdit>("txtUrl")->setText(u"http://changed.example/"_s);
         press("Command4");
-        press("Command4");
-        QCOMPARE(m_recorders->clipboard->texts, QStringList({ QString(), generated, generated }));
+        QCOMPARE(m_recorders->clipboard->texts, QStringList({ QString(), generated }));
 
         // Generate replaces the box; what the user types into it is copied too.
         press("Command5");

@@ -14,10 +14,7 @@ private slots:
     {
         // events: +N press N starts; N? a state 0 seen while it waits; N=x it ends with x; N! it fails
         // screen: panel 1 | result box | panel 2
-        columns<QString, QString>("events", "screen");
-        const auto row = [](const char* name, const char* events, const char* screen) {
-            QTest::newRow(name) << QString::fromLatin1(events) << QString::fromLatin1(screen);
-        };
+        const auto row = columns<QString, QString>("events", "screen");
         row("one press", "+1 1=a", "Ready|a|a");
         row("one press fails", "+1 1!", "Ready||failed:e1");
         row("answered in the order pressed", "+1 +2 1=a 2=b", "Ready|b|b");

@@ -8,21 +8,6 @@
 #include <QTest>
 #include <QWidget>
 
-namespace {
-
-// Which mouse events, and events of our own, reach an object.
-struct Seen : QObject {
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (dynamic_cast<QMouseEvent*>(event) || event->type() == QEvent::User)
-            types.append(event->type());
-        return false;
-    }
-    QList<QEvent::Type> types;
-};
-
-}
-
 // Where there is no window manager to hand the move to (here: the offscreen platform), the window
 // follows the mouse itself until every button is up.
 class TestWindowMover : public QObject {
@@ -31,13 +16,9 @@ class TestWindowMover : public QObject {
 private slots:
     void followsTheMouseUntilRelease_data()
     {
-        columns<Qt::MouseButton, QPoint, QList<QPoint>>("button", "press", "path");
-
-        QTest::newRow("left, right and down")
-            << Qt::LeftButton << QPoint(10, 10) << QList<QPoint> { { 15, 12 }, { 40, 30 }, { 70, 90 } };
-        QTest::newRow("right, back up and left")
-            << Qt::RightButton << QPoint(100, 50) << QList<QPoint> { { 90, 40 }, { 20, 5 } };
-        QTest::newRow("middle, no movement") << Qt::MiddleButton << QPoint(50, 50) << QList<QPoint> {};
+        const auto row = columns<Qt::MouseButton, QPoint, QList<QPoint>>("button", "press", "path");
+        row("left, right and down", Qt::LeftButton, QPoint(10, 10), { { 15, 12 }, { 40, 30 }, { 70, 90 } });
+        row("right, back up and left", Qt::RightButton, QPoint(100, 50), { { 90, 40 }, { 20, 5 } });
     }
 
     void followsTheMouseUntilRelease()
@@ -56,7 +37,17 @@ private slots:
         platform::SystemWindowMover mover;
         QTest::mousePress(&window, button, {}, press);
         mover.startMove(&window, QPointF(pressGlobal));
-        Seen seen; // the mover takes every mouse event until the drop, and no other event
+        // Which mouse events, and events of our own, reach the window: the mover takes every mouse event
+        // until the drop, and no other event.
+        struct Seen : QObject {
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (dynamic_cast<QMouseEvent*>(event) || event->type() == QEvent::User)
+                    types.append(event->type());
+                return false;
+            }
+            QList<QEvent::Type> types;
+        } seen;
         window.installEventFilter(&seen);
         QEvent other(QEvent::User);
         QCoreApplication::sendEvent(&window, &other);

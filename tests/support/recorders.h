@@ -16,13 +16,8 @@ struct Recorders {
         std::vector<QUrl> opened;
     };
     struct WindowMover final : platform::WindowMover {
-        void startMove(QWidget* window, const QPointF& globalPressPosition) override
-        {
-            windows.push_back(window);
-            positions.push_back(globalPressPosition);
-        }
-        std::vector<QWidget*> windows;
-        std::vector<QPointF> positions;
+        void startMove(QWidget* window, const QPointF& at) override { moves.push_back({ window, at }); }
+        std::vector<std::pair<QWidget*, QPointF>> moves; // each window asked to move, and where it was pressed
     };
     struct Clipboard final : platform::Clipboard {
         void setText(const QString& text) override { texts.push_back(text); }

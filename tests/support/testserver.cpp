@@ -49,14 +49,15 @@ TestServer::TestServer(Responder responder, bool tls)
         m_server = new QTcpServer(this);
     }
     connect(m_server, &QTcpServer::pendingConnectionAvailable, this, [this] {
-        while (QTcpSocket* socket = m_server->nextPendingConnection())
-            accept(socket);
+        while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+            socket->setParent(this);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
     });
     if (!m_server->listen(QHostAddress::LocalHost))
         qFatal("the test server cannot listen on 127.0.0.1");
 }
-
-TestServer::~TestServer() = default;
 
 QUrl TestServer::url(QStringView pathAndQuery) const
 {
@@ -77,13 +78,6 @@ void TestServer::reply(const QByteArray& target, const QByteArray& bytes)
             m_connections[i]->disconnectFromHost();
         }
     }
-}
-
-void TestServer::accept(QTcpSocket* socket)
-{
-    socket->setParent(this);
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
 }
 
 void TestServer::readFrom(QTcpSocket* socket)

@@ -45,7 +45,6 @@ public:
         : TestServer([always](const Request&) { return always; })
     {
     }
-    ~TestServer() override;
 
     QUrl url(QStringView pathAndQuery = u"/") const;
     // Writes these bytes on the connection of the request for this target, and closes it: the answer to
@@ -69,7 +68,6 @@ public:
     static QString certificateFile();
 
 private:
-    void accept(QTcpSocket* socket);
     void readFrom(QTcpSocket* socket);
     void play(QTcpSocket* socket, Script script);
 

@@ -59,7 +59,6 @@ private slots:
             return enabled;
         };
         QVERIFY(!menuAction("edit-copy"));
-        QVERIFY(copied().isEmpty());
         QVERIFY(menuAction("select-all"));
         QVERIFY(menuAction("edit-copy"));
         QCOMPARE(copied(), text);
@@ -68,12 +67,8 @@ private slots:
     void dragSelectsTheExactSubstring_data()
     {
         // toPrefix: where the drag ends; empty for the row's far right
-        columns<int, QString, int, QString, QString>("fromRow", "fromPrefix", "toRow", "toPrefix", "selected");
-
-        const auto row = [](const char* name, int fromRow, const char* fromPrefix, int toRow, const char* toPrefix,
-                             const char* selected) {
-            QTest::newRow(name) << fromRow << QString(fromPrefix) << toRow << QString(toPrefix) << QString(selected);
-        };
+        const auto row
+            = columns<int, QString, int, QString, QString>("fromRow", "fromPrefix", "toRow", "toPrefix", "selected");
         row("whole lines", 1, "", 2, "", "second line\r\nthird");
         row("inside lines", 1, "sec", 2, "thi", "ond line\r\nthi");
         row("backwards", 2, "th", 0, "fir", "st\r\nsecond line\r\nth");
@@ -123,10 +118,7 @@ private slots:
 
     void keyboardSelection_data()
     {
-        columns<QString, QList<QKeyCombination>, QString>("text", "keys", "selected");
-
-        const auto row = [](const char* name, const QString& text, const QList<QKeyCombination>& keys,
-                             const QString& selected) { QTest::newRow(name) << text << keys << selected; };
+        const auto row = columns<QString, QList<QKeyCombination>, QString>("text", "keys", "selected");
         const QKeyCombination right(Qt::Key_Right), shiftRight(Qt::ShiftModifier, Qt::Key_Right);
         row("a surrogate pair is one character", u"😀b"_s, { shiftRight }, u"😀"_s);
         row("a mark goes with its letter", u"e\u0301x"_s, { shiftRight }, u"e\u0301"_s);
@@ -169,9 +161,8 @@ private slots:
         const QPoint bottomRight(m_view->viewport()->width() - 2, rowY(last));
         const qsizetype top = m_view->firstVisiblePosition();
         QCOMPARE(m_view->positionAt(bottomRight), text.size());
-        if (top > 0) {
+        if (top > 0)
             QVERIFY(m_view->positionAt(QPoint(2, rowY(last))) < text.size() || text.endsWith(u'\n'));
-        }
 
         // The wheel, the scroll bar's arrow and Ctrl+End go no further.
         QWheelEvent wheel(QPointF(20, 20), m_view->viewport()->mapToGlobal(QPointF(20, 20)), QPoint(),
@@ -191,8 +182,7 @@ private slots:
             QVERIFY(m_view->positionAt(bottomRight) < text.size());
         }
         QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(m_view->firstVisiblePosition(), 0);
-        QCOMPARE(bar->value(), 0);
+        QCOMPARE(bar->value() + m_view->firstVisiblePosition(), 0);
 
         // Page Down shows next the row that was below the last whole one.
         if (top > 0) {
@@ -215,7 +205,6 @@ private slots:
         const QString text = u"alpha beta gamma delta epsilon zeta eta theta iota kappa\r\nlambda"_s;
         m_view->setText(text);
         QAccessibleInterface* box = QAccessible::queryAccessibleInterface(m_view.get());
-        QVERIFY(box);
         QCOMPARE(box->role(), QAccessible::EditableText);
         QVERIFY(box->state().readOnly && box->state().multiLine);
         QAccessibleTextInterface* readable = box->textInterface();
@@ -252,10 +241,7 @@ private slots:
 
 private:
     int rowY(int row) const { return 4 + row * QFontMetrics(m_view->font()).height() + 2; }
-    int prefixX(const QString& prefix) const
-    {
-        return 4 + qRound(QFontMetricsF(m_view->font()).horizontalAdvance(prefix)) + 1;
-    }
+    int prefixX(const QString& text) const { return 5 + qRound(QFontMetricsF(m_view->font()).horizontalAdvance(text)); }
     static QString copied() { return QGuiApplication::clipboard()->text(); }
 
     std::unique_ptr<TextView> m_view;

@@ -279,7 +279,7 @@ void HttpRequest::startHop()
     if (!has("Expect"))
         curl->addHeader("Expect:"); // the body goes at once, without waiting for a 100 Continue
     if (!has("Content-Type"))
-        curl->addHeader(m_body.isEmpty() ? QByteArray("Content-Type:") : "Content-Type: text/plain;charset=UTF-8");
+        curl->addHeader(m_body.isEmpty() ? "Content-Type:"_ba : "Content-Type: text/plain;charset=UTF-8"_ba);
     m_api.easy_setopt(easy, CURLOPT_HTTPHEADER, curl->headers);
 
     m_status = 0;

@@ -72,11 +72,8 @@ private slots:
             // A label sized to its caption grows where the desktop's look-alike font is wider than the window's own.
             auto* label = qobject_cast<QLabel*>(widget);
             const QFontMetrics metrics = widget->fontMetrics();
-            if (label && !label->wordWrap())
-                QCOMPARE(widget->size(),
-                    rect.size().expandedTo({ metrics.horizontalAdvance(label->text()), metrics.height() }));
-            else
-                QCOMPARE(widget->size(), rect.size());
+            const QSize caption(metrics.horizontalAdvance(label ? label->text() : QString()), metrics.height());
+            QCOMPARE(widget->size(), label && !label->wordWrap() ? rect.size().expandedTo(caption) : rect.size());
             if (label && label->wordWrap()) // the caption wraps within its box
                 QVERIFY2(label->heightForWidth(label->width()) <= label->height(), place.name);
             for (int shown = 0; shown < tabs->count(); ++shown) {
@@ -91,19 +88,18 @@ private slots:
     void fonts()
     {
         // Each font is the one named where the desktop has it, else a look-alike that is really there.
-        auto check
-            = [](const QFont& font, const QStringList& families, qreal points, QFont::Weight weight, bool italic) {
-                  const QString used = QFontInfo(font).family().section(u" ["_s, 0, 0); // less the foundry
-                  QVERIFY2(families.contains(used), qPrintable(used));
-                  QCOMPARE(font.pointSizeF(), points);
-                  QCOMPARE(font.weight(), weight);
-                  QCOMPARE(font.italic(), italic);
-              };
+        auto check = [](const QFont& font, const QStringList& families, qreal points,
+                         QFont::Weight weight = QFont::Normal, bool italic = false) {
+            const QString used = QFontInfo(font).family().section(u" ["_s, 0, 0); // less the foundry
+            QVERIFY2(families.contains(used), qPrintable(used));
+            QCOMPARE(font.pointSizeF(), points);
+            QCOMPARE(font.weight(), weight);
+            QCOMPARE(font.italic(), italic);
+        };
         const QStringList sansSerif { "MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans" };
-        check(m_window->font(), sansSerif, 8.25, QFont::Normal, false);
-        check(tabControl()->tabBar()->font(), { "Palatino Linotype", "Palatino", "P052", "TeX Gyre Pagella" }, 8.25,
-            QFont::Normal, false);
-        check(control("txtGeneratedCode")->font(), { "Tahoma", "DejaVu Sans" }, 12, QFont::Normal, false);
+        check(m_window->font(), sansSerif, 8.25);
+        check(tabControl()->tabBar()->font(), { "Palatino Linotype", "Palatino", "P052", "TeX Gyre Pagella" }, 8.25);
+        check(control("txtGeneratedCode")->font(), { "Tahoma", "DejaVu Sans" }, 12);
         for (const char* link : { "Label14", "Label16", "Label17" })
             check(control(link)->font(), sansSerif, 12, QFont::Normal, true);
         auto* address = control<QLabel>("Label13");
@@ -113,18 +109,16 @@ private slots:
 
     void tabOrder_data()
     {
-        columns<int, bool, QStringList>("page", "post", "order");
+        const auto row = columns<int, bool, QStringList>("page", "post", "order");
         // The two option buttons are one stop, entered at the chosen one.
         const auto testAjax = [](const char* option) {
             return QStringList { "txtUrl", "Text1", "txtHeader", "txtHeaderValue", "lvHeaders", "Command3", "Check1",
                 option, "Command1", "Text2", "SSTab1", "Command2", "Command6" };
         };
-        QTest::newRow("Test AJAX") << 0 << false << testAjax("Option1(1)");
-        QTest::newRow("Test AJAX, POST chosen") << 0 << true << testAjax("Option1(0)");
-        QTest::newRow("Generate Code") << 1 << false
-                                       << QStringList { "cboCode", "Command5", "txtGeneratedCode", "Command4", "SSTab1",
-                                              "Command6" };
-        QTest::newRow("About") << 2 << false << QStringList { "SSTab1", "Command6" };
+        row("Test AJAX", 0, false, testAjax("Option1(1)"));
+        row("Test AJAX, POST chosen", 0, true, testAjax("Option1(0)"));
+        row("Generate Code", 1, false, { "cboCode", "Command5", "txtGeneratedCode", "Command4", "SSTab1", "Command6" });
+        row("About", 2, false, { "SSTab1", "Command6" });
     }
 
     void tabOrder()
@@ -207,10 +201,9 @@ private slots:
         result->setText(u"response"_s);
         result->setFocus();
         QTest::keyClicks(result, u"typed"_s);
-        for (const auto key : { Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return })
-            QTest::keyClick(result, key);
-        QTest::keyClick(result, Qt::Key_V, Qt::ControlModifier);
-        QTest::keyClick(result, Qt::Key_X, Qt::ControlModifier);
+        for (const QKeyCombination key : { Qt::NoModifier | Qt::Key_Backspace, Qt::NoModifier | Qt::Key_Delete,
+                 Qt::NoModifier | Qt::Key_Return, Qt::ControlModifier | Qt::Key_V, Qt::ControlModifier | Qt::Key_X })
+            QTest::keyClick(result, key.key(), key.keyboardModifiers());
         QCOMPARE(result->text(), u"response"_s);
 
         // "&Copy" presses its button.
@@ -226,8 +219,7 @@ private slots:
             "point", "button", "modifiers", "moves", "pageAfter");
         const QPoint firstTab(17, 80), lastTab(17, 400), emptyArea(60, 250);
         row("left on the last tab selects it too", lastTab, Qt::LeftButton, {}, true, 2);
-        row("middle on a tab with Shift and Ctrl", firstTab, Qt::MiddleButton, Qt::ShiftModifier | Qt::ControlModifier,
-            true, 0);
+        row("middle with Shift and Ctrl", firstTab, Qt::MiddleButton, Qt::ShiftModifier | Qt::ControlModifier, true, 0);
         row("right on the empty page with Alt", emptyArea, Qt::RightButton, Qt::AltModifier, true, 0);
         row("beside the GET caption", QPoint(185, 220), Qt::LeftButton, {}, false, 0);
         row("status bar", QPoint(50, 485), Qt::LeftButton, {}, false, 0);

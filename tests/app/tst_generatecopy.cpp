@@ -90,9 +90,8 @@ private slots:
 private:
     void pickLanguage(const QString& language)
     {
-        auto* languages = control<QComboBox>("cboCode");
-        languages->setCurrentIndex(languages->findText(language));
-        QCOMPARE(languages->currentText(), language);
+        control<QComboBox>("cboCode")->setCurrentText(language);
+        QCOMPARE(control<QComboBox>("cboCode")->currentText(), language);
     }
     void press(const char* button)
     {

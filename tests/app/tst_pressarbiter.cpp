@@ -17,7 +17,6 @@ private slots:
         const auto row = columns<QString, QString>("events", "screen");
         row("one press", "+1 1=a", "Ready|a|a");
         row("one press fails", "+1 1!", "Ready||failed:e1");
-        row("answered in the order pressed", "+1 +2 1=a 2=b", "Ready|b|b");
         row("the newer answered first", "+1 +2 2=b 1=a", "Ready|b|b");
         row("the newer fails after the older's answer", "+1 +2 1=a 2!", "Ready|a|failed:e2");
         row("the newer fails before the older's answer", "+1 +2 2! 1=a", "Ready|a|a");

@@ -207,16 +207,10 @@ private slots:
         setUrl(server.url(u"/files/bytes.bin"_s).toString());
         send();
         QCOMPARE(menuItems(), u"edit-copy select-all response-headers save-response"_s); // not JSON
-        auto* viewport = control<TextView>("Text2")->viewport(); // a right click opens that menu
-        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
-        QCoreApplication::sendEvent(viewport, &click);
-        QTRY_VERIFY(QApplication::activePopupWidget());
-        QVERIFY(QApplication::activePopupWidget()->findChild<QAction*>(u"save-response"_s));
-        QApplication::activePopupWidget()->close();
         QTemporaryDir folder;
         const QString path = folder.filePath(u"saved"_s);
         m_recorders->saveDialog->answer = path;
-        menuItems("save-response");
+        contextMenu(control<TextView>("Text2")->viewport(), "save-response"); // a right click opens that menu
         QCOMPARE(m_recorders->saveDialog->suggested, QStringList { u"bytes.bin"_s });
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -281,12 +275,8 @@ private slots:
         QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
 
         // Refused: nothing changes. Plain text pastes as text. Header lines into the name box are rows.
-        QGuiApplication::clipboard()->setText(u"curl -F a=@f http://h.example/"_s); // from the context menu
-        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(5, 5), url->mapToGlobal(QPoint(5, 5)));
-        QCoreApplication::sendEvent(url, &menuEvent);
-        QTRY_VERIFY(QApplication::activePopupWidget());
-        QApplication::activePopupWidget()->findChild<QAction*>(u"edit-paste"_s)->trigger();
-        QApplication::activePopupWidget()->close();
+        QGuiApplication::clipboard()->setText(u"curl -F a=@f http://h.example/"_s);
+        contextMenu(url, "edit-paste");
         QCOMPARE(url->text(), u"http://h.example/"_s);
         QVERIFY(control<QLabel>("StatusPanel2")->toolTip().contains(u"-F"));
         url->clear();
@@ -332,6 +322,15 @@ private:
                 action->trigger();
         }
         return names.join(u' ');
+    }
+    // Opens the control's context menu, as a right click does, and triggers the action named.
+    static void contextMenu(QWidget* widget, const char* action)
+    {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(widget, &click);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QApplication::activePopupWidget()->findChild<QAction*>(QLatin1StringView(action))->trigger();
+        QApplication::activePopupWidget()->close();
     }
     // With "Synch" unchecked, the click's handler returns once its request has ended; checked, at once.
     void send() { QTest::mouseClick(control("Command1"), Qt::LeftButton); }

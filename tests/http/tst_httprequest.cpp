@@ -53,9 +53,8 @@ Outcome run(const QUrl& url, const Call& call = {}, const QString& typedUrl = {}
     return outcome;
 }
 
-const QByteArray Gzipped("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x4b\xaf\xca\x2c\xb0\x52\xc8\x38\xbc\x32\x27\x27\x5f"
-                         "\xa1\xfc\xf0\xb6\xa2\x9c\x14\x00\x31\x54\xc7\x91\x13\x00\x00\x00",
-    39);
+const QByteArray Gzipped
+    = QByteArray::fromHex("1f8b08000000000002034bafca2cb052c838bc3227275fa1fcf0b6a29c14003154c79113000000");
 
 }
 
@@ -77,14 +76,13 @@ private slots:
         const auto head = [](const QByteArray& more) -> QByteArray { return "HTTP/1.1 200 OK\r\n" + more + "\r\n"; };
         const QByteArray chunked = head("Transfer-Encoding: chunked\r\n");
         const QByteArray gzip("Content-Encoding: gzip\r\n"), deflate("Content-Encoding: deflate\r\n");
-        const QByteArray zlibbed = qCompress(QByteArray("deflated")).sliced(4);
-        const QByteArray large = QByteArray("0123456789abcdef").repeated(40000);
+        const QByteArray zlibbed = qCompress("deflated"_ba).sliced(4);
+        const QByteArray large = "0123456789abcdef"_ba.repeated(40000);
         const QByteArray latin1("Content-Type: text/plain; format=flowed; CHARSET=\"ISO-8859-1\"\r\n");
 
         // Framing: what makes a body whole, and what makes it doubtful.
         row("301 without Location shows its body", response(301, "moved, but where", {}), "moved, but where");
         row("body shorter than its length", head("Content-Length: 10\r\n") + "hello", "!");
-        row("chunked, cut off", chunked + "5\r\nhello\r\n", "!");
         row("two different lengths", head("Content-Length: 5\r\nContent-Length: 9\r\n") + "hello", "!two different");
         row("delimited by closing", head("Connection: close\r\n") + "all of it", "all of it");
         row("103 before 200", "HTTP/1.1 103 Early Hints\r\nLink: <x>\r\n\r\n" + response(200, "final", {}), "final");
@@ -92,10 +90,11 @@ private slots:
         // Time: nothing for the idle time-out fails; slow but steady does not.
         in("headers never come", {}, "!nothing arrived", true, 300);
         in("body stalls", { { 0, head("Content-Length: 10\r\n") + "hello" } }, "!nothing arrived", true, 300);
-        Steps trickle { { 0, head("Content-Length: 10\r\n") } };
-        for (char digit = '0'; digit <= '9'; ++digit)
-            trickle.append({ 100, QByteArray(1, digit) });
-        in("slow trickle, longer than the time-out in all", trickle, "0123456789", false, 400);
+        // Each byte comes a twentieth of the time-out after the last, so that a slow machine cannot part them.
+        Steps trickle { { 0, head("Content-Length: 40\r\n") } };
+        for (int byte = 0; byte < 40; ++byte)
+            trickle.append({ 25, "x"_ba });
+        in("slow trickle, longer than the time-out in all", trickle, QString(40, u'x'), false, 500);
 
         // Charsets.
         row("charset in any case, quoted, among other parameters", response(200, "caf\xe9", latin1), "café");
@@ -108,8 +107,7 @@ private slots:
         const QByteArray twice = qCompress(Gzipped).sliced(4); // each coding is told by its first bytes
         row("gzip", response(200, Gzipped, gzip), gzipText);
         row("gzip of two members", response(200, Gzipped + Gzipped, gzip), gzipText + gzipText);
-        row("deflate, many times a buffer", response(200, qCompress(large).sliced(4), deflate),
-            QString::fromLatin1(large));
+        row("deflate, many buffers", response(200, qCompress(large).sliced(4), deflate), QString::fromLatin1(large));
         in("deflate, first byte alone",
             { { 0, response(200, zlibbed, deflate).chopped(zlibbed.size() - 1) }, { 100, zlibbed.sliced(1) } },
             "deflated", false, 10000);
@@ -117,12 +115,10 @@ private slots:
         row("empty 204 marked gzip", "HTTP/1.1 204 No Content\r\n" + gzip + "\r\n", "");
         row("gzip cut short", response(200, Gzipped.first(30), gzip), "!ends before");
         row("broken gzip", response(200, Gzipped.first(20) + "garbage!garbage!", gzip), "!");
-        row("gzip, gzip", response(200, twice, "Content-Encoding: gzip, gzip\r\n"), gzipText);
         row("gzip on two lines", response(200, twice, gzip + gzip), gzipText);
         row("gzip, then deflate", response(200, twice, "Content-Encoding: gzip ,deflate\r\n"), gzipText);
         row("identity and x-gzip", response(200, Gzipped, "Content-Encoding: identity, X-Gzip\r\n"), gzipText);
-        row("six codings", response(200, "x", "Content-Encoding: gzip, gzip, gzip, gzip, gzip, gzip\r\n"),
-            "!6 codings");
+        row("six codings", response(200, "x", gzip.repeated(6)), "!6 codings");
         row("gzip transfer coding", head("Transfer-Encoding: gzip, chunked\r\n") + "27\r\n" + Gzipped + "\r\n0\r\n\r\n",
             gzipText);
         row("unknown transfer coding", head("Transfer-Encoding: foo\r\nConnection: close\r\n") + "raw", "!\"foo\"");
@@ -197,8 +193,7 @@ private slots:
 
         // A body is never sent twice, and a redirect's body is not read to its end before it is followed.
         QVERIFY(!run(server.url(u"/kept"_s), call).complete);
-        const auto drops = std::count_if(got.cbegin(), got.cend(), [](const auto& r) { return r.target == "/drop"; });
-        QCOMPARE(drops, 1);
+        QCOMPARE(std::count_if(got.cbegin(), got.cend(), [](const auto& r) { return r.target == "/drop"; }), 1);
         QCOMPARE(run(server.url(u"/endless"_s)).text, u"arrived"_s);
     }
 
@@ -241,10 +236,9 @@ private slots:
     {
         // sent: what goes out; empty when refused
         const auto row = columns<QString, QByteArray>("typed", "sent");
-        row("escapes kept, a stray % too", "http://h/a%20b/%zz?x=%41", "http://h/a%20b/%zz?x=%41");
         row("space and beyond ASCII encoded", "http://h/put it?q=ä", "http://h/put%20it?q=%C3%A4");
         row("fragment left out", "http://h/p?q=1#top", "http://h/p?q=1");
-        row("printable ASCII kept", "http://h/x{y}|z^`\"<'>?k=[v]", "http://h/x{y}|z^`\"<'>?k=[v]");
+        row("printable ASCII, escapes, stray %", "http://h/{}|^`\"<'>%zz?[v]%41", "http://h/{}|^`\"<'>%zz?[v]%41");
         row("no path", "http://h", "http://h/");
         row("IDN host", "http://bücher.example/", "http://xn--bcher-kva.example/");
         row("scheme in capitals, host as typed", "HTTPS://H.example:65535/x", "https://H.example:65535/x");
@@ -318,7 +312,7 @@ private slots:
         call.body = u'"' % QString(2'000'000, u'x') % u'"';
         QVERIFY(run(server.url(), call).complete);
         const TestServer::Request& own = server.received().value(1);
-        QCOMPARE(own.header("User-Agent") + ' ' + own.header("Content-Type"), QByteArray("mine/2 application/json"));
+        QCOMPARE(own.header("User-Agent") + ' ' + own.header("Content-Type"), "mine/2 application/json"_ba);
         QVERIFY2(!own.head.contains("Expect"), own.head.constData());
     }
 };

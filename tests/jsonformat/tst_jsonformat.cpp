@@ -15,9 +15,7 @@ private slots:
         // formatted: the indented text; null when not JSON
         const auto [text, formatted] = fetch<QString, QString>("text", "formatted");
         QCOMPARE(jsonformat::isJson(text), !formatted.isNull());
-        const std::optional<QString> result = jsonformat::format(text);
-        QCOMPARE(result.has_value(), !formatted.isNull());
-        QCOMPARE(result.value_or(QString()), formatted);
+        QCOMPARE(jsonformat::format(text).value_or(u"(refused)"_s), formatted.isNull() ? u"(refused)"_s : formatted);
     }
 
     // Containers are held on a stack of their own: ten thousand deep is refused, not a crash.
@@ -43,17 +41,8 @@ void TestJsonFormat::formatsJsonAndRefusesTheRest_data()
 {
     const auto row = columns<QString, QString>("text", "formatted");
     row("nested, empty containers, white space dropped",
-        u" \t\r\n{ \"a\" : [ 1 , { \"b\" : null } , { } , [ ] ] , \"c\" : false }\n"_s, uR"({
-  "a": [
-    1,
-    {
-      "b": null
-    },
-    {},
-    []
-  ],
-  "c": false
-})"_s);
+        u" \t\r\n{ \"a\" : [ 1 , { \"b\" : null } , { } , [ ] ] , \"c\" : false }\n"_s,
+        u"{\n  \"a\": [\n    1,\n    {\n      \"b\": null\n    },\n    {},\n    []\n  ],\n  \"c\": false\n}"_s);
     row("escapes kept", uR"( "a\/b\u0022\\\"\uAf09\b\f\n\r\té😀 " )"_s, uR"("a\/b\u0022\\\"\uAf09\b\f\n\r\té😀 ")"_s);
     row("big integer kept", uR"(123456789012345678901234567890)"_s, uR"(123456789012345678901234567890)"_s);
     row("exponent kept", u"\t1.0e+400\n"_s, uR"(1.0e+400)"_s);

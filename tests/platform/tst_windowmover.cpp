@@ -31,8 +31,7 @@ private slots:
         window.move(300, 200);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QPoint start = window.pos();
-        const QPoint pressGlobal = window.mapToGlobal(press);
+        const QPoint start = window.pos(), pressGlobal = window.mapToGlobal(press);
 
         platform::SystemWindowMover mover;
         QTest::mousePress(&window, button, {}, press);

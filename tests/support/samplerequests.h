@@ -5,17 +5,17 @@
 // Requests the tests generate code from.
 namespace samples {
 
+using namespace Qt::StringLiterals;
+
 // What the window describes right after start.
 inline codegen::Request atStart()
 {
-    using namespace Qt::StringLiterals;
     return { u"GET"_s, u"(insert url here)"_s, false, {}, QString() };
 }
 
 // The worked example: POST, asynchronous, two headers and data.
 inline codegen::Request workedExample()
 {
-    using namespace Qt::StringLiterals;
     return { u"POST"_s, u"/api/items"_s, true,
         { { u"Content-Type"_s, u"text/plain"_s }, { u"Accept"_s, u"text/html"_s } }, u"id=7&name=box"_s };
 }

@@ -7,18 +7,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray readData(const char* name)
-{
-    QFile file(QString::fromUtf8(TEST_DATA_DIR "/") + QLatin1StringView(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read test data %s", name);
-    return file.readAll();
-}
-
-}
-
 QByteArray TestServer::Request::header(const QByteArray& name) const
 {
     for (const auto& [key, value] : headers) {
@@ -39,9 +27,12 @@ TestServer::TestServer(Responder responder, bool tls)
 {
     if (tls) {
         auto* server = new QSslServer(this);
+        QFile certificate(certificateFile()), key(QString::fromUtf8(TEST_DATA_DIR "/selfsigned.key"));
+        if (!certificate.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
+            qFatal("cannot read the test certificate and key in %s", TEST_DATA_DIR);
         QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-        configuration.setLocalCertificate(QSslCertificate(readData("selfsigned.crt")));
-        configuration.setPrivateKey(QSslKey(readData("selfsigned.key"), QSsl::Rsa));
+        configuration.setLocalCertificate(QSslCertificate(certificate.readAll()));
+        configuration.setPrivateKey(QSslKey(key.readAll(), QSsl::Rsa));
         configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
         server->setSslConfiguration(configuration);
         m_server = server;

@@ -11,10 +11,8 @@ namespace {
 // run is shaped wide per code unit, when that is not 0.
 Advances fixedAdvances(qreal shaped)
 {
-    Advances::Measure shape;
-    if (shaped > 0)
-        shape = [shaped](QStringView run) { return shaped * run.size(); };
-    return Advances([](QStringView) { return 10.0; }, 80, shape);
+    const auto shape = [shaped](QStringView run) { return shaped * run.size(); };
+    return Advances([](QStringView) { return 10.0; }, 80, shaped > 0 ? Advances::Measure(shape) : nullptr);
 }
 
 // Where each line starts, walking from the text's start.
@@ -71,8 +69,7 @@ private slots:
         Advances advances = fixedAdvances(shaped);
         const TextWrap wrap(text, width, advances);
         QStringList found;
-        const QList<qsizetype> starts = lineStarts(wrap);
-        for (const qsizetype start : starts)
+        for (const qsizetype start : lineStarts(wrap))
             found.push_back(text.mid(start, wrap.lineAt(start).next - start));
         QCOMPARE(found.join(u'|'), lines);
     }

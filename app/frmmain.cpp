@@ -298,6 +298,7 @@ void frmMain::connectHandlers()
             m_ui.txtHeader->paste();
             return;
         }
+        m_paste.forget(); // the page has changed since an import
         for (const codegen::Header& row : rows->first)
             headerlist::addHeaderRow(m_ui.lvHeaders, row.strHeaderTitle, row.strHeaderValue);
         setDetail(rows->second);
@@ -470,6 +471,7 @@ void frmMain::setDetail(const QString& text, const QString& tooltip)
         QAccessibleEvent said(panel, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&said);
     }
+    panel->setAccessibleDescription(tooltip);
     panel->setText(panel->fontMetrics().elidedText(text, Qt::ElideRight, room));
     panel->setToolTip(tooltip.isEmpty() ? text : tooltip);
 }

@@ -33,22 +33,27 @@ void PasteBox::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // The menu's own Paste and Undo give way to the box's. Qt names neither, and their captions are
-    // translated; their shortcut, after the tab, is written from the same key sequence in every language.
-    const auto bound = [menu](QKeySequence::StandardKey key) -> QAction* {
+    // The menu's own Paste and Undo give way to the box's. Qt 6.4 names neither and translates their
+    // captions; the shortcut after the tab is written from the same key sequence in every language, but is
+    // left out where shortcuts are not shown in menus. Found by name, then shortcut, then caption.
+    const auto find = [menu](const QString& name, QKeySequence::StandardKey key, const QString& caption) {
         const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+        QAction* byCaption = nullptr;
         for (QAction* action : menu->actions()) {
-            if (!shortcut.isEmpty() && action->text().section(u'\t', 1) == shortcut)
+            const QString text = action->text();
+            if (action->objectName() == name || (!shortcut.isEmpty() && text.section(u'\t', 1) == shortcut))
                 return action;
+            if (text.section(u'\t', 0, 0) == caption)
+                byCaption = action;
         }
-        return nullptr;
+        return byCaption;
     };
-    if (QAction* pasteAction = bound(QKeySequence::Paste)) {
+    if (QAction* pasteAction = find(u"edit-paste"_s, QKeySequence::Paste, QLineEdit::tr("&Paste"))) {
         pasteAction->setObjectName(u"edit-paste"_s);
         disconnect(pasteAction, &QAction::triggered, nullptr, nullptr);
         connect(pasteAction, &QAction::triggered, this, &PasteBox::pasteClipboard);
     }
-    QAction* undoAction = bound(QKeySequence::Undo);
+    QAction* undoAction = find(u"edit-undo"_s, QKeySequence::Undo, QLineEdit::tr("&Undo"));
     if (undoAction && m_ownerUndo) {
         undoAction->setEnabled(true);
         disconnect(undoAction, &QAction::triggered, nullptr, nullptr);

@@ -31,7 +31,6 @@ public:
     // The page as it was before the last import, while nothing has been changed since; the "Synch" flag,
     // no part of an import, as it is.
     std::optional<Outcome> undo(const codegen::Request& page);
-    bool canUndo() const { return m_before.has_value(); }
     // The page was changed by hand: the import is no longer undone.
     void forget() { remember(std::nullopt); }
 

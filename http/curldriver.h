@@ -27,7 +27,8 @@ signals:
     // libcurl has worked, and is out of its callbacks: because a socket was ready (true) or because a
     // time it asked for had come (false).
     void acted(bool socketReady);
-    // A transfer has ended with this CURLcode; libcurl is out of its callbacks.
+    // A transfer has ended with this CURLcode; libcurl is out of its callbacks. CURL* is no registered
+    // type: connect directly.
     void finished(CURL* easy, int result);
 
 private:

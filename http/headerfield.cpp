@@ -1,5 +1,7 @@
 #include "headerfield.h"
 
+#include <QString>
+
 namespace http {
 
 namespace {
@@ -13,6 +15,11 @@ namespace {
         while (value < line.size() && (line[value] == ' ' || line[value] == '\t'))
             ++value;
         return Field<View> { line.first(colon), line.sliced(value) };
+    }
+
+    char16_t asciiLower(char16_t c)
+    {
+        return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
     }
 
 } // namespace
@@ -29,7 +36,16 @@ std::optional<Field<QByteArrayView>> splitField(QByteArrayView line)
 
 bool sameName(QAnyStringView a, QAnyStringView b)
 {
-    return QAnyStringView::compare(a, b, Qt::CaseInsensitive) == 0;
+    // A name is a token, in ASCII: only its ASCII letters fold, as libcurl and servers fold them, so that
+    // no other character stands in for one of them ("ſ" is no "s").
+    const QString x = a.toString(), y = b.toString();
+    if (x.size() != y.size())
+        return false;
+    for (qsizetype i = 0; i < x.size(); ++i) {
+        if (asciiLower(x[i].unicode()) != asciiLower(y[i].unicode()))
+            return false;
+    }
+    return true;
 }
 
 } // namespace http

@@ -19,7 +19,7 @@ template <typename View> struct Field {
 std::optional<Field<QStringView>> splitField(QStringView line);
 std::optional<Field<QByteArrayView>> splitField(QByteArrayView line);
 
-// Whether two header names name the same header: case does not count.
+// Whether two header names name the same header: the case of ASCII letters does not count.
 bool sameName(QAnyStringView a, QAnyStringView b);
 
 // The index of the first of the headers, from `from` on, with this name; -1 when there is none. `nameOf`

@@ -158,7 +158,7 @@ void HttpRequest::setRequestHeader(const QString& name, const QString& value)
     if (!isToken(name))
         throw Failure(
             u"The request to " % m_typedUrl % u" was not sent: " % quoted(name) % u" is not a valid header name.");
-    if (name.compare(u"Transfer-Encoding", Qt::CaseInsensitive) == 0)
+    if (sameName(name, u"Transfer-Encoding"))
         throw Failure(u"The request to " % m_typedUrl % u" was not sent: the header " % quoted(name)
             % u" cannot be set, as this program frames the body itself.");
     for (const QChar c : value) {

@@ -163,8 +163,10 @@ QList<codegen::Header> headerLines(QStringView text)
 
 StartLine startLine(QStringView text)
 {
+    // A request line ends with its version; a first line that merely looks like one, or a status line, is
+    // only passed over.
     static const QRegularExpression line(
-        u"^(?:([A-Z]+) (\\S+) HTTP/\\d(?:\\.\\d)?|HTTP/\\d(?:\\.\\d)? [^\\n]*)\\r?\\n"_s);
+        u"^(?:([A-Z]+) (\\S+) HTTP/\\d(?:\\.\\d)?\\r?\\n|(?:[A-Z]+ \\S+ HTTP/|HTTP/)[^\\n]*\\n)"_s);
     const QRegularExpressionMatch match = line.match(text);
     if (!match.hasMatch())
         return {};

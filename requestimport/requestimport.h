@@ -44,7 +44,7 @@ QList<codegen::Header> headerLines(QStringView text);
 // The first line of a raw HTTP message, "POST /path HTTP/1.1" or a response's "HTTP/1.1 200 OK".
 struct StartLine {
     qsizetype length = 0; // with its line break; 0 when the text starts with neither
-    QStringView method; // the request's; empty for a status line
+    QStringView method; // a request line's, when it ends with its version; else empty
     QStringView target;
 };
 StartLine startLine(QStringView text);

@@ -282,7 +282,7 @@ private slots:
         url->clear();
         paste(url, u"http://h.example/ x"_s);
         QCOMPARE(url->text(), u"http://h.example/ x"_s);
-        paste(control("txtHeader"), u"GET / HTTP/1.1\r\nX-One: 1\r\nX-Two:  two \r\nX-3:\r\n\r\nbody"_s);
+        paste(control("txtHeader"), u"GET / HTTP/1.1 \r\nX-One: 1\r\nX-Two:  two \r\nX-3:\r\n\r\nbody"_s);
         QCOMPARE(row(0) % u',' % row(1) % u',' % row(2), u"X-One|1,X-Two|two ,X-3|"_s);
         paste(control("txtHeader"), u"A: 1\nnot a header"_s); // pasted as it is
         QVERIFY(control<QLineEdit>("txtHeader")->text().endsWith(u"not a header"));

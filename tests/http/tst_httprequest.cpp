@@ -129,6 +129,7 @@ private slots:
         row("a status line among the headers",
             "HTTP/1.1 200 OK\r\n" + gzip + "HTTP/1.1 500 Oops: x\r\nContent-Length: 39\r\n\r\n" + Gzipped, gzipText);
         row("a status line in the trailer", chunked + "5\r\nhello\r\n0\r\nHTTP/1.1 500 Oops: x\r\n\r\n", "hello");
+        row("Tran\u017ffer-Encoding is none", head("Tran\xc5\277fer-Encoding: gzip\r\n") + "hello", "hello");
         row("a folded line", response(200, "\xb1", "Content-Type: text/plain;\r\n\t charset=iso-8859-2\r\n"), "ą");
         row("a ; in a quoted parameter",
             response(200, "\xb1", "Content-Type: text/plain; a=\"x;charset=iso-8859-2;\\\"\"; charset=cp1252\r\n"),

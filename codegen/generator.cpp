@@ -8,10 +8,9 @@ qsizetype expectedSize(const Request& request)
 {
     // The values with their quotes written twice, the template's own text, and a little room for what
     // else their literals and the lines that build long ones up may add.
-    const auto literal = [](const QString& value) { return value.size() + value.count(u'"') + 2; };
-    qsizetype size = 400 + literal(request.strMethod) + literal(request.strURL) + literal(request.strData);
+    qsizetype size = 400 + literalRoom(request.strMethod) + literalRoom(request.strURL) + literalRoom(request.strData);
     for (const Header& header : request.headers)
-        size += 40 + literal(header.strHeaderTitle) + literal(header.strHeaderValue);
+        size += 40 + literalRoom(header.strHeaderTitle) + literalRoom(header.strHeaderValue);
     return size + size / 16;
 }
 

@@ -12,6 +12,12 @@ QString aspTemplate(const Request& request);
 
 // What the builder should reserve for a request: its values and the template's own text.
 qsizetype expectedSize(const Request& request);
+// The room a value takes as a literal, its quotes around it: each double quote in it is written twice.
+// Other characters a literal writes out longer are rare, and the reserves above leave room for them.
+inline qsizetype literalRoom(QStringView value)
+{
+    return value.size() + value.count(u'"') + 2;
+}
 
 // The lines between the open line and the send line, the same in every template: one empty line;
 // then, when there are headers, the lines of each (`headerLines` starts them), in order, and one more

@@ -77,7 +77,7 @@ namespace {
             return;
         code.line() << u"Dim " << variable << u" as String";
         QString literal;
-        literal.reserve(value.size() + value.count(u'"') + value.size() / 16 + 16);
+        literal.reserve(literalRoom(value) + value.size() / 16 + 16);
         literal += u'"';
         appendBasicLiteral(literal, value);
         literal += u'"';

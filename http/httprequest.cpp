@@ -420,10 +420,11 @@ bool HttpRequest::headersEnded()
         conflict.clear();
     }
 
-    if (isRedirect(m_status) && !responseHeader("Location").isEmpty()) {
+    const QByteArray location = isRedirect(m_status) ? responseHeader("Location") : QByteArray();
+    if (!location.isEmpty()) {
         m_hop = true; // its body is not kept
         // Bytes of a Location that are no UTF-8 go on as they are, percent-encoded.
-        QByteArray next = resolved(responseHeader("Location"));
+        QByteArray next = resolved(location);
         if (!QByteArrayView(next).isValidUtf8())
             next = percentEncodedWhereNeeded(next);
         m_next = requestUrl(QString::fromUtf8(next));

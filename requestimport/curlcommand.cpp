@@ -1,5 +1,6 @@
 #include "requestimport.h"
 
+#include "forms.h"
 #include "headerfield.h"
 
 #include <array>
@@ -193,7 +194,9 @@ Result readCurl(const QStringList& words)
         case Does::Header: {
             // "Name: value" sends the header; "Name;" sends it empty; "Name:" only takes curl's own away.
             const auto field = http::splitField(argument);
-            if (!argument.contains(u':') && argument.endsWith(u';')) {
+            if (isPseudoHeader(argument)) {
+                break;
+            } else if (!argument.contains(u':') && argument.endsWith(u';')) {
                 description.request.headers.append({ argument.chopped(1), QString() });
             } else if (field) {
                 if (!field->value.isEmpty())

@@ -1,5 +1,7 @@
 #include "requestimport.h"
 
+#include "characters.h"
+#include "forms.h"
 #include "headerfield.h"
 #include "shellwords.h"
 
@@ -52,6 +54,8 @@ namespace {
                 const qsizetype headersAt = call.indexOf(u"\"headers\"");
                 QList<std::pair<qsizetype, codegen::Header>> ordered;
                 for (auto h = headers.begin(); h != headers.end(); ++h) {
+                    if (isPseudoHeader(h.key()))
+                        continue;
                     if (!h->isString())
                         return Result::refused(u"The fetch header \"%1\" has no text value."_s.arg(h.key()));
                     const QString quoted
@@ -110,6 +114,22 @@ namespace {
         return Result::imported(description);
     }
 
+    // A request is text. Half of a surrogate pair, with no other half, becomes U+FFFD as a UTF-8 encoder
+    // writes it; a NUL is refused.
+    Result checked(Result result)
+    {
+        codegen::Request& request = result.description.request;
+        QList<QString*> fields { &request.strMethod, &request.strURL, &request.strData };
+        for (codegen::Header& header : request.headers)
+            fields << &header.strHeaderTitle << &header.strHeaderValue;
+        for (QString* field : std::as_const(fields)) {
+            if (field->contains(QChar(0)))
+                return Result::refused(u"The request holds a NUL character, which is not text."_s);
+            mendLoneSurrogates(*field);
+        }
+        return result;
+    }
+
 } // namespace
 
 Result read(QStringView text)
@@ -130,18 +150,16 @@ Result read(QStringView text)
         const bool windows = command.startsWith(u"curl.exe", Qt::CaseInsensitive) || first.startsWith(u'^')
             || first.startsWith(u'"') || (lineEnd > 0 && command.first(lineEnd).trimmed().endsWith(u'^'));
         const Words words = windows ? splitWindows(command) : splitPosix(command);
-        if (!words.failure.isEmpty())
-            return Result::refused(words.failure);
-        for (const QString& word : words.words) {
-            if (word.contains(QChar(0)))
-                return Result::refused(u"The curl command holds a NUL character, which is not text."_s);
-        }
-        return readCurl(words.words);
+        return words.failure.isEmpty() ? checked(readCurl(words.words)) : Result::refused(words.failure);
     }
     if (command.startsWith(u"fetch(") || command.startsWith(u"await fetch("))
-        return readFetch(command);
+        return checked(readFetch(command));
+    if (startsPowerShell(trimmed))
+        return checked(readPowerShell(trimmed));
+    if (std::optional<Result> har = readHar(trimmed))
+        return checked(*std::move(har));
     if (const StartLine line = startLine(trimmed); !line.method.isEmpty())
-        return readRaw(trimmed, line);
+        return checked(readRaw(trimmed, line));
     return {};
 }
 
@@ -153,6 +171,8 @@ QList<codegen::Header> headerLines(QStringView text)
             line.chop(1);
         if (line.isEmpty())
             break; // the blank line that ends a header block
+        if (isPseudoHeader(line))
+            continue;
         const auto field = http::splitField(line);
         if (!field || field->name.contains(u' ') || field->name.contains(u'\t'))
             return {};

@@ -1,5 +1,7 @@
 #include "shellwords.h"
 
+#include "characters.h"
+
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -13,86 +15,24 @@ namespace {
         return c == u' ' || c == u'\t';
     }
 
-    int hexValue(QChar c)
-    {
-        if (c >= u'0' && c <= u'9')
-            return c.unicode() - u'0';
-        if (c >= u'a' && c <= u'f')
-            return c.unicode() - u'a' + 10;
-        if (c >= u'A' && c <= u'F')
-            return c.unicode() - u'A' + 10;
-        return -1;
-    }
-
-    // The digits of base `base` at `at`, at most `most` of them; `at` moves past them. -1 when there is none.
-    long digits(QStringView text, qsizetype& at, int base, int most)
-    {
-        long value = -1;
-        for (int n = 0; n < most && at < text.size(); ++n, ++at) {
-            const int digit = hexValue(text[at]);
-            if (digit < 0 || digit >= base)
-                break;
-            value = (value < 0 ? 0 : value) * base + digit;
-        }
-        return value;
-    }
-
-    void appendCodePoint(QString& word, long codePoint)
-    {
-        if (codePoint < 0 || codePoint > 0x10ffff || (codePoint >= 0xd800 && codePoint <= 0xdfff))
-            word += QChar::ReplacementCharacter;
-        else
-            word += QStringView(QChar::fromUcs4(char32_t(codePoint)));
-    }
-
     // The inside of $'…' from `at`, to the closing quote; `at` ends past it. \xHH and \NNN name characters
     // U+0000 to U+00FF, as browsers mean them; \uHHHH and \UHHHHHHHH any character.
     bool dollarQuoted(QStringView text, qsizetype& at, QString& word)
     {
-        const qsizetype start = word.size();
         while (at < text.size()) {
             const QChar c = text[at++];
-            if (c == u'\'') {
-                // A half of a pair that has no other half is no character.
-                for (qsizetype i = start; i < word.size(); ++i) {
-                    if (word[i].isHighSurrogate() && i + 1 < word.size() && word[i + 1].isLowSurrogate())
-                        ++i;
-                    else if (word[i].isSurrogate())
-                        word[i] = QChar::ReplacementCharacter;
-                }
+            if (c == u'\'')
                 return true;
-            }
             if (c != u'\\' || at == text.size()) {
                 word += c;
                 continue;
             }
             const QChar e = text[at++];
+            if (const auto control = controlEscape(e == u'E' ? u'e' : e)) {
+                word += *control;
+                continue;
+            }
             switch (e.unicode()) {
-            case u'a':
-                word += QChar(7);
-                break;
-            case u'b':
-                word += QChar(8);
-                break;
-            case u'e':
-            case u'E':
-                word += QChar(27);
-                break;
-            case u'f':
-                word += QChar(12);
-                break;
-            case u'n':
-                word += QChar(10);
-                break;
-            case u'r':
-                word += QChar(13);
-                break;
-            case u't':
-                word += QChar(9);
-                break;
-            case u'v':
-                word += QChar(11);
-                break;
             case u'x':
             case u'u':
             case u'U': {
@@ -100,7 +40,7 @@ namespace {
                 if (value < 0)
                     word += u'\\' % e;
                 else if (e == u'u' && value >= 0xd800 && value <= 0xdfff)
-                    word += QChar(char16_t(value)); // half of a pair, as browsers write one; paired below
+                    word += QChar(char16_t(value)); // half of a pair, as browsers write one
                 else
                     appendCodePoint(word, value);
                 break;

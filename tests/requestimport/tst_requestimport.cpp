@@ -28,6 +28,28 @@ private slots:
         QCOMPARE(described, expected);
     }
 
+    // PowerShell's strings, each the -Body of a command.
+    void powerShellStrings_data()
+    {
+        const auto row = columns<QString, QString>("literal", "value");
+        row("doubled quotes, escaped $ and backtick", u"\"`$x `\"q`\" \"\"q\"\" a``b\""_s, u"$x \"q\" \"q\" a`b"_s);
+        row("escapes", u"\"`a`b`e`f`n`r`t`v`u{1F600}`x\""_s, u"\a\b\x1b\f\n\r\t\v😀x"_s);
+        row("$ that starts no name", u"\"$ and $\""_s, u"$ and $"_s);
+        row("a surrogate pair by number", u"\"$([char]55357)$([char]56832)\""_s, u"😀"_s);
+        row("half a pair", u"\"$([char]55357)!\""_s, u"\ufffd!"_s);
+        row("single quotes", u"'it''s `n $x \"'"_s, u"it's `n $x \""_s);
+        row("over lines", u"\"a\r\nb\""_s, u"a\r\nb"_s);
+        row("a bare word", u"a`tb"_s, u"a\tb"_s);
+    }
+
+    void powerShellStrings()
+    {
+        const auto [literal, value] = fetch<QString, QString>("literal", "value");
+        const Result result = requestimport::read(QString(u"iwr http://h/ -Body "_s % literal));
+        QCOMPARE(result.message, QString());
+        QCOMPARE(result.description.request.strData, value);
+    }
+
     // Random and damaged texts: a description or a refusal, and always at once.
     void neverCrashesNorHangs()
     {
@@ -35,7 +57,12 @@ private slots:
             u"curl ^\"http://h/^\" ^\r\n  -H ^\"a: b^\" --data-raw ^\"^{^\\^\"k^\\^\":1^}^\""_s,
             u"curl \"http://h/\" --data-binary \"{\"\"a\"\":\"\"b\"\"}\""_s,
             u"fetch(\"http://h/\", {\"headers\": {\"a\": \"b\"}, \"body\": \"x\", \"method\": \"POST\"});"_s,
-            u"POST /p HTTP/1.1\r\nHost: h\r\nA: b\r\n\r\nbody"_s };
+            u"POST /p HTTP/1.1\r\nHost: h\r\nA: b\r\n\r\nbody"_s,
+            u"$session = New-Object Microsoft.PowerShell.Commands.WebRequestSession\n$session.Cookies.Add((New-Object "
+            "System.Net.Cookie(\"a\", \"b\", \"/\", \"h\")))\niwr -Uri \"http://h/$([char]233)\" `\n-WebSession "
+            "$session "
+            "-Headers @{\n\"a\"=\"`\"b\"\n} -Body ([System.Text.Encoding]::UTF8.GetBytes('x'))"_s,
+            u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\",\"headers\":[{\"name\":\"a\"}]}}]}}"_s };
         const QString alphabet = u"'\"$\\^%!`|&;<>(){}[]~, \t\r\n-:=@#\u00e9\U0001F600\0xXuU0aH"_s;
         QRandomGenerator random(20261207);
         const QDeadlineTimer deadline(5000);
@@ -167,6 +194,66 @@ void TestRequestImport::reads_data()
 });)cap"_s,
         u"GET http://h.example/p\nUser-Agent: Mozilla/5.0\nAccept: text/html\n\n"_s);
 
+    // "Copy as PowerShell": Chrome with its session, h2 pseudo-headers and characters named by number, then
+    // Chrome and Firefox posting, then typed by hand.
+    row("Chrome PowerShell, GET", uR"cap($session = New-Object Microsoft.PowerShell.Commands.WebRequestSession
+$session.UserAgent = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) Chrome/120.0.0.0"
+$session.Cookies.Add((New-Object System.Net.Cookie("sid", "a=b==", "/", ".example.com")))
+$session.Cookies.Add((New-Object System.Net.Cookie("theme", "dark", "/", "api.example.com")))
+Invoke-WebRequest -UseBasicParsing -Uri "https://api.example.com/v1/items?q=caf%C3%A9" `
+-WebSession $session `
+-Headers @{
+"authority"="api.example.com"
+  "method"="GET"
+  "path"="/v1/items?q=caf%C3%A9"
+  "scheme"="https"
+  "accept"="application/json"
+  "x-note"="it's $([char]233)t$([char]233)! $([char]55357)$([char]56832) `$5 `"q`" ``"
+})cap"_s,
+        u"GET https://api.example.com/v1/items?q=caf%C3%A9\nUser-Agent: Mozilla/5.0 (Windows NT 10.0; Win64; x64) "
+        "Chrome/120.0.0.0\nCookie: sid=a=b==; theme=dark\naccept: application/json\nx-note: it's été! 😀 $5 \"q\" `\n\n"_s);
+    row("Chrome PowerShell, POST", uR"cap(Invoke-WebRequest -UseBasicParsing -Uri "http://127.0.0.1:8080/api" `
+-Method "POST" `
+-Headers @{
+"Accept"="*/*"
+  "Origin"="http://127.0.0.1:8080"
+} `
+-ContentType "application/json" `
+-Body ([System.Text.Encoding]::UTF8.GetBytes("{`"name`":`"Zo$([char]235)`",`"cost`":`"`$5`",`"note`":`"a$([char]10)b`"}"));)cap"_s,
+        u"POST http://127.0.0.1:8080/api\nAccept: */*\nOrigin: http://127.0.0.1:8080\nContent-Type: "
+        u"application/json\n\n"
+        "{\"name\":\"Zoë\",\"cost\":\"$5\",\"note\":\"a\nb\"}"_s);
+    row("Firefox PowerShell, POST", uR"cap($session = New-Object Microsoft.PowerShell.Commands.WebRequestSession
+$session.Cookies.Add((New-Object System.Net.Cookie("bob", "true", "/", "example.com")))
+Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
+-Method POST `
+-WebSession $session `
+-UserAgent "Mozilla/5.0 Firefox/120.0" `
+-Headers @{
+"Accept" = "*/*"
+  "Accept-Language" = "en-US"
+} `
+-ContentType "text/plain;charset=UTF-8" `
+-Body ([System.Text.Encoding]::UTF8.GetBytes("TAB $([char]9)"))
+)cap"_s,
+        u"POST https://example.com/p\nCookie: bob=true\nUser-Agent: Mozilla/5.0 Firefox/120.0\nAccept: */*\n"
+        "Accept-Language: en-US\nContent-Type: text/plain;charset=UTF-8\n\nTAB \t"_s);
+    row("irm, typed",
+        u"irm 'http://h.example/it''s' -Method put -Headers @{ A = 'x''y'; \"B\"=\"1\";C=2 } -Body:'a\nb'"_s,
+        u"PUT http://h.example/it's\nA: x'y\nB: 1\nC: 2\n\na\nb"_s);
+
+    // HAR, and pseudo-headers in every form.
+    row("HAR, one entry", uR"cap({"log": {"version": "1.2", "entries": [{"request": {"method": "POST",
+  "url": "https://h.example/p?x=1", "headers": [{"name": ":authority", "value": "h.example"},
+  {"name": "content-type", "value": "text/plain"}, {"name": "Host", "value": "h.example"},
+  {"name": "content-length", "value": "3"}, {"name": "x-a", "value": "1"}, {"name": "x-a", "value": "2"}],
+  "postData": {"mimeType": "text/plain", "text": "a\nb"}}}]}})cap"_s,
+        u"POST https://h.example/p?x=1\ncontent-type: text/plain\nx-a: 1\nx-a: 2\n\na\nb"_s);
+    row("pseudo-headers in curl", u"curl -H ':authority: h' -H ':path: /' http://h.example/"_s,
+        u"GET http://h.example/\n\n"_s);
+    row("pseudo-headers in a raw request", u"GET / HTTP/2\n:authority: h\nHost: h\nA: 1\n\n"_s,
+        u"GET http://h/\nA: 1\n\n"_s);
+
     // A raw request.
     row("raw request",
         u"POST /api/items?x=1 HTTP/1.1\r\nHost: h.example:8080\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n\r\nline\r\ntwo"_s,
@@ -194,11 +281,27 @@ void TestRequestImport::reads_data()
     row("unterminated quote", u"curl 'http://h.example/"_s, u"refused: A quote ' is not closed."_s);
     row("a lone caret", u"curl ^\"http://h.example/^\" ^"_s, u"refused: The command ends with a lone ^."_s);
     row("a NUL character", u"curl http://h.example/ -d $'a\\x00'"_s,
-        u"refused: The curl command holds a NUL character, which is not text."_s);
+        u"refused: The request holds a NUL character, which is not text."_s);
     row("a pipe", u"curl http://h.example/ | sh"_s,
         u"refused: The command goes on past one program (an unquoted |)."_s);
     row("a shell variable", u"curl http://h.example/$PATH"_s,
         u"refused: The command uses the shell's $, which is never run here."_s);
+    row("a PowerShell variable", u"iwr \"http://h/$env:TEMP\""_s,
+        u"refused: The command uses the PowerShell variable $env:TEMP, which is never read here."_s);
+    row("a PowerShell subexpression", u"iwr -Uri \"http://h/$(Get-Date)\""_s,
+        u"refused: The command uses a PowerShell subexpression $(…), which is never run here."_s);
+    row("an unknown PowerShell parameter", u"iwr -Uri http://h/ -Proxy http://p/"_s,
+        u"refused: The PowerShell parameter -Proxy cannot be imported."_s);
+    row("a session line no browser writes", u"$session.Proxy = \"x\"\niwr http://h/"_s,
+        u"refused: The PowerShell line \"$session.Proxy = \"x\"\" is not one a browser writes, and nothing is run here."_s);
+    row("a session never made", u"iwr http://h/ -WebSession $session"_s,
+        u"refused: The command uses a PowerShell session that no line before it makes."_s);
+    row("two PowerShell commands", u"iwr http://a/;\r\niwr http://b/"_s,
+        u"refused: The text holds more than one PowerShell command: copy one request."_s);
+    row("a PowerShell pipe", u"irm http://h/ | ConvertFrom-Json"_s,
+        u"refused: The command goes on past one program (an unquoted |)."_s);
+    row("a HAR of three", u"{\"log\": {\"entries\": [{}, {}, {}]}}"_s,
+        u"refused: The HAR holds 3 requests: copy just one of them, and paste that."_s);
     row("not a request", u"https://h.example/ is a page"_s, u"(plain text)"_s);
 }
 

@@ -1,0 +1,468 @@
+#include "forms.h"
+
+#include "characters.h"
+#include "requesturl.h"
+
+using namespace Qt::StringLiterals;
+
+namespace requestimport {
+
+namespace {
+
+    constexpr QStringView Commands[] = { u"Invoke-WebRequest", u"iwr", u"Invoke-RestMethod", u"irm" };
+
+    qsizetype lineBreakAt(QStringView text, qsizetype at)
+    {
+        if (text.sliced(at).startsWith(u"\r\n"))
+            return 2;
+        return at < text.size() && (text[at] == u'\n' || text[at] == u'\r') ? 1 : 0;
+    }
+
+    bool isNameCharacter(QChar c)
+    {
+        return c.isLetterOrNumber() || c == u'_';
+    }
+
+    // Chrome and Firefox write HTTP/2's pseudo-headers without their colon: "authority", "method", "path" and
+    // "scheme" are taken for them where they say what the URL and the method say, and only there.
+    bool describesRequestLine(const codegen::Header& header, const codegen::Request& request)
+    {
+        const QString& name = header.strHeaderTitle;
+        const QString& value = header.strHeaderValue;
+        const auto url = http::splitUrl(request.strURL);
+        if (isPseudoHeader(name))
+            return true;
+        if (!url)
+            return false;
+        if (name == u"method")
+            return value == request.strMethod;
+        if (name == u"scheme")
+            return value == url->scheme;
+        if (name == u"authority")
+            return value == QString(url->host % (url->port.isEmpty() ? u"" : u":") % url->port);
+        QStringView path = url->rest;
+        if (const qsizetype fragment = path.indexOf(u'#'); fragment >= 0)
+            path.truncate(fragment);
+        return name == u"path" && value == (path.isEmpty() ? u"/" : path);
+    }
+
+    // A PowerShell script read a statement at a time, as far as browsers write one: the lines that make a
+    // session, then one Invoke-WebRequest. Nothing in it is run; what would need running is refused.
+    class Reader {
+    public:
+        explicit Reader(QStringView text)
+            : m_text(text)
+        {
+        }
+
+        bool starts() { return match(u"$session") || commandName(); }
+        Result read();
+
+    private:
+        QChar at(qsizetype i) const { return i < m_text.size() ? m_text[i] : QChar(); }
+        bool failed() const { return !m_failure.isEmpty(); }
+        bool fail(const QString& message)
+        {
+            if (m_failure.isEmpty())
+                m_failure = message;
+            return false;
+        }
+        bool statementEnds() const { return m_at >= m_text.size() || QStringView(u"\r\n;").contains(m_text[m_at]); }
+        void skip(bool separators);
+        bool match(QStringView pattern, QStringList* strings = nullptr);
+        bool commandName();
+        bool sessionLine(qsizetype from);
+        bool command();
+        bool parameter(QStringView name);
+        bool headers();
+        std::optional<QString> value(QStringView parameter);
+        std::optional<QString> quoted();
+        std::optional<QString> bare(QStringView stops = {});
+        void escape(qsizetype& i, QString& out) const;
+        bool dollar(qsizetype& i, QString& out);
+        QString statement(qsizetype from) const;
+
+        QStringView m_text;
+        qsizetype m_at = 0;
+        QString m_failure;
+        bool m_session = false; // a line made the session
+        bool m_usesSession = false; // the command sends with it
+        std::optional<QString> m_sessionAgent;
+        QStringList m_cookies; // "name=value", in the order they were added
+        std::optional<QString> m_url, m_method, m_body;
+        bool m_agent = false; // -UserAgent, which wins over the session's
+        QList<codegen::Header> m_headers;
+    };
+
+    // Spaces, tabs, comments and a backtick that ends a line, which goes on with the next; with `separators`,
+    // line breaks and semicolons too.
+    void Reader::skip(bool separators)
+    {
+        while (m_at < m_text.size()) {
+            const QChar c = m_text[m_at];
+            if (c == u' ' || c == u'\t' || c == u'\f' || c == QChar::Nbsp) {
+                ++m_at;
+            } else if (c == u'`' && lineBreakAt(m_text, m_at + 1)) {
+                m_at += 1 + lineBreakAt(m_text, m_at + 1);
+            } else if (separators && (c == u'\r' || c == u'\n' || c == u';')) {
+                ++m_at;
+            } else if (c == u'#') {
+                while (m_at < m_text.size() && m_text[m_at] != u'\r' && m_text[m_at] != u'\n')
+                    ++m_at;
+            } else {
+                break;
+            }
+        }
+    }
+
+    // The pieces of `pattern`, which spaces part, with any spaces between them and the case of letters
+    // not counting; "%s" reads a quoted string into `strings`. Where they do not match, nothing is read.
+    bool Reader::match(QStringView pattern, QStringList* strings)
+    {
+        const qsizetype from = m_at;
+        for (const QStringView piece : pattern.split(u' ')) {
+            skip(false);
+            if (piece == u"%s" && (at(m_at) == u'"' || at(m_at) == u'\'')) {
+                const std::optional<QString> string = quoted();
+                if (!string)
+                    return false;
+                strings->append(*string);
+                continue;
+            }
+            if (piece == u"%s" || !m_text.sliced(m_at).startsWith(piece, Qt::CaseInsensitive)
+                || (isNameCharacter(piece.back()) && isNameCharacter(at(m_at + piece.size())))) {
+                m_at = from;
+                return false;
+            }
+            m_at += piece.size();
+        }
+        return true;
+    }
+
+    bool Reader::commandName()
+    {
+        const qsizetype from = m_at;
+        for (const QStringView name : Commands) {
+            if (match(name) && (statementEnds() || m_text[m_at].isSpace() || m_text[m_at] == u'`'))
+                return true;
+            m_at = from;
+        }
+        return false;
+    }
+
+    // The statement from `from` to its line's end, to name it in a sentence.
+    QString Reader::statement(qsizetype from) const
+    {
+        qsizetype end = from;
+        while (end < m_text.size() && m_text[end] != u'\r' && m_text[end] != u'\n')
+            ++end;
+        const QStringView line = m_text.sliced(from, end - from).trimmed();
+        return line.size() > 60 ? line.first(59) % u'…' : line.toString();
+    }
+
+    // One of the lines that make the session: the object, its user agent, a cookie.
+    bool Reader::sessionLine(qsizetype from)
+    {
+        QStringList strings;
+        if (match(u"$session = New-Object Microsoft.PowerShell.Commands.WebRequestSession"))
+            m_session = true;
+        else if (match(u"$session.UserAgent = %s", &strings))
+            m_sessionAgent = strings[0];
+        else if (match(u"$session.Cookies.Add( ( New-Object System.Net.Cookie ( %s , %s , %s , %s ) ) )", &strings))
+            m_cookies.append(strings[0] % u'=' % strings[1]);
+        else
+            return fail(u"The PowerShell line \"%1\" is not one a browser writes, and nothing is run here."_s.arg(
+                statement(from)));
+        return !failed();
+    }
+
+    // The parameters after the command's name, to the statement's end.
+    bool Reader::command()
+    {
+        for (;;) {
+            skip(false);
+            if (statementEnds())
+                return true;
+            const QChar c = m_text[m_at];
+            if (c == u'-' && at(m_at + 1).isLetter()) {
+                qsizetype end = m_at + 1;
+                while (isNameCharacter(at(end)))
+                    ++end;
+                const QStringView name = m_text.sliced(m_at, end - m_at);
+                m_at = end + (at(end) == u':'); // -Uri:"…" gives the value in the same word
+                if (!parameter(name))
+                    return false;
+            } else if (QStringView(u"|&<>").contains(c)) {
+                return fail(u"The command goes on past one program (an unquoted %1)."_s.arg(c));
+            } else if (!m_url) { // the URL may come first, unnamed
+                if (!(m_url = value(u"-Uri")))
+                    return false;
+            } else {
+                return fail(u"The PowerShell command gives \"%1\" to no parameter."_s.arg(statement(m_at)));
+            }
+        }
+    }
+
+    bool Reader::parameter(QStringView name)
+    {
+        const auto is = [name](QStringView known) { return name.compare(known, Qt::CaseInsensitive) == 0; };
+        const QString unread = u"The PowerShell parameter %1 is given a value that is not imported."_s.arg(name);
+        if (is(u"-UseBasicParsing"))
+            return true;
+        if (is(u"-WebSession")) {
+            m_usesSession = true;
+            return (match(u"$session") && m_session)
+                || fail(u"The command uses a PowerShell session that no line "
+                        u"before it makes."_s);
+        }
+        if (is(u"-Headers"))
+            return (match(u"@{") && headers()) || fail(unread);
+        if (is(u"-Body")) {
+            skip(false);
+            QStringList strings;
+            if (at(m_at) != u'(')
+                return bool(m_body = value(name));
+            if (!match(u"( [System.Text.Encoding]::UTF8.GetBytes( %s ) )", &strings))
+                return fail(unread);
+            m_body = strings[0];
+            return true;
+        }
+        const bool agent = is(u"-UserAgent"), type = is(u"-ContentType");
+        if (!agent && !type && !is(u"-Uri") && !is(u"-Method"))
+            return fail(u"The PowerShell parameter %1 cannot be imported."_s.arg(name));
+        const std::optional<QString> text = value(name);
+        if (!text)
+            return false;
+        if (agent || type) {
+            m_agent = m_agent || agent;
+            m_headers.append({ agent ? u"User-Agent"_s : u"Content-Type"_s, *text });
+        } else {
+            (is(u"-Uri") ? m_url : m_method) = *text;
+        }
+        return true;
+    }
+
+    // The pairs of a @{…} to its closing brace, one a line or with ; between them.
+    bool Reader::headers()
+    {
+        for (;;) {
+            skip(true);
+            if (at(m_at) == u'}') {
+                ++m_at;
+                return true;
+            }
+            if (m_at >= m_text.size())
+                return fail(u"A brace { is not closed."_s);
+            const qsizetype from = m_at;
+            const bool quotedName = at(m_at) == u'"' || at(m_at) == u'\'';
+            const std::optional<QString> name = quotedName ? quoted() : bare(u"=");
+            if (!name)
+                return false;
+            skip(false);
+            if (name->isEmpty() || at(m_at) != u'=')
+                return fail(
+                    u"The PowerShell headers hold \"%1\", which is no name = value pair."_s.arg(statement(from)));
+            ++m_at;
+            skip(false);
+            // A value is a string, or a number.
+            const QChar c = at(m_at);
+            const std::optional<QString> value = c == u'"' || c == u'\'' ? quoted()
+                : c.isDigit()                                            ? bare()
+                                                                         : std::nullopt;
+            if (!value)
+                return fail(u"The PowerShell header %1 has a value that is not imported."_s.arg(*name));
+            m_headers.append({ *name, *value });
+        }
+    }
+
+    // A parameter's value: a quoted string or a bare word.
+    std::optional<QString> Reader::value(QStringView parameter)
+    {
+        skip(false);
+        const QChar c = at(m_at);
+        if (statementEnds() || (c == u'-' && at(m_at + 1).isLetter()))
+            fail(u"The PowerShell parameter %1 has no value."_s.arg(parameter));
+        else if (QStringView(u"(@{)}|&<>,").contains(c))
+            fail(u"The PowerShell parameter %1 is given a value that is not imported."_s.arg(parameter));
+        else
+            return c == u'"' || c == u'\'' ? quoted() : bare();
+        return std::nullopt;
+    }
+
+    // A string in single quotes, where '' is a quote, or in double quotes, where "" is one, a backtick
+    // escapes and $ may name a character.
+    std::optional<QString> Reader::quoted()
+    {
+        const QChar quote = m_text[m_at];
+        const bool expands = quote == u'"';
+        QString value;
+        qsizetype i = m_at + 1, run = i;
+        for (;;) {
+            if (i >= m_text.size()) {
+                fail(u"A quote %1 is not closed."_s.arg(quote));
+                return std::nullopt;
+            }
+            const QChar c = m_text[i];
+            if (c != quote && (!expands || (c != u'`' && c != u'$'))) {
+                ++i;
+                continue;
+            }
+            value += m_text.sliced(run, i - run);
+            if (c == quote && at(i + 1) == quote) {
+                value += quote;
+                i += 2;
+            } else if (c == quote) {
+                m_at = i + 1;
+                return value;
+            } else if (c == u'`' && i + 1 < m_text.size()) {
+                escape(i, value);
+            } else if (c == u'$' && !dollar(i, value)) {
+                return std::nullopt;
+            } else if (c == u'`') {
+                ++i; // the text ends after it: the quote is not closed
+            }
+            run = i;
+        }
+    }
+
+    // An unquoted word, to a space or a character that ends one.
+    std::optional<QString> Reader::bare(QStringView stops)
+    {
+        QString value;
+        qsizetype i = m_at;
+        while (i < m_text.size()) {
+            const QChar c = m_text[i];
+            if (c.isSpace() || QStringView(u";(){}|&<>,\"'").contains(c) || stops.contains(c)
+                || (c == u'`' && (i + 1 == m_text.size() || lineBreakAt(m_text, i + 1))))
+                break;
+            if (c == u'`') {
+                escape(i, value);
+            } else if (c == u'$') {
+                if (!dollar(i, value))
+                    return std::nullopt;
+            } else {
+                value += c;
+                ++i;
+            }
+        }
+        m_at = i;
+        return value;
+    }
+
+    // The character that the backtick at `i` and the one after it stand for: `0, `a, `b, `e, `f, `n, `r, `t,
+    // `v, `u{…} name characters, and before any other the backtick takes its meaning away.
+    void Reader::escape(qsizetype& i, QString& out) const
+    {
+        const QChar e = m_text[i + 1];
+        i += 2;
+        if (e == u'0') {
+            out += QChar(0);
+        } else if (const auto control = controlEscape(e)) {
+            out += *control;
+        } else if (qsizetype end = i + 1; e == u'u' && at(i) == u'{') {
+            const long code = digits(m_text, end, 16, 6);
+            if (code < 0 || at(end) != u'}')
+                return void(out += e);
+            appendCodePoint(out, code);
+            i = end + 1;
+        } else {
+            out += e;
+        }
+    }
+
+    // A $ at `i`: $([char]N) is that character and a $ that starts no name is itself; any other variable
+    // or subexpression would need running.
+    bool Reader::dollar(qsizetype& i, QString& out)
+    {
+        const QChar next = at(i + 1);
+        if (next == u'(') {
+            qsizetype j = i + 2;
+            const auto spaces = [&] {
+                while (at(j) == u' ' || at(j) == u'\t')
+                    ++j;
+            };
+            spaces();
+            if (m_text.sliced(j).startsWith(u"[char]", Qt::CaseInsensitive)) {
+                j += 6;
+                spaces();
+                const long code = digits(m_text, j, 10, 6);
+                spaces();
+                if (code >= 0 && code <= 0xffff && at(j) == u')') {
+                    out += QChar(char16_t(code));
+                    i = j + 1;
+                    return true;
+                }
+            }
+            return fail(u"The command uses a PowerShell subexpression $(…), which is never run here."_s);
+        }
+        if (isNameCharacter(next) || QStringView(u"{?^$:").contains(next)) {
+            qsizetype end = i + 2;
+            while (isNameCharacter(at(end)) || at(end) == u':')
+                ++end;
+            return fail(u"The command uses the PowerShell variable %1, which is never read here."_s.arg(
+                m_text.sliced(i, qMin(end, m_text.size()) - i)));
+        }
+        out += u'$';
+        ++i;
+        return true;
+    }
+
+    Result Reader::read()
+    {
+        bool commandRead = false;
+        while (!failed()) {
+            skip(true);
+            const qsizetype from = m_at;
+            if (m_at >= m_text.size())
+                break;
+            if (commandRead)
+                return Result::refused(u"The text holds more than one PowerShell command: copy one request."_s);
+            if (commandName()) {
+                commandRead = true;
+                command();
+            } else if (sessionLine(from)) {
+                skip(false);
+                if (!statementEnds())
+                    fail(u"The PowerShell line \"%1\" is not one a browser writes, and nothing is run here."_s.arg(
+                        statement(from)));
+            }
+        }
+        if (failed())
+            return Result::refused(m_failure);
+        if (!commandRead)
+            return Result::refused(u"The PowerShell lines hold no Invoke-WebRequest."_s);
+        if (!m_url || m_url->isEmpty())
+            return Result::refused(u"The PowerShell command names no URL."_s);
+
+        Description description;
+        description.source = u"a PowerShell command"_s;
+        codegen::Request& request = description.request;
+        request.strURL = *m_url;
+        request.strMethod = m_method.value_or(u"GET"_s).toUpper();
+        request.strData = m_body.value_or(QString());
+        if (m_usesSession) {
+            if (m_sessionAgent && !m_agent)
+                request.headers.append({ u"User-Agent"_s, *m_sessionAgent });
+            if (!m_cookies.isEmpty())
+                request.headers.append({ u"Cookie"_s, m_cookies.join(u"; ") });
+        }
+        for (const codegen::Header& header : std::as_const(m_headers)) {
+            if (!describesRequestLine(header, request))
+                request.headers.append(header);
+        }
+        return Result::imported(description);
+    }
+
+} // namespace
+
+bool startsPowerShell(QStringView text)
+{
+    return Reader(text).starts();
+}
+
+Result readPowerShell(QStringView text)
+{
+    return Reader(text).read();
+}
+
+} // namespace requestimport

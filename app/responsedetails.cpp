@@ -72,9 +72,30 @@ QString headerBlock(const http::Response& response)
     return lines(response, u"\r\n");
 }
 
+QString timeLine(const http::Response& response)
+{
+    // Below a millisecond, a tenth of one still tells something.
+    const auto phase = [](std::chrono::microseconds length) {
+        return length.count() < 1000 ? QString::number(double(length.count()) / 1000, 'f', 1) % u" ms"
+                                     : duration(length);
+    };
+    const http::Timing& t = response.timing;
+    QString text = u"DNS " % phase(t.nameLookup) % u" · connect " % phase(t.connect);
+    if (response.url.startsWith("https:"))
+        text += u" · TLS " % phase(t.tls);
+    text += u" · waiting " % phase(t.waiting) % u" · download " % phase(t.download);
+    const QString address = QString::fromLatin1(response.remoteAddress);
+    text += u'\n' % QString::fromLatin1(response.httpVersion) % u" · "
+        % (address.contains(u':') ? u'[' % address % u']' : address) % u':' % QString::number(response.remotePort);
+    if (response.redirects > 0)
+        text += u'\n' % QString::number(response.redirects) % (response.redirects == 1 ? u" redirect" : u" redirects")
+            % u" followed · " % duration(response.elapsed) % u" in all";
+    return text;
+}
+
 QString tooltip(const http::Response& response)
 {
-    QString text = lines(response, u"\n");
+    QString text = timeLine(response) % u"\n\n" % lines(response, u"\n");
     if (!response.unknownCharset.isEmpty())
         text += u"\n\nThe charset \"" % QString::fromLatin1(response.unknownCharset)
             % u"\" is not one this program knows: the text was read as UTF-8.";

@@ -615,8 +615,50 @@ void HttpRequest::hopFinished(int result)
     m_response.headers = m_responseHeaders;
     m_response.elapsed = std::chrono::nanoseconds(m_sent.nsecsElapsed());
     m_response.unknownCharset = m_decoder->unknownCharset();
+    measure();
     stop();
     setState(Done);
+}
+
+// How the final request went, from libcurl's clock: it gives the moments each phase ended, counted from
+// the start.
+void HttpRequest::measure()
+{
+    CURL* easy = m_curl->easy;
+    const auto at = [&](CURLINFO moment) {
+        curl_off_t microseconds = 0;
+        m_api.easy_getinfo(easy, moment, &microseconds);
+        return microseconds;
+    };
+    const auto span
+        = [](curl_off_t from, curl_off_t to) { return std::chrono::microseconds(std::max(to - from, curl_off_t(0))); };
+    const curl_off_t found = at(CURLINFO_NAMELOOKUP_TIME_T), connected = at(CURLINFO_CONNECT_TIME_T),
+                     secured = at(CURLINFO_APPCONNECT_TIME_T), sent = at(CURLINFO_PRETRANSFER_TIME_T),
+                     first = at(CURLINFO_STARTTRANSFER_TIME_T), last = at(CURLINFO_TOTAL_TIME_T);
+    m_response.timing = { span(0, found), span(found, connected),
+        secured > 0 ? span(connected, secured) : std::chrono::microseconds(0), span(sent, first), span(first, last) };
+    long version = 0, port = 0;
+    char* address = nullptr;
+    m_api.easy_getinfo(easy, CURLINFO_HTTP_VERSION, &version);
+    m_api.easy_getinfo(easy, CURLINFO_PRIMARY_IP, &address);
+    m_api.easy_getinfo(easy, CURLINFO_PRIMARY_PORT, &port);
+    switch (version) {
+    case CURL_HTTP_VERSION_1_0:
+        m_response.httpVersion = "HTTP/1.0"_ba;
+        break;
+    case CURL_HTTP_VERSION_1_1:
+        m_response.httpVersion = "HTTP/1.1"_ba;
+        break;
+    case CURL_HTTP_VERSION_2_0:
+        m_response.httpVersion = "HTTP/2"_ba;
+        break;
+    case CURL_HTTP_VERSION_3:
+        m_response.httpVersion = "HTTP/3"_ba;
+        break;
+    }
+    m_response.remoteAddress = address;
+    m_response.remotePort = int(port);
+    m_response.redirects = m_redirects;
 }
 
 // Ends the transfer under way, if any, and all it had running.

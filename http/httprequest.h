@@ -16,6 +16,13 @@
 
 namespace http {
 
+// Where the time of a response went, as libcurl measured it for the request that got it: looking the
+// host's name up, connecting, the TLS handshake (none without TLS or on a connection used again), waiting
+// from the request sent to the first byte back, and reading the rest.
+struct Timing {
+    std::chrono::microseconds nameLookup {}, connect {}, tls {}, waiting {}, download {};
+};
+
 // What came back for a request, beyond its text: the final response after any redirects.
 struct Response {
     QByteArray url; // where it came from
@@ -24,7 +31,12 @@ struct Response {
     QByteArray reason; // as the server sent it, perhaps empty ("HTTP/2 200")
     QList<QByteArray> headers; // its header lines as received, in order, without line breaks; folded ones joined
     QByteArray body; // its bytes as received, after any content coding is undone and before charset decoding
-    std::chrono::nanoseconds elapsed {}; // from send to the last byte
+    std::chrono::nanoseconds elapsed {}; // from send to the last byte, across any redirects
+    Timing timing; // of its own request alone
+    QByteArray httpVersion; // "HTTP/1.1", "HTTP/2"
+    QByteArray remoteAddress; // the address it came from, "127.0.0.1" or "::1"
+    int remotePort = 0;
+    int redirects = 0; // followed on the way to it
     QByteArray unknownCharset; // the charset it named when that is no known one, so it was read as UTF-8
     QByteArray contentCoding; // the content codings its body is still in, lowercased, when they were not undone
 };
@@ -97,6 +109,7 @@ private:
     QList<QByteArray> responseList(const char* name) const;
     QByteArray resolved(const QByteArray& location) const;
     void hopFinished(int result);
+    void measure();
     QString causeOf(int result) const;
     void acted(bool socketReady);
     void setState(State state);

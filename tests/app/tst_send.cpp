@@ -189,8 +189,26 @@ private slots:
         const QString time = summary == u"failed" ? QString() : u" · \\d+ ms"_s;
         const QRegularExpression shown(u'^' % QRegularExpression::escape(summary) % time % u'$');
         QVERIFY2(shown.match(panel->text()).hasMatch(), qPrintable(panel->text()));
-        // A failure's tooltip is its message.
-        QCOMPARE(panel->toolTip(), tooltip.isEmpty() ? m_recorders->errorReport->messages.value(0) : tooltip);
+        // A failure's tooltip is its message; a response's has its time line first.
+        QCOMPARE(tooltip.isEmpty() ? panel->toolTip() : panel->toolTip().section(u"\n\n"_s, 1),
+            tooltip.isEmpty() ? m_recorders->errorReport->messages.value(0) : tooltip);
+    }
+
+    // Where the time went, the protocol, the address and the redirects followed.
+    void timeLine()
+    {
+        TestServer server([](const TestServer::Request& request) {
+            return request.target == "/next" ? TestServer::answer(200, "ok")
+                                             : TestServer::answer(302, {}, "Location: /next\r\n");
+        });
+        setUrl(server.url().toString());
+        send();
+        const QString tooltip = control<QLabel>("StatusPanel2")->toolTip(), time = u"\\d+(\\.\\d)? m?s"_s;
+        const QRegularExpression expected(
+            u"^DNS %1 · connect %1 · waiting %1 · download %1\nHTTP/1\\.1 · 127\\.0\\.0\\.1:"
+            u"%2\n1 redirect followed · %1 in all\n\nHTTP/1\\.1 200 "_s.arg(time)
+                .arg(server.port()));
+        QVERIFY2(expected.match(tooltip).hasMatch(), qPrintable(tooltip));
     }
 
     // Copy the headers, show JSON indented and back, save the body's bytes.
@@ -272,6 +290,23 @@ private slots:
         paste(url, u"curl -X PUT http://h.example/"_s);
         QVERIFY(control<QRadioButton>("Option1(1)")->isChecked());
         QVERIFY(control<QLabel>("StatusPanel2")->toolTip().contains(u"PUT cannot be set here, the method stays GET"));
+        QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
+
+        // Chrome's "Copy as PowerShell".
+        paste(url, uR"cap($session = New-Object Microsoft.PowerShell.Commands.WebRequestSession
+$session.Cookies.Add((New-Object System.Net.Cookie("a", "1=2", "/", "h.example")))
+Invoke-WebRequest -UseBasicParsing -Uri "http://h.example/ps" `
+-Method "POST" `
+-WebSession $session `
+-Headers @{
+"x-a"="$([char]233)"
+} `
+-ContentType "text/plain" `
+-Body "d`$")cap"_s);
+        QCOMPARE(url->text(), u"http://h.example/ps"_s);
+        QVERIFY(control<QRadioButton>("Option1(0)")->isChecked());
+        QCOMPARE(row(0) % u',' % row(1) % u',' % row(2) % u',' % control<QLineEdit>("Text1")->text(),
+            u"Cookie|a=1=2,x-a|é,Content-Type|text/plain,d$"_s);
         QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
 
         // Refused: nothing changes. Plain text pastes as text. Header lines into the name box are rows.

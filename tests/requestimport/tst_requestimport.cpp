@@ -212,14 +212,16 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://api.example.com/v1/items?q=caf%
 })cap"_s,
         u"GET https://api.example.com/v1/items?q=caf%C3%A9\nUser-Agent: Mozilla/5.0 (Windows NT 10.0; Win64; x64) "
         "Chrome/120.0.0.0\nCookie: sid=a=b==; theme=dark\naccept: application/json\nx-note: it's été! 😀 $5 \"q\" `\n\n"_s);
-    row("Chrome PowerShell, POST", uR"cap(Invoke-WebRequest -UseBasicParsing -Uri "http://127.0.0.1:8080/api" `
+    row("Chrome PowerShell, POST",
+        uR"cap(Invoke-WebRequest -UseBasicParsing -Uri "http://127.0.0.1:8080/api" `
 -Method "POST" `
 -Headers @{
 "Accept"="*/*"
   "Origin"="http://127.0.0.1:8080"
 } `
 -ContentType "application/json" `
--Body ([System.Text.Encoding]::UTF8.GetBytes("{`"name`":`"Zo$([char]235)`",`"cost`":`"`$5`",`"note`":`"a$([char]10)b`"}"));)cap"_s,
+-Body ([System.Text.Encoding]::UTF8.GetBytes("{`"name`":`"Zo$([char]235)`",`"cost`":`"`$5`",`"note`":`"a$([char]10)b`"}"));)cap"_s
+            .replace(u"\n"_s, u"\r\n"_s), // copied on Windows
         u"POST http://127.0.0.1:8080/api\nAccept: */*\nOrigin: http://127.0.0.1:8080\nContent-Type: "
         u"application/json\n\n"
         "{\"name\":\"Zoë\",\"cost\":\"$5\",\"note\":\"a\nb\"}"_s);

@@ -33,7 +33,7 @@ private slots:
     {
         const auto row = columns<QString, QString>("literal", "value");
         row("doubled quotes, escaped $ and backtick", u"\"`$x `\"q`\" \"\"q\"\" a``b\""_s, u"$x \"q\" \"q\" a`b"_s);
-        row("escapes", u"\"`a`b`e`f`n`r`t`v`u{1F600}`x\""_s, u"\a\b\x1b\f\n\r\t\v😀x"_s);
+        row("escapes", u"\"`a`b`e`f`n`r`t`v`u{1F60A}`x\""_s, u"\a\b\x1b\f\n\r\t\v😊x"_s);
         row("$ that starts no name", u"\"$ and $\""_s, u"$ and $"_s);
         row("a surrogate pair by number", u"\"$([char]55357)$([char]56832)\""_s, u"😀"_s);
         row("half a pair", u"\"$([char]55357)!\""_s, u"\ufffd!"_s);
@@ -296,6 +296,9 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
         u"refused: The PowerShell parameter -Proxy cannot be imported."_s);
     row("a session line no browser writes", u"$session.Proxy = \"x\"\niwr http://h/"_s,
         u"refused: The PowerShell line \"$session.Proxy = \"x\"\" is not one a browser writes, and nothing is run here."_s);
+    row("a session line with a comment",
+        u"$session = New-Object Microsoft.PowerShell.Commands.WebRequestSession  # kept\niwr http://h/ -WebSession $session"_s,
+        u"GET http://h/\n\n"_s);
     row("a session never made", u"iwr http://h/ -WebSession $session"_s,
         u"refused: The command uses a PowerShell session that no line before it makes."_s);
     row("two PowerShell commands", u"iwr http://a/;\r\niwr http://b/"_s,

@@ -34,7 +34,7 @@ namespace {
         QJsonParseError error;
         const QString arguments = u'[' + call.sliced(open + 1, close - open - 2).toString() + u']';
         const QJsonArray parts = QJsonDocument::fromJson(arguments.toUtf8(), &error).array();
-        if (error.error != QJsonParseError::NoError || parts.isEmpty() || !parts[0].isString())
+        if (error.error != QJsonParseError::NoError || parts.isEmpty() || parts[0].toString().isEmpty())
             return Result::refused(u"The fetch call is not written as browsers write it: %1."_s.arg(
                 error.error != QJsonParseError::NoError ? error.errorString() : u"no URL"_s));
         Description description;
@@ -119,6 +119,8 @@ namespace {
     Result checked(Result result)
     {
         codegen::Request& request = result.description.request;
+        if (result.kind == Result::Kind::Imported && request.strMethod.isEmpty())
+            return Result::refused(u"The request's method is empty."_s);
         QList<QString*> fields { &request.strMethod, &request.strURL, &request.strData };
         for (codegen::Header& header : request.headers)
             fields << &header.strHeaderTitle << &header.strHeaderValue;
@@ -141,14 +143,16 @@ Result read(QStringView text)
 
     if (startsWithWord(command, u"curl") || startsWithWord(command, u"curl.exe")) {
         // The forms written for Windows quote with ^" or ", and go on to the next line with ^; those for
-        // bash quote with ' or $'.
+        // bash quote with ' or $', which may hold a ^ at a line's end.
         qsizetype name = 0;
         while (name < command.size() && !command[name].isSpace())
             ++name;
         const QStringView first = command.sliced(name).trimmed();
         const qsizetype lineEnd = command.indexOf(u'\n');
         const bool windows = command.startsWith(u"curl.exe", Qt::CaseInsensitive) || first.startsWith(u'^')
-            || first.startsWith(u'"') || (lineEnd > 0 && command.first(lineEnd).trimmed().endsWith(u'^'));
+            || first.startsWith(u'"')
+            || (lineEnd > 0 && command.first(lineEnd).trimmed().endsWith(u'^')
+                && !command.first(lineEnd).contains(u'\''));
         const Words words = windows ? splitWindows(command) : splitPosix(command);
         return words.failure.isEmpty() ? checked(readCurl(words.words)) : Result::refused(words.failure);
     }

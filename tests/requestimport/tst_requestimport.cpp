@@ -164,6 +164,8 @@ void TestRequestImport::reads_data()
         "--data-raw '{\"a\":\"b\\\"c\\n\"}'"_s,
         u"PUT http://h.example/a'b?x=$HOME&y=`id`\nX-Q: it's \"q\" \\ $(x) !!\nX-E: \n"
         "Content-Type: application/x-www-form-urlencoded\n\n{\"a\":\"b\\\"c\\n\"}"_s);
+    row("a ^ ending a line inside bash quotes", u"curl 'http://h.example/a^\nb'"_s,
+        u"GET http://h.example/a^\nb\n\n"_s);
     row("line breaks, tabs and beyond ASCII quoted",
         u"curl 'https://h.example/é/😀' -H 'Content-Type: text/plain' -H 'X-T: a\tb' --data-raw 'l 1\r\nl 2\n\tü'"_s,
         u"POST https://h.example/é/😀\nContent-Type: text/plain\nX-T: a\tb\n\nl 1\r\nl 2\n\tü"_s);
@@ -305,6 +307,9 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
         u"refused: The text holds more than one PowerShell command: copy one request."_s);
     row("a PowerShell pipe", u"irm http://h/ | ConvertFrom-Json"_s,
         u"refused: The command goes on past one program (an unquoted |)."_s);
+    row("an empty method", u"irm http://h/ -Method ''"_s, u"refused: The request's method is empty."_s);
+    row("a fetch of no URL", u"fetch(\"\", {})"_s,
+        u"refused: The fetch call is not written as browsers write it: no URL."_s);
     row("a HAR of three", u"{\"log\": {\"entries\": [{}, {}, {}]}}"_s,
         u"refused: The HAR holds 3 requests: copy just one of them, and paste that."_s);
     row("not a request", u"https://h.example/ is a page"_s, u"(plain text)"_s);

@@ -1,0 +1,93 @@
+// Requests brought in from pasted text. Any text is plain, imported or refused with a sentence; an
+// imported request, written back as a bash curl command, reads back as the same request.
+#include "fuzzcheck.h"
+#include "requestimport.h"
+
+#include <QString>
+
+#include <chrono>
+
+using namespace Qt::StringLiterals;
+using requestimport::Result;
+
+namespace {
+
+// A word in bash's single quotes: nothing inside is special but the quote, which closes, is escaped and
+// opens again.
+QString quoted(const QString& word)
+{
+    return u'\'' % QString(word).replace(u"'"_s, u"'\\''"_s) % u'\'';
+}
+
+bool sameName(const QString& a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// What curl cannot say: a header name holding a colon, a value that starts with a blank (curl drops
+// it), or more than one Cookie (curl joins them).
+bool curlCanSay(const codegen::Request& request)
+{
+    qsizetype cookies = 0;
+    for (const codegen::Header& header : request.headers) {
+        const QString& value = header.strHeaderValue;
+        if (header.strHeaderTitle.isEmpty() || header.strHeaderTitle.contains(u':') || value.startsWith(u' ')
+            || value.startsWith(u'\t') || header.strHeaderTitle.startsWith(u'-'))
+            return false;
+        cookies += sameName(header.strHeaderTitle, u"Cookie");
+    }
+    return cookies <= 1;
+}
+
+QString asCurl(const codegen::Request& request)
+{
+    QString command = u"curl --url "_s % quoted(request.strURL) % u" -X " % quoted(request.strMethod);
+    for (const codegen::Header& header : request.headers) {
+        const QString& value = header.strHeaderValue;
+        command += u" -H "_s
+            % quoted(value.isEmpty() ? QString(header.strHeaderTitle % u';')
+                                     : QString(header.strHeaderTitle % u": " % value));
+    }
+    if (!request.strData.isEmpty())
+        command += u" --data-raw "_s % quoted(request.strData);
+    return command;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto start = std::chrono::steady_clock::now();
+    const Result result = requestimport::read(text);
+#ifdef RERUZAD_FUZZING // timed only while fuzzing: the replayed corpus is a test, and tests are never timed
+    if (size <= 100 * 1024)
+        FUZZ_CHECK(std::chrono::steady_clock::now() - start < std::chrono::milliseconds(50));
+#else
+    (void)start;
+#endif
+    FUZZ_CHECK(result.kind != Result::Kind::Refused || !result.message.isEmpty());
+    if (result.kind != Result::Kind::Imported)
+        return 0;
+    const codegen::Request& request = result.description.request;
+    FUZZ_CHECK(!request.strURL.isEmpty() && !request.strMethod.isEmpty());
+    if (!curlCanSay(request))
+        return 0;
+    const Result again = requestimport::read(asCurl(request));
+    FUZZ_CHECK(again.kind == Result::Kind::Imported);
+    // curl adds the type of form data where the request names none.
+    codegen::Request expected = request;
+    const bool typed = std::any_of(expected.headers.cbegin(), expected.headers.cend(),
+        [](const codegen::Header& header) { return sameName(header.strHeaderTitle, u"Content-Type"); });
+    if (!expected.strData.isEmpty() && !typed)
+        expected.headers.append({ u"Content-Type"_s, u"application/x-www-form-urlencoded"_s });
+    const codegen::Request& read = again.description.request;
+    FUZZ_CHECK(read.strURL == expected.strURL && read.strMethod == expected.strMethod);
+    FUZZ_CHECK(read.strData == expected.strData);
+    FUZZ_CHECK(read.headers.size() == expected.headers.size());
+    for (qsizetype i = 0; i < read.headers.size(); ++i) {
+        FUZZ_CHECK(read.headers[i].strHeaderTitle == expected.headers[i].strHeaderTitle);
+        FUZZ_CHECK(read.headers[i].strHeaderValue == expected.headers[i].strHeaderValue);
+    }
+    return 0;
+}

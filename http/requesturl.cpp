@@ -42,14 +42,15 @@ namespace {
             if (!host.endsWith(u']') || host.size() < 3)
                 return {};
             for (const QChar c : QStringView(host).sliced(1, host.size() - 2)) {
-                if (!(c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f') || c == u':' || c == u'.'))
+                if (!((c >= u'0' && c <= u'9') || (c.toLower() >= u'a' && c.toLower() <= u'f') || c == u':'
+                        || c == u'.'))
                     return {};
             }
             return host.toLatin1();
         }
         bool ascii = true;
         for (const QChar c : host) {
-            if (c.unicode() <= 0x20 || c.unicode() == 0x7f || QStringView(u"/?#@[]\\%<>^|").contains(c))
+            if (c.unicode() <= 0x20 || c.unicode() == 0x7f || QStringView(u"/?#@[]\\%<>^|:").contains(c))
                 return {};
             ascii = ascii && c.unicode() < 0x80;
         }

@@ -245,11 +245,13 @@ private slots:
         row("scheme in capitals, host as typed", "HTTPS://H.example:65535/x", "https://H.example:65535/x");
         row("IPv6 host and port", "http://[fe80::1F]:8080/", "http://[fe80::1F]:8080/");
         row("not an IPv6 address", "http://[::1g]/", {});
+        row("a digit beyond ASCII in an IPv6 address", u"http://[::\u0665]/"_s, {});
         row("C1 control in the host", u"http://a\u0080b.example/"_s, {});
         row("user and password", "http://me:pw@h.example/", "http://me:pw@h.example/");
         row("port too large", "http://h.example:65536/", {});
         row("space in the host", "http://h example/", {});
         row("angle bracket in the host", "http://a<b.example/", {});
+        row("a colon in the host", "https://u:https://h/", {});
         row("one slash", "http:/h.example/", {});
     }
 

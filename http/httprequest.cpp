@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -642,19 +643,11 @@ void HttpRequest::measure()
     m_api.easy_getinfo(easy, CURLINFO_HTTP_VERSION, &version);
     m_api.easy_getinfo(easy, CURLINFO_PRIMARY_IP, &address);
     m_api.easy_getinfo(easy, CURLINFO_PRIMARY_PORT, &port);
-    switch (version) {
-    case CURL_HTTP_VERSION_1_0:
-        m_response.httpVersion = "HTTP/1.0"_ba;
-        break;
-    case CURL_HTTP_VERSION_1_1:
-        m_response.httpVersion = "HTTP/1.1"_ba;
-        break;
-    case CURL_HTTP_VERSION_2_0:
-        m_response.httpVersion = "HTTP/2"_ba;
-        break;
-    case CURL_HTTP_VERSION_3:
-        m_response.httpVersion = "HTTP/3"_ba;
-        break;
+    static constexpr std::pair<long, const char*> Versions[] = { { CURL_HTTP_VERSION_1_0, "HTTP/1.0" },
+        { CURL_HTTP_VERSION_1_1, "HTTP/1.1" }, { CURL_HTTP_VERSION_2_0, "HTTP/2" }, { CURL_HTTP_VERSION_3, "HTTP/3" } };
+    for (const auto& [number, name] : Versions) {
+        if (number == version)
+            m_response.httpVersion = name;
     }
     m_response.remoteAddress = address;
     m_response.remotePort = int(port);

@@ -35,26 +35,10 @@ void appendCodePoint(QString& text, long codePoint)
 
 std::optional<QChar> controlEscape(QChar letter)
 {
-    switch (letter.unicode()) {
-    case u'a':
-        return QChar(7);
-    case u'b':
-        return QChar(8);
-    case u'e':
-        return QChar(27);
-    case u'f':
-        return QChar(12);
-    case u'n':
-        return QChar(10);
-    case u'r':
-        return QChar(13);
-    case u't':
-        return QChar(9);
-    case u'v':
-        return QChar(11);
-    default:
-        return std::nullopt;
-    }
+    static constexpr QStringView Letters = u"abefnrtv";
+    static constexpr char16_t Controls[] = { 7, 8, 27, 12, 10, 13, 9, 11 };
+    const qsizetype at = Letters.indexOf(letter);
+    return at < 0 ? std::nullopt : std::optional(QChar(Controls[at]));
 }
 
 void mendLoneSurrogates(QString& text)

@@ -25,11 +25,11 @@ namespace {
 
     // Chrome and Firefox write HTTP/2's pseudo-headers without their colon: "authority", "method", "path" and
     // "scheme" are taken for them where they say what the URL and the method say, and only there.
-    bool describesRequestLine(const codegen::Header& header, const codegen::Request& request)
+    bool describesRequestLine(
+        const codegen::Header& header, const codegen::Request& request, const std::optional<http::UrlStart>& url)
     {
         const QString& name = header.strHeaderTitle;
         const QString& value = header.strHeaderValue;
-        const auto url = http::splitUrl(request.strURL);
         if (isPseudoHeader(name))
             return true;
         if (!url)
@@ -81,6 +81,11 @@ namespace {
         void escape(qsizetype& i, QString& out) const;
         bool dollar(qsizetype& i, QString& out);
         QString statement(qsizetype from) const;
+        QString unknownLine(qsizetype from) const
+        {
+            return u"The PowerShell line \"%1\" is not one a browser writes, and nothing is run here."_s.arg(
+                statement(from));
+        }
 
         QStringView m_text;
         qsizetype m_at = 0;
@@ -171,8 +176,7 @@ namespace {
         else if (match(u"$session.Cookies.Add( ( New-Object System.Net.Cookie ( %s , %s , %s , %s ) ) )", &strings))
             m_cookies.append(strings[0] % u'=' % strings[1]);
         else
-            return fail(u"The PowerShell line \"%1\" is not one a browser writes, and nothing is run here."_s.arg(
-                statement(from)));
+            return fail(unknownLine(from));
         return !failed();
     }
 
@@ -423,8 +427,7 @@ namespace {
             } else if (sessionLine(from)) {
                 skip(false);
                 if (!statementEnds())
-                    fail(u"The PowerShell line \"%1\" is not one a browser writes, and nothing is run here."_s.arg(
-                        statement(from)));
+                    fail(unknownLine(from));
             }
         }
         if (failed())
@@ -446,8 +449,9 @@ namespace {
             if (!m_cookies.isEmpty())
                 request.headers.append({ u"Cookie"_s, m_cookies.join(u"; ") });
         }
+        const std::optional<http::UrlStart> url = http::splitUrl(request.strURL);
         for (const codegen::Header& header : std::as_const(m_headers)) {
-            if (!describesRequestLine(header, request))
+            if (!describesRequestLine(header, request, url))
                 request.headers.append(header);
         }
         return Result::imported(description);

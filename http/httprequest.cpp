@@ -43,16 +43,6 @@ namespace {
         return u'"' % text % u'"';
     }
 
-    // "HTTP/1.1 404 Not Found" gives "Not Found": everything after the code, spaces inside kept.
-    QByteArray reasonOf(const QByteArray& statusLine)
-    {
-        const qsizetype code = statusLine.indexOf(' ');
-        if (code < 0)
-            return {};
-        const qsizetype reason = statusLine.indexOf(' ', code + 1);
-        return reason < 0 ? QByteArray() : statusLine.sliced(reason + 1).trimmed();
-    }
-
     bool isRedirect(int status)
     {
         return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -283,9 +273,7 @@ void HttpRequest::startHop()
         curl->addHeader(m_body.isEmpty() ? "Content-Type:"_ba : "Content-Type: text/plain;charset=UTF-8"_ba);
     m_api.easy_setopt(easy, CURLOPT_HTTPHEADER, curl->headers);
 
-    m_status = 0;
-    m_statusLine.clear();
-    m_responseHeaders.clear();
+    m_head = {};
     m_expectStatus = true;
     m_final = false;
     m_hop = false;
@@ -318,50 +306,13 @@ bool HttpRequest::headerLine(QByteArrayView line)
     if (m_final || m_hop)
         return true; // trailers after the body
     if (std::exchange(m_expectStatus, false)) {
-        m_statusLine = line.toByteArray();
-        m_status = m_statusLine.simplified().split(' ').value(1).toInt();
-        m_responseHeaders.clear();
+        m_head.start(line);
         return true;
     }
     if (line.isEmpty())
         return headersEnded();
-    // An obsolete folded line goes on the line before it, the fold made one space.
-    if ((line.startsWith(' ') || line.startsWith('\t')) && !m_responseHeaders.isEmpty())
-        m_responseHeaders.last() += ' ' + line.trimmed().toByteArray();
-    else
-        m_responseHeaders.append(line.toByteArray());
+    m_head.add(line);
     return true;
-}
-
-// The values of the response's header lines with this name, in order, trimmed.
-QList<QByteArray> HttpRequest::responseValues(const char* name) const
-{
-    QList<QByteArray> values;
-    for (const QByteArray& line : m_responseHeaders) {
-        if (const auto field = splitField(QByteArrayView(line)); field && sameName(field->name.trimmed(), name))
-            values.append(field->value.trimmed().toByteArray());
-    }
-    return values;
-}
-
-QByteArray HttpRequest::responseHeader(const char* name) const
-{
-    const QList<QByteArray> values = responseValues(name);
-    return values.isEmpty() ? QByteArray() : values.last();
-}
-
-// Every element of a list header over all its lines, lowercased: "Gzip, br" and a later line "deflate"
-// give gzip, br and deflate.
-QList<QByteArray> HttpRequest::responseList(const char* name) const
-{
-    QList<QByteArray> elements;
-    for (const QByteArray& value : responseValues(name)) {
-        for (const QByteArray& element : value.split(',')) {
-            if (!element.trimmed().isEmpty())
-                elements.append(element.trimmed().toLower());
-        }
-    }
-    return elements;
 }
 
 // A Location against the URL it came from, as libcurl resolves it; empty when it is no URL.
@@ -381,22 +332,22 @@ QByteArray HttpRequest::resolved(const QByteArray& location) const
 
 bool HttpRequest::headersEnded()
 {
-    if (m_status == 101) {
+    if (m_head.status() == 101) {
         m_abortCause = u"the server switched the connection to another protocol (101 Switching "
                        u"Protocols), which this program does not speak."_s;
         return false;
     }
-    if (m_status < 200) {
+    if (m_head.status() < 200) {
         m_expectStatus = true; // an interim response: the real one follows, with a head of its own
         return true;
     }
-    const bool bodiless = m_method == "HEAD" || m_status == 204 || m_status == 304;
+    const bool bodiless = m_method == "HEAD" || m_head.status() == 204 || m_head.status() == 304;
 
     // libcurl takes chunked framing off; other transfer codings are undone here. With a transfer coding,
     // a Content-Length says nothing about the body.
-    const QList<QByteArray> framing = responseList("Transfer-Encoding");
+    const QList<QByteArray> framing = m_head.list("Transfer-Encoding");
     QList<QByteArray> transfer = framing;
-    if (!bodiless && !framing.isEmpty() && m_statusLine.startsWith("HTTP/1.0")) {
+    if (!bodiless && !framing.isEmpty() && m_head.statusLine().startsWith("HTTP/1.0")) {
         m_abortCause = u"it is an HTTP/1.0 response with a Transfer-Encoding, which that version does "
                        u"not have, so where its body ends is not known."_s;
         return false;
@@ -408,7 +359,7 @@ bool HttpRequest::headersEnded()
     // Two different lengths leave the body's end unknown: the response cannot be trusted.
     qint64 length = -1;
     QString conflict;
-    for (const QByteArray& element : responseList("Content-Length")) {
+    for (const QByteArray& element : m_head.list("Content-Length")) {
         bool ok = false;
         const qint64 value = element.toLongLong(&ok);
         if (ok && length >= 0 && value != length)
@@ -421,7 +372,7 @@ bool HttpRequest::headersEnded()
         conflict.clear();
     }
 
-    const QByteArray location = isRedirect(m_status) ? responseHeader("Location") : QByteArray();
+    const QByteArray location = isRedirect(m_head.status()) ? m_head.value("Location") : QByteArray();
     if (!location.isEmpty()) {
         m_hop = true; // its body is not kept
         // Bytes of a Location that are no UTF-8 go on as they are, percent-encoded.
@@ -451,7 +402,7 @@ bool HttpRequest::headersEnded()
     }
     // The codings in the order they were applied: the content codings, then the transfer codings. The
     // content codings stay when one of them is not undone here, or when the request asked for them itself.
-    QList<QByteArray> content = responseList("Content-Encoding");
+    QList<QByteArray> content = m_head.list("Content-Encoding");
     content.removeAll("identity");
     m_response.contentCoding.clear();
     if (!bodiless && !content.isEmpty()
@@ -470,7 +421,7 @@ bool HttpRequest::headersEnded()
     m_inflaters.clear();
     for (qsizetype i = 0; i < codings; ++i)
         m_inflaters.push_back(std::make_unique<Inflater>()); // each tells gzip from deflate by its first bytes
-    m_decoder.emplace(responseHeader("Content-Type"));
+    m_decoder.emplace(m_head.value("Content-Type"));
     m_response.body.clear();
     if (!bodiless && length > 0) {
         m_decoder->reserve(length);
@@ -585,8 +536,8 @@ void HttpRequest::hopFinished(int result)
                     [&header](const char* name) { return sameName(header.first, name); });
             });
         };
-        if (((m_status == 301 || m_status == 302) && m_method == "POST")
-            || (m_status == 303 && m_method != "GET" && m_method != "HEAD")) {
+        if (((m_head.status() == 301 || m_head.status() == 302) && m_method == "POST")
+            || (m_head.status() == 303 && m_method != "GET" && m_method != "HEAD")) {
             m_method = "GET";
             m_body.clear();
             drop(BodyHeaders);
@@ -610,10 +561,10 @@ void HttpRequest::hopFinished(int result)
     }
     m_text = m_decoder->finish();
     m_response.url = m_url;
-    m_response.statusLine = m_statusLine;
-    m_response.status = m_status;
-    m_response.reason = reasonOf(m_statusLine);
-    m_response.headers = m_responseHeaders;
+    m_response.statusLine = m_head.statusLine();
+    m_response.status = m_head.status();
+    m_response.reason = m_head.reason();
+    m_response.headers = m_head.lines();
     m_response.elapsed = std::chrono::nanoseconds(m_sent.nsecsElapsed());
     m_response.unknownCharset = m_decoder->unknownCharset();
     measure();

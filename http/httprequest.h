@@ -1,6 +1,7 @@
 #pragma once
 
 #include "responsedecoder.h"
+#include "responsehead.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -104,9 +105,6 @@ private:
     bool bodyBytes(QByteArrayView bytes);
     bool undo(std::size_t coding, QByteArrayView bytes);
     bool keep(QByteArrayView bytes);
-    QList<QByteArray> responseValues(const char* name) const;
-    QByteArray responseHeader(const char* name) const;
-    QList<QByteArray> responseList(const char* name) const;
     QByteArray resolved(const QByteArray& location) const;
     void hopFinished(int result);
     void measure();
@@ -133,10 +131,7 @@ private:
     QTimer m_idle;
     int m_redirects = 0;
 
-    // The response under way: its status, and its header lines as they came.
-    int m_status = 0;
-    QByteArray m_statusLine;
-    QList<QByteArray> m_responseHeaders;
+    ResponseHead m_head; // of the response under way
     bool m_expectStatus = true; // the next line starts a response's header block
     bool m_final = false; // its headers are in, and it is the response to show, not a hop or an interim one
     bool m_hop = false; // its headers are in, and it points elsewhere

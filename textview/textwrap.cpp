@@ -294,8 +294,14 @@ VisualLine TextWrap::fitted(VisualLine line, bool shaped, qsizetype room) const
         if (!insideCluster(end) && fits(end))
             break;
     }
-    while (end > line.start + 1 && insideCluster(end))
-        --end;
+    if (end <= line.start + 1) {
+        // Not even its first character fits: the line holds that character, whole, however wide.
+        end = line.start + 1;
+        while (end < line.end && insideCluster(end))
+            ++end;
+        if (end == line.end)
+            return line;
+    }
     return { line.start, end, end, false };
 }
 

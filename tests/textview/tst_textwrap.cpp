@@ -59,6 +59,8 @@ private slots:
         row("shaped wider", ka % u' ' % ka % u' ' % ka, 60, ka % u" |" % ka % u" |" % ka, 15);
         row("shaped narrower", QString(ka + u' ').repeated(4) + ka, 60, QString(ka + u' ').repeated(4) % u'|' % ka, 5);
         row("shaped wider, one word", ka + ka + u'\u0915', 40, ka % u'|' % ka % u"|\u0915", 15);
+        row("shaped wider than the width, each letter", ka, 5, u"\u0915|\u0915"_s, 15);
+        row("shaped wider than the width, each emoji", u"😀😀"_s, 5, u"😀|😀"_s, 15);
         row("Latin is not measured again", u"aaa bbb"_s, 70, u"aaa bbb"_s, 15);
     }
 

@@ -1,0 +1,201 @@
+// The result box's wrapping. Lines follow one another from the text's start to its end, each starting
+// where the one before goes on; no line is wider than the width unless it holds one character; no pair
+// of surrogates is cut; and the line found for any place is the line that holds it.
+#include "textwrap.h"
+#include "fuzzcheck.h"
+
+#include <QChar>
+#include <QString>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// The characters wrapping treats each in its own way, so that most bytes of the input are one of them.
+constexpr std::array<char16_t, 28> Alphabet = {
+    u' ',
+    u'\t',
+    u'\n',
+    u'\r',
+    u'a',
+    u'b',
+    u'W',
+    u'.',
+    0x2028,
+    0x2029,
+    0x00a0,
+    0x2003,
+    0x200b,
+    0x3000,
+    0x0301,
+    0x20dd,
+    0x0e01,
+    0x0e31,
+    0x0915,
+    0x094d,
+    0x0627,
+    0x0644,
+    0x4e00,
+    0xd83d,
+    0xde00,
+    0xfffd,
+    u'x',
+    0x1680,
+};
+
+struct Input {
+    QString text;
+    qreal width = 1;
+    qreal tabStop = 1;
+    bool shapes = false;
+    int joining = 0; // added to the width of every two joining letters side by side, when shaped
+};
+
+// Bytes at 0xf0 and above take the next two as one UTF-16 code unit, any at all; the others pick from
+// the alphabet. The first three bytes give the width, the tab stop and how text is shaped; long inputs
+// are repeated so that lines restart at the wrapper's fixed places too.
+Input decode(const std::uint8_t* data, std::size_t size)
+{
+    Input in;
+    if (size < 3)
+        return in;
+    in.width = 1 + data[0] * 4;
+    in.tabStop = 1 + data[1] % 64;
+    in.shapes = data[2] & 1;
+    in.joining = (data[2] >> 1) % 7 - 3;
+    const bool repeat = data[2] & 0x80;
+    for (std::size_t i = 3; i < size; ++i) {
+        if (data[i] >= 0xf0 && i + 2 < size) {
+            in.text += QChar(char16_t(data[i + 1] | data[i + 2] << 8));
+            i += 2;
+        } else {
+            in.text += QChar(Alphabet[data[i] % Alphabet.size()]);
+        }
+    }
+    if (repeat && !in.text.isEmpty()) {
+        const QString once = in.text;
+        while (in.text.size() < 2 * TextWrap::SegmentLength + TextWrap::SegmentSearch)
+            in.text += once;
+    }
+    return in;
+}
+
+qreal measure(QStringView c)
+{
+    if (c.size() == 2)
+        return 10 + QChar::surrogateToUcs4(c[0], c[1]) % 9;
+    const char16_t u = c[0].unicode();
+    if (u < 0x80)
+        return 3 + u % 6;
+    if (u >= 0x4e00 && u <= 0x9fff)
+        return 14;
+    return u % 17;
+}
+
+bool isMark(char16_t c)
+{
+    const QChar::Category category = QChar(c).category();
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing;
+}
+
+// Letters of scripts whose letters join: Devanagari, Thai, Arabic.
+bool joins(char16_t c)
+{
+    return !isMark(c) && ((c >= 0x0900 && c <= 0x097f) || (c >= 0x0e00 && c <= 0x0e7f) || (c >= 0x0600 && c <= 0x06ff));
+}
+
+bool isBreakingSpace(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == 0x1680 || (c >= 0x2000 && c <= 0x200b && c != 0x2007) || c == 0x205f
+        || c == 0x3000;
+}
+
+bool isLineBreak(char16_t c)
+{
+    return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029;
+}
+
+qreal joinedMeasure(QStringView c)
+{
+    return joins(c[0].unicode()) ? 3 + c[0].unicode() % 5 : measure(c);
+}
+
+// A run's width as drawn: each character's own width, tabs to their stops, and joining letters side by
+// side a little wider or narrower together (never below zero: a joining letter is at least 3 wide).
+qreal drawnWidth(QStringView run, qreal tabStop, int joining)
+{
+    qreal x = 0;
+    for (qsizetype i = 0; i < run.size(); ++i) {
+        const char16_t c = run[i].unicode();
+        if (c == u'\t') {
+            x = (std::floor(x / tabStop) + 1) * tabStop;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < run.size() && QChar::isLowSurrogate(run[i + 1].unicode())) {
+            x += measure(run.sliced(i++, 2));
+        } else if (!isMark(c)) {
+            x += joinedMeasure(run.sliced(i, 1));
+            if (i > 0 && joins(c) && joins(run[i - 1].unicode()))
+                x += joining;
+        }
+    }
+    return x;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const Input in = decode(data, size);
+    const QStringView text = in.text;
+    Advances advances(joinedMeasure, in.tabStop,
+        in.shapes ? Advances::Measure([&in](QStringView run) { return drawnWidth(run, in.tabStop, in.joining); })
+                  : Advances::Measure());
+    const TextWrap wrap(text, in.width, advances);
+    // Finding a line walks from the last line break: every line is not asked about, or a long text of
+    // short lines would take too long.
+    const auto asked
+        = [seed = data[size > 3 ? 3 : 0] % 61](qsizetype k) { return k < 16 || (k & (k - 1)) == 0 || k % 61 == seed; };
+
+    qsizetype start = 0, count = 0;
+    for (;;) {
+        const VisualLine line = wrap.lineAt(start);
+        FUZZ_CHECK(line.start == start && start <= line.end && line.end <= line.next && line.next <= text.size());
+        FUZZ_CHECK(line.last ? line.end == text.size() && line.next == text.size() : line.next > start);
+        // A wrapped line has more text after it; only a line break may end the text's last line but one.
+        FUZZ_CHECK(line.last || line.next < text.size() || line.end < line.next);
+        // Between the line's end and the next line lies its line break, or nothing.
+        const QStringView shown = text.sliced(start, line.end - start);
+        const QStringView ending = text.sliced(line.end, line.next - line.end);
+        FUZZ_CHECK(ending.isEmpty() || ending == u"\r\n" || (ending.size() == 1 && isLineBreak(ending[0].unicode())));
+        FUZZ_CHECK(std::none_of(shown.begin(), shown.end(), [](QChar c) { return isLineBreak(c.unicode()); }));
+        // A surrogate pair stays on one line.
+        FUZZ_CHECK(line.end == 0 || line.end == text.size() || !QChar::isHighSurrogate(text[line.end - 1].unicode())
+            || !QChar::isLowSurrogate(text[line.end].unicode()));
+        // Only a line of one character, one that cannot be broken, may be wider than the width; spaces at
+        // its end hang past it.
+        QStringView drawn = shown;
+        while (!drawn.isEmpty() && isBreakingSpace(drawn.back().unicode()))
+            drawn.chop(1);
+        bool oneCharacter = true;
+        for (qsizetype i = start + 1; i < start + drawn.size() && oneCharacter; ++i)
+            oneCharacter = wrap.insideCluster(i);
+        FUZZ_CHECK(oneCharacter || shown.size() >= TextWrap::MaxLineLength
+            || drawnWidth(drawn, in.tabStop, in.shapes ? in.joining : 0) <= in.width + 1e-6);
+        // Each place on the line is found on it.
+        if (asked(count) || line.last) {
+            const qsizetype until = line.last ? text.size() + 1 : line.next;
+            for (qsizetype p = start; p < until;) {
+                FUZZ_CHECK(wrap.lineStartFor(p) == start);
+                p = until - start <= 64 || p + 1 == until ? p + 1 : std::max(p + 1, (p + until) / 2);
+            }
+            FUZZ_CHECK(line.last || wrap.previousLineStart(line.next) == start);
+        }
+        if (count <= 8)
+            FUZZ_CHECK(wrap.moveLines(0, count) == start && wrap.moveLines(start, -count) == 0);
+        if (line.last)
+            break;
+        start = line.next;
+        ++count;
+    }
+    return 0;
+}

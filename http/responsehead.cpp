@@ -41,10 +41,14 @@ void ResponseHead::start(QByteArrayView statusLine)
 
 void ResponseHead::add(QByteArrayView line)
 {
-    if (!line.isEmpty() && isBlank(line.front()) && !m_lines.isEmpty())
-        m_lines.last() += ' ' + line.trimmed().toByteArray();
-    else
+    if (!line.isEmpty() && isBlank(line.front()) && !m_lines.isEmpty()) {
+        // The fold is the line break and the blanks after it; what follows them is kept as it came.
+        while (!line.isEmpty() && isBlank(line.front()))
+            line = line.sliced(1);
+        m_lines.last() += ' ' + line.toByteArray();
+    } else {
         m_lines.append(line.toByteArray());
+    }
 }
 
 QByteArray ResponseHead::reason() const

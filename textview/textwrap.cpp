@@ -117,7 +117,9 @@ bool TextWrap::insideCluster(qsizetype position) const
         return QChar::isHighSurrogate(before);
     if (c == u'\n')
         return before == u'\r';
-    return QChar::isMark(c) && !isLineBreak(before);
+    // A mark on a space is a character of its own: spaces hang past the width, and a mark hanging on one
+    // would not be seen.
+    return QChar::isMark(c) && !isLineBreak(before) && !isBreakingSpace(before);
 }
 
 qsizetype TextWrap::segmentStart(qsizetype k) const

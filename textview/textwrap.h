@@ -88,7 +88,7 @@ public:
     qsizetype moveLines(qsizetype start, qsizetype count) const;
 
     // True where a position falls between two characters that belong together (a surrogate pair, a
-    // combining mark on its base, CR LF).
+    // combining mark on its base but not on a space, CR LF).
     bool insideCluster(qsizetype position) const;
 
 private:

@@ -64,7 +64,7 @@ Input decode(const std::uint8_t* data, std::size_t size)
     in.tabStop = 1 + data[1] % 64;
     in.shapes = data[2] & 1;
     in.joining = (data[2] >> 1) % 7 - 3;
-    const bool repeat = data[2] & 0x80;
+    const bool repeat = (data[2] & 0xc0) == 0xc0;
     for (std::size_t i = 3; i < size; ++i) {
         if (data[i] >= 0xf0 && i + 2 < size) {
             in.text += QChar(char16_t(data[i + 1] | data[i + 2] << 8));
@@ -151,10 +151,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         in.shapes ? Advances::Measure([&in](QStringView run) { return drawnWidth(run, in.tabStop, in.joining); })
                   : Advances::Measure());
     const TextWrap wrap(text, in.width, advances);
-    // Finding a line walks from the last line break: every line is not asked about, or a long text of
-    // short lines would take too long.
-    const auto asked
-        = [seed = data[size > 3 ? 3 : 0] % 61](qsizetype k) { return k < 16 || (k & (k - 1)) == 0 || k % 61 == seed; };
+    // Finding a line walks from the last line break: not every line is asked about, or a long text of
+    // short lines would take too long. The first ones are, then some of the others, as many as the time
+    // allows.
+    int budget = 48;
+    const auto asked = [&budget, seed = data[size > 3 ? 3 : 0] % 61](
+                           qsizetype k) { return k < 8 || (((k & (k - 1)) == 0 || k % 61 == seed) && budget-- > 0); };
 
     qsizetype start = 0, count = 0;
     for (;;) {

@@ -140,9 +140,7 @@ qsizetype TextWrap::findSegmentStart(qsizetype k) const
         return length;
     // The next word's start or line's start, if one is near.
     const qsizetype to = std::min(length, from + SegmentSearch);
-    for (qsizetype j = std::max<qsizetype>(from, 1); j <= to; ++j) {
-        if (j == length)
-            return length;
+    for (qsizetype j = std::max<qsizetype>(from, 1); j <= to && j < length; ++j) {
         const char16_t before = m_text[j - 1].unicode();
         const char16_t c = m_text[j].unicode();
         if (isLineBreak(before) && !(before == u'\r' && c == u'\n'))

@@ -79,18 +79,8 @@ private slots:
 
     void jumpsAgreeWithWalking_data()
     {
-        QTest::addColumn<qreal>("shaped");
-        QTest::newRow("widths added up") << 0.0;
-        QTest::newRow("shaped wider") << 15.0;
-        QTest::newRow("shaped narrower") << 5.0;
-    }
-
-    // A text past several of the places where very long lines restart, with words, long runs without
-    // spaces, line breaks and surrogate pairs: the lines found from anywhere are the lines found by walking
-    // from the start, forwards and backwards.
-    void jumpsAgreeWithWalking()
-    {
-        QFETCH(qreal, shaped);
+        // A text past several of the places where very long lines restart, with words, long runs without
+        // spaces, line breaks and surrogate pairs.
         QString text;
         for (int i = 0; text.size() < 3 * TextWrap::SegmentLength + 5000; ++i) {
             text += u"word%1 "_s.arg(i);
@@ -103,6 +93,17 @@ private slots:
             if (i % 7 == 0)
                 text += u"\u0915\u093f\u0924\u093e\u092c "_s;
         }
+        const auto row = columns<QString, qreal>("text", "shaped");
+        row("widths added up", text, 0);
+        row("shaped wider", text, 15);
+        row("shaped narrower", text, 5);
+        row("no spaces, ending just past a restart", QString(2 * TextWrap::SegmentLength + 100, u'x'), 0);
+    }
+
+    // The lines found from anywhere are the lines found by walking from the start, forwards and backwards.
+    void jumpsAgreeWithWalking()
+    {
+        const auto [text, shaped] = fetch<QString, qreal>("text", "shaped");
         Advances advances = fixedAdvances(shaped);
         const TextWrap wrap(text, 1000, advances);
         const QList<qsizetype> starts = lineStarts(wrap);
@@ -113,6 +114,7 @@ private slots:
             const auto after = std::upper_bound(starts.cbegin(), starts.cend(), position);
             QCOMPARE(wrap.lineStartFor(position), *(after - 1));
         }
+        QCOMPARE(wrap.lineStartFor(text.size()), starts.last());
     }
 };
 

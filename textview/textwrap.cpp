@@ -238,9 +238,15 @@ VisualLine TextWrap::lineAt(qsizetype start) const
             breakAt = i;
             inSpaces = false;
         }
-        if (x + advance > m_width && i > start && !insideCluster(i)) {
-            const qsizetype end = breakAt > start ? breakAt : i;
-            return fitted({ start, end, end, false }, shaped, breakAt > start ? limit : end);
+        if (x + advance > m_width && i > start) {
+            // A mark that takes room of its own goes with its letter to the next line.
+            qsizetype cluster = i;
+            while (cluster > start && insideCluster(cluster))
+                --cluster;
+            if (cluster > start) {
+                const qsizetype end = breakAt > start ? breakAt : cluster;
+                return fitted({ start, end, end, false }, shaped, breakAt > start ? limit : end);
+            }
         }
         x += advance;
         i += units;

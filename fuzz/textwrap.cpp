@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -64,7 +66,7 @@ Input decode(const std::uint8_t* data, std::size_t size)
     in.tabStop = 1 + data[1] % 64;
     in.shapes = data[2] & 1;
     in.joining = (data[2] >> 1) % 7 - 3;
-    const bool repeat = (data[2] & 0xc0) == 0xc0;
+    const bool repeat = (data[2] & 0xf8) == 0xf8; // one input in 32: these take long
     for (std::size_t i = 3; i < size; ++i) {
         if (data[i] >= 0xf0 && i + 2 < size) {
             in.text += QChar(char16_t(data[i + 1] | data[i + 2] << 8));
@@ -75,7 +77,7 @@ Input decode(const std::uint8_t* data, std::size_t size)
     }
     if (repeat && !in.text.isEmpty()) {
         const QString once = in.text;
-        while (in.text.size() < 2 * TextWrap::SegmentLength + TextWrap::SegmentSearch)
+        while (in.text.size() < TextWrap::SegmentLength + TextWrap::SegmentSearch)
             in.text += once;
     }
     return in;
@@ -151,12 +153,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         in.shapes ? Advances::Measure([&in](QStringView run) { return drawnWidth(run, in.tabStop, in.joining); })
                   : Advances::Measure());
     const TextWrap wrap(text, in.width, advances);
-    // Finding a line walks from the last line break: not every line is asked about, or a long text of
-    // short lines would take too long. The first ones are, then some of the others, as many as the time
-    // allows.
-    int budget = 48;
-    const auto asked = [&budget, seed = data[size > 3 ? 3 : 0] % 61](
-                           qsizetype k) { return k < 8 || (((k & (k - 1)) == 0 || k % 61 == seed) && budget-- > 0); };
+    // Finding a line walks from the last place where lines restart: a line break, or one of the fixed
+    // places in a very long line. Asking about every line of a long text of short lines would take too
+    // long, so the lines asked about are the last, those near a restart in a short text, a few others,
+    // and in a long one those near its fixed places.
+    qsizetype sinceRestart = 0;
+    int others = 8;
+    const bool longText = text.size() > 8192;
+    const auto asked = [&](const VisualLine& line) {
+        if (longText)
+            return line.last
+                || std::abs(line.start % TextWrap::SegmentLength - TextWrap::SegmentLength / 2)
+                > TextWrap::SegmentLength / 2 - TextWrap::SegmentSearch;
+        return sinceRestart < 12 || line.last || (sinceRestart % 61 == 0 && others-- > 0);
+    };
 
     qsizetype start = 0, count = 0;
     for (;;) {
@@ -184,18 +194,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(oneCharacter || shown.size() >= TextWrap::MaxLineLength
             || drawnWidth(drawn, in.tabStop, in.shapes ? in.joining : 0) <= in.width + 1e-6);
         // Each place on the line is found on it.
-        if (asked(count) || line.last) {
+        if (asked(line)) {
             const qsizetype until = line.last ? text.size() + 1 : line.next;
-            for (qsizetype p = start; p < until;) {
+            // Every place on a short line near a restart; the first and last places on others.
+            const bool near = sinceRestart < 12 && until - start <= 64;
+            for (qsizetype p = start; p < until; p = near || p + 1 == until ? p + 1 : until - 1)
                 FUZZ_CHECK(wrap.lineStartFor(p) == start);
-                p = until - start <= 64 || p + 1 == until ? p + 1 : std::max(p + 1, (p + until) / 2);
-            }
             FUZZ_CHECK(line.last || wrap.previousLineStart(line.next) == start);
         }
         if (count <= 8)
             FUZZ_CHECK(wrap.moveLines(0, count) == start && wrap.moveLines(start, -count) == 0);
         if (line.last)
             break;
+        const bool restarts
+            = line.end < line.next || line.next / TextWrap::SegmentLength > start / TextWrap::SegmentLength;
+        sinceRestart = restarts ? 0 : sinceRestart + 1;
         start = line.next;
         ++count;
     }

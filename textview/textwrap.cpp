@@ -255,10 +255,15 @@ VisualLine TextWrap::lineAt(qsizetype start) const
         return fitted({ start, length, length, true }, shaped);
     if (i >= forced)
         return fitted({ start, forced, forced, false }, shaped);
-    // The line holds as many characters as a line may.
+    // The line holds as many characters as a line may. A character longer than that (a letter under
+    // thousands of marks) is cut where the line must end: taking it back to its start would leave lines
+    // of one code unit each, and finding a place among them would walk thousands.
     qsizetype end = breakAt > start ? breakAt : i;
-    while (end > start + 1 && insideCluster(end))
-        --end;
+    qsizetype whole = end;
+    while (whole > start && insideCluster(whole))
+        --whole;
+    if (whole > start)
+        end = whole;
     return fitted({ start, end, end, false }, shaped);
 }
 

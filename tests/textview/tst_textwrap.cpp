@@ -55,6 +55,9 @@ private slots:
         row("surrogate pairs stay whole", u"😀😀😀"_s, 15, u"😀|😀|😀"_s, 0);
         row("marks stay on their letter", u"e\u0301e\u0301e\u0301"_s, 15, u"e\u0301|e\u0301|e\u0301"_s, 0);
         row("a mark with a width of its own", u"aab\u0903"_s, 35, u"aa|b\u0903"_s, 0);
+        const QString zalgo = u'a' + QString(5000, u'\u0301');
+        row("a character longer than a line", zalgo, 100,
+            zalgo.first(TextWrap::MaxLineLength) % u'|' % zalgo.sliced(TextWrap::MaxLineLength), 0);
         row("a mark on a hanging space", u"aaaa \u0301\nb"_s, 45, u"aaaa |\u0301\n|b"_s, 0);
         row("narrower than a letter", u"abc"_s, 1, u"a|b|c"_s, 0);
         // Scripts whose letters join are measured again as whole lines.

@@ -156,15 +156,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Finding a line walks from the last place where lines restart: a line break, or one of the fixed
     // places in a very long line. Asking about every line of a long text of short lines would take too
     // long, so the lines asked about are the last, those near a restart in a short text, a few others,
-    // and in a long one those near its fixed places.
+    // and in a long one those just after its fixed places.
     qsizetype sinceRestart = 0;
     int others = 8;
     const bool longText = text.size() > 8192;
     const auto asked = [&](const VisualLine& line) {
-        if (longText)
-            return line.last
-                || std::abs(line.start % TextWrap::SegmentLength - TextWrap::SegmentLength / 2)
-                > TextWrap::SegmentLength / 2 - TextWrap::SegmentSearch;
+        if (longText) // lines just before a fixed place would each walk from the one before
+            return line.last || line.start % TextWrap::SegmentLength < 2 * TextWrap::SegmentSearch;
         return sinceRestart < 12 || line.last || (sinceRestart % 61 == 0 && others-- > 0);
     };
 

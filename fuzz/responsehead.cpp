@@ -81,7 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (qsizetype i = 1; i < head.lines().size(); ++i)
         FUZZ_CHECK(!isBlank(head.lines()[i].front()));
 
-    for (const QByteArray& line : head.lines()) {
+    // Each line's name is looked up among all the lines: the first 16 are enough, or a head of a thousand
+    // one-letter lines would take a million lookups.
+    for (const QByteArray& line : head.lines().first(std::min<qsizetype>(head.lines().size(), 16))) {
         const auto field = http::splitField(QByteArrayView(line));
         // Split at the first colon: the name, the colon, blanks, the value.
         FUZZ_CHECK(field.has_value() == (line.indexOf(':') > 0));

@@ -1,6 +1,7 @@
 // The result box's wrapping. Lines follow one another from the text's start to its end, each starting
 // where the one before goes on; no line is wider than the width unless it holds one character; no pair
-// of surrogates is cut; and the line found for any place is the line that holds it.
+// of surrogates is cut; and the line found for any place is the line that holds it. The places where
+// very long lines restart are brought close, so that short texts reach them.
 #include "textwrap.h"
 #include "fuzzcheck.h"
 
@@ -52,11 +53,12 @@ struct Input {
     qreal tabStop = 1;
     bool shapes = false;
     int joining = 0; // added to the width of every two joining letters side by side, when shaped
+    WrapLimits limits;
 };
 
 // Bytes at 0xf0 and above take the next two as one UTF-16 code unit, any at all; the others pick from
-// the alphabet. The first three bytes give the width, the tab stop and how text is shaped; long inputs
-// are repeated so that lines restart at the wrapper's fixed places too.
+// the alphabet. The first three bytes give the width, the tab stop, how text is shaped, and the places
+// where very long lines restart: the program's own, or places a short text reaches.
 Input decode(const std::uint8_t* data, std::size_t size)
 {
     Input in;
@@ -65,8 +67,11 @@ Input decode(const std::uint8_t* data, std::size_t size)
     in.width = 1 + data[0] * 4;
     in.tabStop = 1 + data[1] % 64;
     in.shapes = data[2] & 1;
-    in.joining = (data[2] >> 1) % 7 - 3;
-    const bool repeat = (data[2] & 0xf8) == 0xf8; // one input in 32: these take long
+    in.joining = (data[2] >> 1) % 8 % 7 - 3;
+    if (const int level = (data[2] >> 4) & 7) {
+        const qsizetype segment = qsizetype(8) << level;
+        in.limits = { segment, segment / 4, segment >> (data[1] >> 6) };
+    }
     for (std::size_t i = 3; i < size; ++i) {
         if (data[i] >= 0xf0 && i + 2 < size) {
             in.text += QChar(char16_t(data[i + 1] | data[i + 2] << 8));
@@ -74,11 +79,6 @@ Input decode(const std::uint8_t* data, std::size_t size)
         } else {
             in.text += QChar(Alphabet[data[i] % Alphabet.size()]);
         }
-    }
-    if (repeat && !in.text.isEmpty()) {
-        const QString once = in.text;
-        while (in.text.size() < TextWrap::SegmentLength + TextWrap::SegmentSearch)
-            in.text += once;
     }
     return in;
 }
@@ -152,17 +152,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Advances advances(joinedMeasure, in.tabStop,
         in.shapes ? Advances::Measure([&in](QStringView run) { return drawnWidth(run, in.tabStop, in.joining); })
                   : Advances::Measure());
-    const TextWrap wrap(text, in.width, advances);
+    const TextWrap wrap(text, in.width, advances, in.limits);
     // Finding a line walks from the last place where lines restart: a line break, or one of the fixed
     // places in a very long line. Asking about every line of a long text of short lines would take too
-    // long, so the lines asked about are the last, those near a restart in a short text, a few others,
-    // and in a long one those just after its fixed places.
+    // long, so the lines asked about are those near a restart, the last, and a few others.
     qsizetype sinceRestart = 0;
     int others = 8;
-    const bool longText = text.size() > 8192;
     const auto asked = [&](const VisualLine& line) {
-        if (longText) // lines just before a fixed place would each walk from the one before
-            return line.last || line.start % TextWrap::SegmentLength < 2 * TextWrap::SegmentSearch;
         return sinceRestart < 12 || line.last || (sinceRestart % 61 == 0 && others-- > 0);
     };
 
@@ -189,7 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bool oneCharacter = true;
         for (qsizetype i = start + 1; i < start + drawn.size() && oneCharacter; ++i)
             oneCharacter = wrap.insideCluster(i);
-        FUZZ_CHECK(oneCharacter || shown.size() >= TextWrap::MaxLineLength
+        FUZZ_CHECK(oneCharacter || shown.size() >= in.limits.maxLineLength
             || drawnWidth(drawn, in.tabStop, in.shapes ? in.joining : 0) <= in.width + 1e-6);
         // Each place on the line is found on it.
         if (asked(line)) {
@@ -205,7 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (line.last)
             break;
         const bool restarts
-            = line.end < line.next || line.next / TextWrap::SegmentLength > start / TextWrap::SegmentLength;
+            = line.end < line.next || line.next / in.limits.segmentLength > start / in.limits.segmentLength;
         sinceRestart = restarts ? 0 : sinceRestart + 1;
         start = line.next;
         ++count;

@@ -100,10 +100,11 @@ qreal Advances::shapedWidth(QStringView run)
     return width;
 }
 
-TextWrap::TextWrap(QStringView text, qreal width, Advances& advances)
+TextWrap::TextWrap(QStringView text, qreal width, Advances& advances, WrapLimits limits)
     : m_text(text)
     , m_width(width)
     , m_advances(advances)
+    , m_limits(limits)
 {
 }
 
@@ -135,11 +136,11 @@ qsizetype TextWrap::segmentStart(qsizetype k) const
 qsizetype TextWrap::findSegmentStart(qsizetype k) const
 {
     const qsizetype length = m_text.size();
-    const qsizetype from = k * SegmentLength;
+    const qsizetype from = k * m_limits.segmentLength;
     if (from >= length)
         return length;
     // The next word's start or line's start, if one is near.
-    const qsizetype to = std::min(length, from + SegmentSearch);
+    const qsizetype to = std::min(length, from + m_limits.segmentSearch);
     for (qsizetype j = std::max<qsizetype>(from, 1); j <= to && j < length; ++j) {
         const char16_t before = m_text[j - 1].unicode();
         const char16_t c = m_text[j].unicode();
@@ -158,7 +159,7 @@ qsizetype TextWrap::findSegmentStart(qsizetype k) const
 
 qsizetype TextWrap::nextForced(qsizetype start) const
 {
-    const qsizetype k = start / SegmentLength;
+    const qsizetype k = start / m_limits.segmentLength;
     if (k >= 1) {
         const qsizetype here = segmentStart(k);
         if (here > start)
@@ -169,7 +170,7 @@ qsizetype TextWrap::nextForced(qsizetype start) const
 
 qsizetype TextWrap::restartAtOrBefore(qsizetype position) const
 {
-    const qsizetype k = position / SegmentLength;
+    const qsizetype k = position / m_limits.segmentLength;
     qsizetype floor = 0;
     if (k >= 1) {
         floor = segmentStart(k);
@@ -194,7 +195,7 @@ VisualLine TextWrap::lineAt(qsizetype start) const
         return { length, length, length, true };
     const char16_t* s = m_text.utf16();
     const qsizetype forced = nextForced(start);
-    const qsizetype limit = std::min({ forced, length, start + MaxLineLength });
+    const qsizetype limit = std::min({ forced, length, start + m_limits.maxLineLength });
     const qreal tabStop = m_advances.tabStop();
 
     qreal x = 0;

@@ -59,6 +59,15 @@ struct VisualLine {
     bool wrapped() const { return !last && end == next; }
 };
 
+// Where very long lines restart, every segmentLength characters (moved on to a word's start found within
+// segmentSearch of it), and how many characters a line may hold, however narrow they are. Smaller ones
+// let a test reach them with a short text; the search must be shorter than a segment.
+struct WrapLimits {
+    qsizetype segmentLength = 32768;
+    qsizetype segmentSearch = 512;
+    qsizetype maxLineLength = 4096;
+};
+
 // Breaks a text into lines at line breaks (LF, CR LF, CR, U+2028, U+2029) and wraps them at a width, after
 // a run of spaces where it can, anywhere between characters where a word is wider than a line.
 //
@@ -69,12 +78,11 @@ struct VisualLine {
 // start. Such a line ends a little early once in SegmentLength characters, which is hardly seen.
 class TextWrap {
 public:
-    static constexpr qsizetype SegmentLength = 32768;
-    static constexpr qsizetype SegmentSearch = 512;
-    // A line never holds more characters than this, however narrow they are.
-    static constexpr qsizetype MaxLineLength = 4096;
+    static constexpr qsizetype SegmentLength = WrapLimits {}.segmentLength;
+    static constexpr qsizetype SegmentSearch = WrapLimits {}.segmentSearch;
+    static constexpr qsizetype MaxLineLength = WrapLimits {}.maxLineLength;
 
-    TextWrap(QStringView text, qreal width, Advances& advances);
+    TextWrap(QStringView text, qreal width, Advances& advances, WrapLimits limits = {});
 
     QStringView text() const { return m_text; }
 
@@ -103,6 +111,7 @@ private:
     QStringView m_text;
     qreal m_width;
     Advances& m_advances;
+    WrapLimits m_limits;
     // Where the last two segments asked about start: walking a stretch asks about the same ones for
     // every line.
     mutable qsizetype m_segments[2] = { -1, -1 };

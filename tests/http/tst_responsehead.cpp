@@ -12,7 +12,7 @@ private slots:
         // head: its lines joined by LF, the status line first; lines: the header lines kept, joined by '|'
         const auto row = columns<QByteArray, int, QByteArray, QByteArray>("head", "status", "reason", "lines");
         row("status line", "HTTP/1.1 404 Not  Found ", 404, "Not  Found", "");
-        row("HTTP/2, no reason", "HTTP/2 204", 204, "", "");
+        row("HTTP/2, no reason", "HTTP/2 599", 599, "", "");
         row("blanks around the code", "HTTP/1.1 \t 200 \t OK", 200, "OK", "");
         row("four digits are no code", "HTTP/1.1 2000 OK", 0, "OK", "");
         row("a sign is no digit", "HTTP/1.1 +200 OK", 0, "OK", "");

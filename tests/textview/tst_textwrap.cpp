@@ -44,6 +44,7 @@ private slots:
         row("a long word is broken", u"abcdefghijkl"_s, 50, u"abcde|fghij|kl"_s, 0);
         row("a long word starts a line", u"ab cdefghijkl"_s, 50, u"ab |cdefg|hijkl"_s, 0);
         row("no-break space holds", u"aa\u00a0bb cc"_s, 60, u"aa\u00a0bb |cc"_s, 0);
+        row("an em space breaks", u"aa\u2003bb"_s, 35, u"aa\u2003|bb"_s, 0);
         row("line breaks", u"a\r\nb\nc\rd"_s, 100, u"a\r\n|b\n|c\r|d"_s, 0);
         row("Unicode line breaks", u"a\u2028b\u2029c"_s, 100, u"a\u2028|b\u2029|c"_s, 0);
         row("final line break", u"a\n"_s, 100, u"a\n|"_s, 0);

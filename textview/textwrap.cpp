@@ -174,7 +174,8 @@ qsizetype TextWrap::restartAtOrBefore(qsizetype position) const
     qsizetype floor = 0;
     if (k >= 1) {
         floor = segmentStart(k);
-        if (floor > position)
+        // A text as long as a whole number of segments has no segment starting at its end.
+        if (floor > position || floor == m_text.size())
             floor = k >= 2 ? segmentStart(k - 1) : 0;
     }
     const char16_t* s = m_text.utf16();

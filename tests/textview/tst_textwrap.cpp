@@ -103,6 +103,7 @@ private slots:
         row("shaped wider", text, 15);
         row("shaped narrower", text, 5);
         row("no spaces, ending just past a restart", QString(2 * TextWrap::SegmentLength + 100, u'x'), 0);
+        row("no spaces, two restarts long", QString(2 * TextWrap::SegmentLength, u'x'), 0);
     }
 
     // The lines found from anywhere are the lines found by walking from the start, forwards and backwards.

@@ -69,8 +69,8 @@ Input decode(const std::uint8_t* data, std::size_t size)
     in.shapes = data[2] & 1;
     in.joining = (data[2] >> 1) % 8 % 7 - 3;
     if (const int level = (data[2] >> 4) & 7) {
-        const qsizetype segment = qsizetype(8) << level;
-        in.limits = { segment, segment / 4, segment >> (data[1] >> 6) };
+        const qsizetype segment = qsizetype(32) << level;
+        in.limits = { segment, segment / 8, segment >> (data[1] >> 6) };
     }
     for (std::size_t i = 3; i < size; ++i) {
         if (data[i] >= 0xf0 && i + 2 < size) {

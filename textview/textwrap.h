@@ -61,7 +61,8 @@ struct VisualLine {
 
 // Where very long lines restart, every segmentLength characters (moved on to a word's start found within
 // segmentSearch of it), and how many characters a line may hold, however narrow they are. Smaller ones
-// let a test reach them with a short text; the search must be shorter than a segment.
+// let a test reach them with a short text. A restart may move on past the search by up to 32 characters
+// that belong together: a segment must be longer than that.
 struct WrapLimits {
     qsizetype segmentLength = 32768;
     qsizetype segmentSearch = 512;

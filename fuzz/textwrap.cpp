@@ -107,17 +107,6 @@ bool joins(char16_t c)
     return !isMark(c) && ((c >= 0x0900 && c <= 0x097f) || (c >= 0x0e00 && c <= 0x0e7f) || (c >= 0x0600 && c <= 0x06ff));
 }
 
-bool isBreakingSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == 0x1680 || (c >= 0x2000 && c <= 0x200b && c != 0x2007) || c == 0x205f
-        || c == 0x3000;
-}
-
-bool isLineBreak(char16_t c)
-{
-    return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029;
-}
-
 qreal joinedMeasure(QStringView c)
 {
     return joins(c[0].unicode()) ? 3 + c[0].unicode() % 5 : measure(c);
@@ -172,15 +161,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Between the line's end and the next line lies its line break, or nothing.
         const QStringView shown = text.sliced(start, line.end - start);
         const QStringView ending = text.sliced(line.end, line.next - line.end);
-        FUZZ_CHECK(ending.isEmpty() || ending == u"\r\n" || (ending.size() == 1 && isLineBreak(ending[0].unicode())));
-        FUZZ_CHECK(std::none_of(shown.begin(), shown.end(), [](QChar c) { return isLineBreak(c.unicode()); }));
+        FUZZ_CHECK(ending.isEmpty() || ending == u"\r\n"
+            || (ending.size() == 1 && TextWrap::isLineBreak(ending[0].unicode())));
+        FUZZ_CHECK(
+            std::none_of(shown.begin(), shown.end(), [](QChar c) { return TextWrap::isLineBreak(c.unicode()); }));
         // A surrogate pair stays on one line.
         FUZZ_CHECK(line.end == 0 || line.end == text.size() || !QChar::isHighSurrogate(text[line.end - 1].unicode())
             || !QChar::isLowSurrogate(text[line.end].unicode()));
         // Only a line of one character, one that cannot be broken, may be wider than the width; spaces at
         // its end hang past it.
         QStringView drawn = shown;
-        while (!drawn.isEmpty() && isBreakingSpace(drawn.back().unicode()))
+        while (!drawn.isEmpty() && TextWrap::isBreakingSpace(drawn.back().unicode()))
             drawn.chop(1);
         bool oneCharacter = true;
         for (qsizetype i = start + 1; i < start + drawn.size() && oneCharacter; ++i)

@@ -80,8 +80,8 @@ QList<QByteArray> ResponseHead::list(QByteArrayView name) const
     QList<QByteArray> elements;
     for (const QByteArray& value : values(name)) {
         for (const QByteArray& element : value.split(',')) {
-            if (!element.trimmed().isEmpty())
-                elements.append(element.trimmed().toLower());
+            if (const QByteArray trimmed = element.trimmed(); !trimmed.isEmpty())
+                elements.append(trimmed.toLower());
         }
     }
     return elements;

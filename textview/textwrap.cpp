@@ -9,19 +9,6 @@ namespace {
 
 constexpr int BmpSize = 0x10000;
 
-bool isLineBreak(char16_t c)
-{
-    return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029;
-}
-
-// Spaces after which a line may be broken. No-break and figure spaces are not among them.
-bool isBreakingSpace(char16_t c)
-{
-    if (c < 0x80)
-        return c == u' ' || c == u'\t';
-    return c == 0x1680 || (c >= 0x2000 && c <= 0x200B && c != 0x2007) || c == 0x205F || c == 0x3000;
-}
-
 } // namespace
 
 Advances::Advances(Measure measure, qreal tabStop, Measure shape)
@@ -83,9 +70,9 @@ qreal Advances::shapedWidth(QStringView run)
     for (qsizetype i = 0; i < run.size();) {
         // A word with the spaces after it: a space takes the font of the letters around it.
         qsizetype end = i;
-        while (end < run.size() && !isBreakingSpace(run[end].unicode()))
+        while (end < run.size() && !TextWrap::isBreakingSpace(run[end].unicode()))
             ++end;
-        while (end < run.size() && isBreakingSpace(run[end].unicode()))
+        while (end < run.size() && TextWrap::isBreakingSpace(run[end].unicode()))
             ++end;
         const QString word = run.sliced(i, end - i).toString();
         auto known = m_words.constFind(word);
@@ -121,6 +108,13 @@ bool TextWrap::insideCluster(qsizetype position) const
     // A mark on a space is a character of its own: spaces hang past the width, and a mark hanging on one
     // would not be seen.
     return QChar::isMark(c) && !isLineBreak(before) && !isBreakingSpace(before);
+}
+
+qsizetype TextWrap::clusterStart(qsizetype position, qsizetype floor) const
+{
+    while (position > floor && insideCluster(position))
+        --position;
+    return position;
 }
 
 qsizetype TextWrap::segmentStart(qsizetype k) const
@@ -242,9 +236,7 @@ VisualLine TextWrap::lineAt(qsizetype start) const
         }
         if (x + advance > m_width && i > start) {
             // A mark that takes room of its own goes with its letter to the next line.
-            qsizetype cluster = i;
-            while (cluster > start && insideCluster(cluster))
-                --cluster;
+            const qsizetype cluster = clusterStart(i, start);
             if (cluster > start) {
                 const qsizetype end = breakAt > start ? breakAt : cluster;
                 return fitted({ start, end, end, false }, shaped, breakAt > start ? limit : end);
@@ -261,10 +253,7 @@ VisualLine TextWrap::lineAt(qsizetype start) const
     // thousands of marks) is cut where the line must end: taking it back to its start would leave lines
     // of one code unit each, and finding a place among them would walk thousands.
     qsizetype end = breakAt > start ? breakAt : i;
-    qsizetype whole = end;
-    while (whole > start && insideCluster(whole))
-        --whole;
-    if (whole > start)
+    if (const qsizetype whole = clusterStart(end, start); whole > start)
         end = whole;
     return fitted({ start, end, end, false }, shaped);
 }
@@ -360,5 +349,5 @@ qsizetype countLineBreaks(QStringView text)
         const char16_t c = s[i];
         count += (c == u'\n') | (c == 0x2028) | (c == 0x2029) | ((c == u'\r') & (s[i + 1] != u'\n'));
     }
-    return count + isLineBreak(s[length - 1]);
+    return count + TextWrap::isLineBreak(s[length - 1]);
 }

@@ -80,7 +80,6 @@ struct WrapLimits {
 class TextWrap {
 public:
     static constexpr qsizetype SegmentLength = WrapLimits {}.segmentLength;
-    static constexpr qsizetype SegmentSearch = WrapLimits {}.segmentSearch;
     static constexpr qsizetype MaxLineLength = WrapLimits {}.maxLineLength;
 
     TextWrap(QStringView text, qreal width, Advances& advances, WrapLimits limits = {});
@@ -96,6 +95,16 @@ public:
     // Moves count lines on from start, or back when count is negative; stops at the first or last line.
     qsizetype moveLines(qsizetype start, qsizetype count) const;
 
+    // Line breaks: LF, CR, U+2028 and U+2029.
+    static bool isLineBreak(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
+    // Spaces after which a line may be broken. No-break and figure spaces are not among them.
+    static bool isBreakingSpace(char16_t c)
+    {
+        if (c < 0x80)
+            return c == u' ' || c == u'\t';
+        return c == 0x1680 || (c >= 0x2000 && c <= 0x200B && c != 0x2007) || c == 0x205F || c == 0x3000;
+    }
+
     // True where a position falls between two characters that belong together (a surrogate pair, a
     // combining mark on its base but not on a space, CR LF).
     bool insideCluster(qsizetype position) const;
@@ -105,6 +114,8 @@ private:
     // widths added up, longer (up to room) if narrower.
     VisualLine fitted(VisualLine line, bool shaped, qsizetype room = -1) const;
     qsizetype restartAtOrBefore(qsizetype position) const;
+    // Where the character that position falls in starts, not before floor.
+    qsizetype clusterStart(qsizetype position, qsizetype floor) const;
     qsizetype segmentStart(qsizetype k) const;
     qsizetype findSegmentStart(qsizetype k) const;
     qsizetype nextForced(qsizetype start) const;

@@ -17,9 +17,3 @@ void setUpApplication(QApplication& application)
     icon.addFile(u":/icons/reruzad-32.png"_s, QSize(32, 32));
     application.setWindowIcon(icon);
 }
-
-bool displayAvailable()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-}

@@ -4,6 +4,3 @@ class QApplication;
 
 // Names the application, gives it its icon and version. Runs before the window is made.
 void setUpApplication(QApplication& application);
-
-// True when there is a display, or a platform chosen, to show the window on.
-bool displayAvailable();

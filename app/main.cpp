@@ -1,4 +1,5 @@
 #include "application.h"
+#include "display.h"
 #include "frmmain.h"
 #include "services.h"
 
@@ -8,7 +9,7 @@
 
 int main(int argc, char* argv[])
 {
-    if (!displayAvailable()) {
+    if (!platform::displayAvailable()) {
         std::fputs("reruzad: there is no display to show the window on (DISPLAY is not set); "
                    "to run it without one, use: xvfb-run -a reruzad\n",
             stderr);

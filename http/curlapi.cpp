@@ -2,7 +2,13 @@
 
 #include "failure.h"
 
+#ifdef _WIN32
+#include <string>
+
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -15,18 +21,71 @@ namespace {
         QString failure; // empty when loaded
     };
 
-    template <typename Function> bool resolve(void* library, const char* name, Function& function)
+#ifdef _WIN32
+    using Library = HMODULE;
+
+    // The system's own words for the last failure, without the line break it ends them with.
+    QString lastError()
     {
-        function = reinterpret_cast<Function>(dlsym(library, name));
+        wchar_t* text = nullptr;
+        const DWORD length = FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+            GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        const QString message = QString::fromWCharArray(text, int(length)).trimmed();
+        LocalFree(text);
+        return message;
+    }
+
+    // The libcurl shipped beside the program, never one that the search path finds first; the libraries
+    // it needs are looked for in its folder too.
+    Library openLibrary()
+    {
+        std::wstring path(MAX_PATH, L'\0');
+        DWORD length = 0;
+        while ((length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()))) == path.size())
+            path.resize(path.size() * 2);
+        if (length == 0)
+            return nullptr; // no folder of our own to look in, and no other place is right
+        path.resize(path.find_last_of(L'\\', length) + 1);
+        path += L"libcurl-4.dll";
+        return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+
+    void* symbol(Library library, const char* name)
+    {
+        return reinterpret_cast<void*>(GetProcAddress(library, name));
+    }
+#else
+    using Library = void*;
+
+    QString lastError()
+    {
+        return QString::fromLocal8Bit(dlerror());
+    }
+
+    Library openLibrary()
+    {
+        return dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    }
+
+    void* symbol(Library library, const char* name)
+    {
+        return dlsym(library, name);
+    }
+#endif
+
+    template <typename Function> bool resolve(Library library, const char* name, Function& function)
+    {
+        function = reinterpret_cast<Function>(symbol(library, name));
         return function != nullptr;
     }
 
     Loaded load()
     {
         Loaded loaded;
-        void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL); // kept open while the program runs
+        const Library library = openLibrary(); // kept open while the program runs
         if (!library) {
-            loaded.failure = u"The HTTP library could not be loaded: " % QString::fromLocal8Bit(dlerror()) % u'.';
+            loaded.failure = u"The HTTP library could not be loaded: " % lastError() % u'.';
             return loaded;
         }
         CurlApi& api = loaded.api;
@@ -51,7 +110,7 @@ namespace {
         if (all && resolve(library, "curl_version_info", versionInfo))
             api.version = versionInfo(CURLVERSION_NOW)->version_num;
         if (!all)
-            loaded.failure = u"The HTTP library is too old: " % QString::fromLocal8Bit(dlerror()) % u'.';
+            loaded.failure = u"The HTTP library is too old: " % lastError() % u'.';
         else if (api.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
             loaded.failure = u"The HTTP library could not be started."_s;
         return loaded;

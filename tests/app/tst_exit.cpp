@@ -30,7 +30,7 @@ private slots:
         QProcess program;
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         qputenv("QT_QPA_PLATFORM", "offscreen"); // the program started inherits it
-        program.start(QString::fromUtf8(EXITHELPER_PATH), { how });
+        program.start(QString::fromUtf8(EXITHELPER_PATH), { how }, QIODevice::ReadOnly | QIODevice::Text);
         QVERIFY2(program.waitForFinished(30000), "the program did not end");
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.readAllStandardOutput(), "shown\nended\n"_ba);

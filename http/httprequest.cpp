@@ -172,14 +172,19 @@ void HttpRequest::send(const QString& body)
     // as its own, or keep the server waiting for bytes that never come.
     const qsizetype length = m_method == "HEAD" ? 0 : m_body.size();
     if (const qsizetype given = indexOfField(m_headers, "Content-Length", &RequestHeader::first); given >= 0) {
-        const QByteArray& value = m_headers[given].second;
-        const QByteArray said = value.trimmed();
+        // Given twice, its values were joined with a comma; a comma in one value is such a list too.
+        const QByteArray said = m_headers[given].second.trimmed();
+        const QString notSent = u"The request to " % m_typedUrl % u" was not sent: its Content-Length header ";
+        if (said.isEmpty())
+            throw Failure(notSent % u"is empty.");
+        if (said.contains(','))
+            throw Failure(notSent % u"is given more than once (" % QString::fromUtf8(said) % u").");
+        if (!std::all_of(said.cbegin(), said.cend(), [](char c) { return c >= '0' && c <= '9'; }))
+            throw Failure(notSent % u"says " % QString::fromUtf8(said) % u", which is not a number of bytes.");
         bool number = false;
-        const qint64 bytes = said.toLongLong(&number);
-        if (!number || bytes != length
-            || !std::all_of(said.cbegin(), said.cend(), [](char c) { return c >= '0' && c <= '9'; }))
-            throw Failure(u"The request to " % m_typedUrl % u" was not sent: its Content-Length header says "
-                % QString::fromUtf8(value) % u" bytes, but its body has " % QString::number(length) % u'.');
+        if (said.toLongLong(&number) != length || !number)
+            throw Failure(notSent % u"says " % QString::fromUtf8(said) % u" bytes, but its body has "
+                % QString::number(length) % u'.');
     }
     if (!m_driver) {
         m_driver = std::make_unique<CurlDriver>(m_api);
@@ -277,7 +282,6 @@ void HttpRequest::startHop()
     m_expectStatus = true;
     m_final = false;
     m_hop = false;
-    m_cutShort = false;
     m_abortCause.clear();
     m_received = 0;
     m_decoder.reset();
@@ -380,10 +384,8 @@ bool HttpRequest::headersEnded()
         if (!QByteArrayView(next).isValidUtf8())
             next = percentEncodedWhereNeeded(next);
         m_next = requestUrl(QString::fromUtf8(next));
-        if (bodiless || (!chunked && conflict.isEmpty() && length >= 0 && length <= ShortRedirectBody))
-            return true;
-        m_cutShort = true;
-        return false;
+        // A short body is read, so that the connection can serve the next hop; a longer one is not waited for.
+        return bodiless || (!chunked && conflict.isEmpty() && length >= 0 && length <= ShortRedirectBody);
     }
     if (!conflict.isEmpty()) {
         m_abortCause = conflict;
@@ -509,7 +511,7 @@ void HttpRequest::hopFinished(int result)
 {
     if (!m_curl || m_state == Done)
         return;
-    if (result != CURLE_OK && !m_cutShort) {
+    if (result != CURLE_OK && !m_hop) { // a hop's body, cut or stopped, decides nothing: its Location is followed
         fail(causeOf(result));
         return;
     }

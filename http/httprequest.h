@@ -135,7 +135,6 @@ private:
     bool m_expectStatus = true; // the next line starts a response's header block
     bool m_final = false; // its headers are in, and it is the response to show, not a hop or an interim one
     bool m_hop = false; // its headers are in, and it points elsewhere
-    bool m_cutShort = false; // a hop whose body is not waited for: the transfer was stopped after its headers
     QByteArray m_next; // where the hop points
     bool m_pending = false; // the state changed or the body grew inside libcurl: told once it returns
     QString m_abortCause; // why a callback stopped the transfer

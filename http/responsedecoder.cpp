@@ -216,6 +216,17 @@ namespace {
         return lead & (following == 1 ? 0x1f : following == 2 ? 0x0f : 0x07);
     }
 
+    // The label without the ASCII whitespace around it: tab, line feed, form feed, carriage return, space.
+    QByteArray stripped(QByteArrayView label)
+    {
+        const auto white = [](char c) { return c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' '; };
+        while (!label.isEmpty() && white(label.front()))
+            label = label.sliced(1);
+        while (!label.isEmpty() && white(label.back()))
+            label.chop(1);
+        return label.toByteArray();
+    }
+
 } // namespace
 
 // Room for `size` UTF-16 units, on huge pages where the system offers them.
@@ -268,8 +279,8 @@ QByteArray ResponseDecoder::charsetOf(const QByteArray& contentType)
             at = contentType.indexOf(';', at);
             value = contentType.sliced(valueAt, (at < 0 ? size : at) - valueAt);
         }
-        if (name == "charset")
-            return value.trimmed().toLower();
+        if (name == "charset") // less the whitespace around it: a vertical tab is none, and stays
+            return stripped(value).toLower();
     }
     return {};
 }

@@ -168,6 +168,8 @@ private slots:
             // Kept alive; the redirected request is read and the connection closed without an answer.
             { "/kept", { { { 0, "HTTP/1.1 307 Again\r\nLocation: /drop\r\nContent-Length: 0\r\n\r\n" } }, true } },
             { "/drop", {} },
+            // Ten bytes of a thousand, and the connection closed.
+            { "/cut", { { { 0, "HTTP/1.1 302 Go\r\nLocation: /to\r\nContent-Length: 1000\r\n\r\n0123456789" } } } },
             { "/endless",
                 { { { 0, "HTTP/1.1 302 Go\r\nLocation: /to\r\nTransfer-Encoding: chunked\r\n\r\n1\r\nx\r\n" } },
                     true } },
@@ -196,6 +198,7 @@ private slots:
         QVERIFY(!run(server.url(u"/kept"_s), call).complete);
         QCOMPARE(std::count_if(got.cbegin(), got.cend(), [](const auto& r) { return r.target == "/drop"; }), 1);
         QCOMPARE(run(server.url(u"/endless"_s)).text, u"arrived"_s);
+        QCOMPARE(run(server.url(u"/cut"_s)).text, u"arrived"_s);
     }
 
     // Opened again, the object forgets the request it had under way, its idle time included.
@@ -275,6 +278,9 @@ private slots:
         row("NUL in a header value", u"GET"_s, ok, u"A"_s, u"1\0"_s, u"NUL"_s);
         row("a length the body does not have", u"POST"_s, ok, u"content-length"_s, u"2"_s,
             u"says 2 bytes, but its body has 0"_s);
+        row("a length with a sign", u"POST"_s, ok, u"Content-Length"_s, u"+0"_s, u"says +0, which is not a number"_s);
+        row("an empty length", u"POST"_s, ok, u"Content-Length"_s, u" "_s, u"Content-Length header is empty."_s);
+        row("a length given twice", u"POST"_s, ok, u"Content-Length"_s, u"0, 0"_s, u"is given more than once (0, 0)"_s);
         row("a transfer coding", u"POST"_s, ok, u"Transfer-Encoding"_s, u"chunked"_s, u"frames the body itself"_s);
     }
 

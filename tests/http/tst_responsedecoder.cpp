@@ -70,6 +70,8 @@ private slots:
         row("x-user-defined", "x-user-defined", hex("41 80 ff"), u"A\uF780\uF7FF"_s, "x-user-defined");
         row("replacement: one U+FFFD for the body", "iso-2022-kr", hex("41 42 43"), u"\uFFFD"_s, "replacement");
         row("unknown charset: UTF-8", "x-klingon", hex("c3 a9"), u"é"_s, "UTF-8");
+        row("a vertical tab is no whitespace", "latin1\x0b", hex("c3 a9"), u"é"_s, "UTF-8");
+        row("form feeds around a label are", "\x0clatin1\x0c", hex("80 e9"), u"€é"_s, "windows-1252");
         row("a byte no character starts is U+FFFD", "shift_jis", hex("41 ff 42"), u"A\uFFFDB"_s, "Shift_JIS");
         row("an unmapped EUC-JP byte is U+FFFD", "euc-jp", hex("41 ff 42"), u"A\uFFFDB"_s, "EUC-JP");
         row("control characters are themselves", "shift_jis", hex("1a 1c 7f"), u"\u001A\u001C\u007F"_s, "Shift_JIS");

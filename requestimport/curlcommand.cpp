@@ -236,6 +236,9 @@ Result readCurl(const QStringList& words)
             json = true;
             break;
         case Does::User: {
+            if (!argument.contains(u':')) // curl would ask for the password
+                return Result::refused(u"The curl option %1 gives no password, which curl would ask for: "
+                                       u"give it as %1 %2:password."_s.arg(spelled, argument));
             const QByteArray credentials = argument.toUtf8().toBase64();
             added.append({ u"Authorization"_s, u"Basic " + QString::fromLatin1(credentials) });
             break;

@@ -17,6 +17,8 @@ std::optional<Result> readHar(QStringView text)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
     const QJsonValue entries = document.object().value(u"log").toObject().value(u"entries");
+    if (error.error == QJsonParseError::DeepNesting)
+        return Result::refused(u"The HAR is not written as browsers write it: %1."_s.arg(error.errorString()));
     if (error.error != QJsonParseError::NoError || !entries.isArray())
         return std::nullopt; // JSON of some other kind
     const QJsonArray list = entries.toArray();
@@ -25,6 +27,17 @@ std::optional<Result> readHar(QStringView text)
                 ? u"The HAR holds no request."_s
                 : u"The HAR holds %1 requests: copy just one of them, and paste that."_s.arg(list.size()));
     const QJsonObject request = list[0].toObject().value(u"request").toObject();
+    const QJsonObject data = request.value(u"postData").toObject();
+    // The fields read are text, where given; one of another kind is refused, never read as empty.
+    const auto notText = [](const QJsonValue& value) { return !value.isUndefined() && !value.isString(); };
+    const QJsonValue headers = request.value(u"headers");
+    for (const auto& [value, field] : { std::pair { request.value(u"method"), u"method"_s },
+             { request.value(u"url"), u"url"_s }, { data.value(u"text"), u"postData.text"_s } }) {
+        if (notText(value))
+            return Result::refused(u"The HAR entry's %1 is not text."_s.arg(field));
+    }
+    if (!headers.isUndefined() && !headers.isArray())
+        return Result::refused(u"The HAR entry's headers are not a list."_s);
     Description description;
     description.source = u"a HAR entry"_s;
     description.request.strMethod = request.value(u"method").toString(u"GET"_s).toUpper();
@@ -32,13 +45,15 @@ std::optional<Result> readHar(QStringView text)
     if (description.request.strURL.isEmpty())
         return Result::refused(u"The HAR entry names no URL."_s);
     // The URL says where it goes, and the data how long it is.
-    for (const QJsonValue header : request.value(u"headers").toArray()) {
-        const QString name = header[u"name"].toString(), value = header[u"value"].toString();
-        if (!name.isEmpty() && !isPseudoHeader(name) && !http::sameName(name, u"Host")
-            && !http::sameName(name, u"Content-Length"))
-            description.request.headers.append({ name, value });
+    for (const QJsonValue header : headers.toArray()) {
+        const QJsonValue name = header[u"name"], value = header[u"value"];
+        if (!name.isString() || notText(value))
+            return Result::refused(
+                u"The HAR entry has a header whose %1 is not text."_s.arg(name.isString() ? u"value"_s : u"name"_s));
+        if (!name.toString().isEmpty() && !isPseudoHeader(name.toString()) && !http::sameName(name.toString(), u"Host")
+            && !http::sameName(name.toString(), u"Content-Length"))
+            description.request.headers.append({ name.toString(), value.toString() });
     }
-    const QJsonObject data = request.value(u"postData").toObject();
     if (!data.contains(u"text") && !data.value(u"params").toArray().isEmpty())
         return Result::refused(u"The HAR entry gives its data as form fields only, which are not imported."_s);
     description.request.strData = data.value(u"text").toString();

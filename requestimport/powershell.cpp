@@ -3,6 +3,12 @@
 #include "characters.h"
 #include "requesturl.h"
 
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace requestimport {
@@ -21,6 +27,45 @@ namespace {
     bool isNameCharacter(QChar c)
     {
         return c.isLetterOrNumber() || c == u'_';
+    }
+
+    // PowerShell reads the typographic quotes as the plain ones: “ ” „ as ", and ‘ ’ ‚ ‛ as '.
+    constexpr QStringView DoubleQuotes = u"\"\u201c\u201d\u201e", SingleQuotes = u"'\u2018\u2019\u201a\u201b";
+
+    bool isQuote(QChar c)
+    {
+        return DoubleQuotes.contains(c) || SingleQuotes.contains(c);
+    }
+
+    // The text PowerShell makes of a number written bare, as it sends it: 007, 0x1F, 1kb and 1e3 are 7, 31,
+    // 1024 and 1000. None for one with a type of its own, a fraction, or beyond what is sent exactly.
+    std::optional<QString> numberText(QStringView word)
+    {
+        static constexpr QStringView Multipliers[] = { u"kb", u"mb", u"gb", u"tb", u"pb" };
+        qint64 factor = 1;
+        for (int i = 0; i < 5; ++i) {
+            if (word.endsWith(Multipliers[i], Qt::CaseInsensitive)) {
+                factor = qint64(1) << (10 * (i + 1));
+                word.chop(2);
+                break;
+            }
+        }
+        bool ok = false;
+        qint64 value = 0;
+        if (word.startsWith(u"0x", Qt::CaseInsensitive)) {
+            value = word.sliced(2).toLongLong(&ok, 16);
+            ok = ok && value <= 0x7fffffff; // larger ones are read as negative numbers
+        } else if (std::all_of(word.begin(), word.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+            value = word.toLongLong(&ok, 10);
+        } else {
+            const double real = QLocale::c().toDouble(word, &ok) * double(factor);
+            ok = ok && word.front().isDigit() && real == std::floor(real) && std::abs(real) < 1e15;
+            value = qint64(real);
+            factor = 1;
+        }
+        if (!ok || value > std::numeric_limits<qint64>::max() / factor)
+            return std::nullopt;
+        return QString::number(value * factor);
     }
 
     // Chrome and Firefox write HTTP/2's pseudo-headers without their colon: "authority", "method", "path" and
@@ -72,13 +117,14 @@ namespace {
         bool match(QStringView pattern, QStringList* strings = nullptr);
         bool commandName();
         bool sessionLine(qsizetype from);
+        bool addCookie(const QString& name, const QString& value);
         bool command();
         bool parameter(QStringView name);
         bool headers();
         std::optional<QString> value(QStringView parameter);
         std::optional<QString> quoted();
         std::optional<QString> bare(QStringView stops = {});
-        void escape(qsizetype& i, QString& out) const;
+        bool escape(qsizetype& i, QString& out);
         bool dollar(qsizetype& i, QString& out);
         QString statement(qsizetype from) const;
         QString unknownLine(qsizetype from) const
@@ -96,6 +142,7 @@ namespace {
         QStringList m_cookies; // "name=value", in the order they were added
         std::optional<QString> m_url, m_method, m_body;
         bool m_agent = false; // -UserAgent, which wins over the session's
+        QStringList m_given; // the parameters named so far
         QList<codegen::Header> m_headers;
     };
 
@@ -127,7 +174,7 @@ namespace {
         const qsizetype from = m_at;
         for (const QStringView piece : pattern.split(u' ')) {
             skip(false);
-            if (piece == u"%s" && (at(m_at) == u'"' || at(m_at) == u'\'')) {
+            if (piece == u"%s" && isQuote(at(m_at))) {
                 const std::optional<QString> string = quoted();
                 if (!string)
                     return false;
@@ -174,7 +221,7 @@ namespace {
         else if (match(u"$session.UserAgent = %s", &strings))
             m_sessionAgent = strings[0];
         else if (match(u"$session.Cookies.Add( ( New-Object System.Net.Cookie ( %s , %s , %s , %s ) ) )", &strings))
-            m_cookies.append(strings[0] % u'=' % strings[1]);
+            return addCookie(strings[0], strings[1]);
         else
             return fail(unknownLine(from));
         return !failed();
@@ -199,17 +246,35 @@ namespace {
             } else if (QStringView(u"|&<>").contains(c)) {
                 return fail(u"The command goes on past one program (an unquoted %1)."_s.arg(c));
             } else if (!m_url) { // the URL may come first, unnamed
+                m_given.append(u"-Uri"_s);
                 if (!(m_url = value(u"-Uri")))
                     return false;
-            } else {
-                return fail(u"The PowerShell command gives \"%1\" to no parameter."_s.arg(statement(m_at)));
+            } else { // a word too many; PowerShell reads it whole first, and an unclosed quote in it is what fails
+                const qsizetype from = m_at;
+                if (isQuote(c) ? quoted() : bare())
+                    fail(u"The PowerShell command gives \"%1\" to no parameter."_s.arg(statement(from)));
+                return false;
             }
         }
+    }
+
+    // A cookie of the session, as .NET's cookie type takes it: a value holding ; or , is one it refuses,
+    // unless the value is in quotes.
+    bool Reader::addCookie(const QString& name, const QString& value)
+    {
+        const bool quotedValue = value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"');
+        if (!quotedValue && (value.contains(u';') || value.contains(u',')))
+            return fail(u"The PowerShell cookie %1 has a value holding ; or , which .NET refuses."_s.arg(name));
+        m_cookies.append(name % u'=' % value);
+        return true;
     }
 
     bool Reader::parameter(QStringView name)
     {
         const auto is = [name](QStringView known) { return name.compare(known, Qt::CaseInsensitive) == 0; };
+        if (m_given.contains(name, Qt::CaseInsensitive))
+            return fail(u"The PowerShell parameter %1 is given more than once."_s.arg(name));
+        m_given.append(name.toString());
         const QString unread = u"The PowerShell parameter %1 is given a value that is not imported."_s.arg(name);
         if (is(u"-UseBasicParsing"))
             return true;
@@ -249,6 +314,7 @@ namespace {
     // The pairs of a @{…} to its closing brace, one a line or with ; between them.
     bool Reader::headers()
     {
+        const qsizetype first = m_headers.size();
         for (;;) {
             skip(true);
             if (at(m_at) == u'}') {
@@ -258,21 +324,31 @@ namespace {
             if (m_at >= m_text.size())
                 return fail(u"A brace { is not closed."_s);
             const qsizetype from = m_at;
-            const bool quotedName = at(m_at) == u'"' || at(m_at) == u'\'';
-            const std::optional<QString> name = quotedName ? quoted() : bare(u"=");
+            const std::optional<QString> name = isQuote(at(m_at)) ? quoted() : bare(u"=");
             if (!name)
                 return false;
+            // Keys compare without case, and PowerShell refuses one given twice.
+            if (std::any_of(m_headers.cbegin() + first, m_headers.cend(), [&name](const codegen::Header& h) {
+                    return h.strHeaderTitle.compare(*name, Qt::CaseInsensitive) == 0;
+                }))
+                return fail(u"The PowerShell headers give the key %1 more than once."_s.arg(*name));
             skip(false);
             if (name->isEmpty() || at(m_at) != u'=')
                 return fail(
                     u"The PowerShell headers hold \"%1\", which is no name = value pair."_s.arg(statement(from)));
             ++m_at;
             skip(false);
-            // A value is a string, or a number.
+            // A value is a string, or a number, which goes out as PowerShell writes it.
             const QChar c = at(m_at);
-            const std::optional<QString> value = c == u'"' || c == u'\'' ? quoted()
-                : c.isDigit()                                            ? bare()
-                                                                         : std::nullopt;
+            std::optional<QString> value;
+            if (isQuote(c)) {
+                value = quoted();
+            } else if (c.isDigit()) {
+                const qsizetype numberAt = m_at;
+                if (const std::optional<QString> word = bare(); word && !(value = numberText(*word)))
+                    return fail(u"The PowerShell header %1 is given the number %2, which is not imported: put "
+                                u"the value in quotes."_s.arg(*name, m_text.sliced(numberAt, m_at - numberAt)));
+            }
             if (!value)
                 return fail(u"The PowerShell header %1 has a value that is not imported."_s.arg(*name));
             m_headers.append({ *name, *value });
@@ -289,7 +365,7 @@ namespace {
         else if (QStringView(u"(@{)}|&<>,").contains(c))
             fail(u"The PowerShell parameter %1 is given a value that is not imported."_s.arg(parameter));
         else
-            return c == u'"' || c == u'\'' ? quoted() : bare();
+            return isQuote(c) ? quoted() : bare();
         return std::nullopt;
     }
 
@@ -298,7 +374,8 @@ namespace {
     std::optional<QString> Reader::quoted()
     {
         const QChar quote = m_text[m_at];
-        const bool expands = quote == u'"';
+        const bool expands = DoubleQuotes.contains(quote);
+        const QStringView closing = expands ? DoubleQuotes : SingleQuotes; // any of them ends the string
         QString value;
         qsizetype i = m_at + 1, run = i;
         for (;;) {
@@ -307,19 +384,20 @@ namespace {
                 return std::nullopt;
             }
             const QChar c = m_text[i];
-            if (c != quote && (!expands || (c != u'`' && c != u'$'))) {
+            if (!closing.contains(c) && (!expands || (c != u'`' && c != u'$'))) {
                 ++i;
                 continue;
             }
             value += m_text.sliced(run, i - run);
-            if (c == quote && at(i + 1) == quote) {
-                value += quote;
+            if (closing.contains(c) && closing.contains(at(i + 1))) {
+                value += c;
                 i += 2;
-            } else if (c == quote) {
+            } else if (closing.contains(c)) {
                 m_at = i + 1;
                 return value;
             } else if (c == u'`' && i + 1 < m_text.size()) {
-                escape(i, value);
+                if (!escape(i, value))
+                    return std::nullopt;
             } else if (c == u'$' && !dollar(i, value)) {
                 return std::nullopt;
             } else if (c == u'`') {
@@ -329,18 +407,26 @@ namespace {
         }
     }
 
-    // An unquoted word, to a space or a character that ends one.
+    // An unquoted word, to a space or a character that ends one. A quoted string inside it is part of it.
     std::optional<QString> Reader::bare(QStringView stops)
     {
         QString value;
         qsizetype i = m_at;
         while (i < m_text.size()) {
             const QChar c = m_text[i];
-            if (c.isSpace() || QStringView(u";(){}|&<>,\"'").contains(c) || stops.contains(c)
+            if (c.isSpace() || QStringView(u";(){}|&<>,").contains(c) || stops.contains(c)
                 || (c == u'`' && (i + 1 == m_text.size() || lineBreakAt(m_text, i + 1))))
                 break;
-            if (c == u'`') {
-                escape(i, value);
+            if (isQuote(c)) {
+                m_at = i;
+                const std::optional<QString> part = quoted();
+                if (!part)
+                    return std::nullopt;
+                value += *part;
+                i = m_at;
+            } else if (c == u'`') {
+                if (!escape(i, value))
+                    return std::nullopt;
             } else if (c == u'$') {
                 if (!dollar(i, value))
                     return std::nullopt;
@@ -354,8 +440,9 @@ namespace {
     }
 
     // The character that the backtick at `i` and the one after it stand for: `0, `a, `b, `e, `f, `n, `r, `t,
-    // `v, `u{…} name characters, and before any other the backtick takes its meaning away.
-    void Reader::escape(qsizetype& i, QString& out) const
+    // `v, `u{…} name characters, and before any other the backtick takes its meaning away. False, with
+    // the reason, for a code point beyond Unicode.
+    bool Reader::escape(qsizetype& i, QString& out)
     {
         const QChar e = m_text[i + 1];
         i += 2;
@@ -366,12 +453,16 @@ namespace {
         } else if (qsizetype end = i + 1; e == u'u' && at(i) == u'{') {
             const long code = digits(m_text, end, 16, 6);
             if (code < 0 || at(end) != u'}')
-                return void(out += e);
+                return (out += e), true;
+            if (code > 0x10ffff)
+                return fail(u"The PowerShell escape `u{%1} names no character: Unicode ends at 10FFFF."_s.arg(
+                    m_text.sliced(i + 1, end - i - 1)));
             appendCodePoint(out, code);
             i = end + 1;
         } else {
             out += e;
         }
+        return true;
     }
 
     // A $ at `i`: $([char]N) is that character and a $ that starts no name is itself; any other variable

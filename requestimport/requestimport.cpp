@@ -158,8 +158,8 @@ Result read(QStringView text)
     }
     if (command.startsWith(u"fetch(") || command.startsWith(u"await fetch("))
         return checked(readFetch(command));
-    if (startsPowerShell(trimmed))
-        return checked(readPowerShell(trimmed));
+    if (startsPowerShell(trimmed)) // with its end as it is: a backtick there may join a line break
+        return checked(readPowerShell(QStringView(trimmed.begin(), text.end())));
     if (std::optional<Result> har = readHar(trimmed))
         return checked(*std::move(har));
     if (const StartLine line = startLine(trimmed); !line.method.isEmpty())

@@ -15,14 +15,38 @@ namespace {
         return c == u' ' || c == u'\t';
     }
 
-    // The inside of $'…' from `at`, to the closing quote; `at` ends past it. \xHH and \NNN name characters
-    // U+0000 to U+00FF, as browsers mean them; \uHHHH and \UHHHHHHHH any character.
-    bool dollarQuoted(QStringView text, qsizetype& at, QString& word)
+    // The inside of $'…' from `at`, to the closing quote; `at` ends past it. \xHH and \NNN name bytes, which
+    // in a row must be UTF-8, as they go out as they are; \uHHHH and \UHHHHHHHH name characters. Empty, or
+    // why the quote cannot be read.
+    QString dollarQuoted(QStringView text, qsizetype& at, QString& word)
     {
+        QByteArray bytes; // named by escapes, not yet read as text
+        const auto text8 = [&] {
+            if (bytes.isEmpty())
+                return true;
+            const bool valid = QByteArrayView(bytes).isValidUtf8();
+            if (valid)
+                word += QString::fromUtf8(bytes);
+            bytes.clear();
+            return valid;
+        };
+        const QString notText = u"The quote $'…' names bytes that are not UTF-8 text, which a request here "
+                                u"cannot carry."_s;
         while (at < text.size()) {
             const QChar c = text[at++];
+            const bool byte = c == u'\\' && at < text.size()
+                && ((text[at] == u'x' && at + 1 < text.size() && hexValue(text[at + 1]) >= 0)
+                    || (text[at] >= u'0' && text[at] <= u'7'));
+            if (byte) {
+                const bool hex = text[at] == u'x';
+                at += hex;
+                bytes += char(digits(text, at, hex ? 16 : 8, hex ? 2 : 3) & 0xff);
+                continue;
+            }
+            if (!text8())
+                return notText;
             if (c == u'\'')
-                return true;
+                return {};
             if (c != u'\\' || at == text.size()) {
                 word += c;
                 continue;
@@ -50,17 +74,13 @@ namespace {
                     word += QChar(text[at++].unicode() & 0x1f);
                 break;
             default:
-                if (e >= u'0' && e <= u'7') {
-                    --at;
-                    appendCodePoint(word, digits(text, at, 8, 3));
-                } else if (e == u'\\' || e == u'\'' || e == u'"' || e == u'?') {
+                if (e == u'\\' || e == u'\'' || e == u'"' || e == u'?')
                     word += e;
-                } else {
+                else
                     word += u'\\' % e;
-                }
             }
         }
-        return false;
+        return text8() ? u"A quote $' is not closed."_s : notText;
     }
 
     QString unsupported(QChar c)
@@ -141,9 +161,15 @@ Words splitPosix(QStringView text)
         return name == Name::Assignment && (equalsAt == word.size() - 1 || word.endsWith(u':'));
     };
     const auto expands = [&](qsizetype at) {
-        if (at + 1 >= text.size())
+        ++at;
+        // A backslash before a line break joins the lines before anything is expanded.
+        for (qsizetype joined = 1; joined > 0; at += joined) {
+            const QStringView rest = text.sliced(at);
+            joined = rest.startsWith(u"\\\n") ? 2 : rest.startsWith(u"\\\r\n") ? 3 : 0;
+        }
+        if (at >= text.size())
             return false;
-        const QChar next = text[at + 1];
+        const QChar next = text[at];
         return next == u'{' || next == u'(' || next == u'_' || next.isLetterOrNumber()
             || QStringView(u"?@*#!$-").contains(next);
     };
@@ -186,10 +212,9 @@ Words splitPosix(QStringView text)
         } else if (c == u'$' && at + 1 < text.size() && text[at + 1] == u'\'') {
             at += 2;
             inWord = true;
-            if (!dollarQuoted(text, at, word)) {
-                out.failure = u"A quote $' is not closed."_s;
+            out.failure = dollarQuoted(text, at, word);
+            if (!out.failure.isEmpty())
                 return out;
-            }
         } else if (c == u'"') {
             inWord = true;
             for (++at;; ++at) {

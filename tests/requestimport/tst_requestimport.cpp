@@ -124,7 +124,8 @@ void TestRequestImport::reads_data()
   -H 'x-empty;' \
   --data-raw $'{"name":"Zo\xeb \\"Z\\" 100%","note":"line1\\nline2","ok":true}' \
   -X POST)cap"_s,
-        post);
+        u"refused: The quote $'…' names bytes that are not UTF-8 text, which a request here cannot carry."_s); // é as
+                                                                                                               // \xe9
     row("Firefox, Windows: POST with JSON",
         uR"cap(curl.exe ^"https://api.example.com/v1/items?q=caf^%^C3^%^A9&sort=asc^" ^
   -H ^"accept: application/json, text/plain^" ^
@@ -312,6 +313,59 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
         u"refused: The fetch call is not written as browsers write it: no URL."_s);
     row("a HAR of three", u"{\"log\": {\"entries\": [{}, {}, {}]}}"_s,
         u"refused: The HAR holds 3 requests: copy just one of them, and paste that."_s);
+    row("PowerShell's typographic quotes", u"iwr -Uri \u201chttp://x.test/\u201d"_s, u"GET http://x.test/\n\n"_s);
+    row("a typographic quote ends a string", u"iwr http://h/ -Body \"say \u201chi\u201d\""_s,
+        u"refused: The PowerShell command gives \"hi\u201d\"\" to no parameter."_s);
+    row("a typographic apostrophe ends a string", u"iwr http://h/ -Body 'it\u2019s'"_s,
+        u"refused: A quote ' is not closed."_s);
+    row("a PowerShell parameter twice", u"iwr http://h/ -Method \"GET\" -Method \"POST\""_s,
+        u"refused: The PowerShell parameter -Method is given more than once."_s);
+    row("the URL named and unnamed", u"iwr http://h/ -uri http://i/"_s,
+        u"refused: The PowerShell parameter -uri is given more than once."_s);
+    row("a key twice in one hashtable", u"iwr http://h/ -Headers @{\"a\"=\"1\";\"A\"=\"2\"}"_s,
+        u"refused: The PowerShell headers give the key A more than once."_s);
+    row("bare numbers as PowerShell sends them", u"iwr http://h/ -Headers @{\"w\"=007; \"x\"=0x1F; y=1kb; z=1e3}"_s,
+        u"GET http://h/\nw: 7\nx: 31\ny: 1024\nz: 1000\n\n"_s);
+    row("a fraction as a header value", u"iwr http://h/ -Headers @{\"x\"=1.5}"_s,
+        u"refused: The PowerShell header x is given the number 1.5, which is not imported: put the value in quotes."_s);
+    row("an escape beyond Unicode", u"iwr http://h/ -Body \"`u{110000}\""_s,
+        u"refused: The PowerShell escape `u{110000} names no character: Unicode ends at 10FFFF."_s);
+    row("a session cookie holding ;",
+        u"$session = New-Object Microsoft.PowerShell.Commands.WebRequestSession\n$session.Cookies.Add((New-Object "
+        "System.Net.Cookie(\"x\", \"a;y=1\", \"/\", \"h\")))\niwr http://h/ -WebSession $session"_s,
+        u"refused: The PowerShell cookie x has a value holding ; or , which .NET refuses."_s);
+    row("a backtick and a line break at the end", u"iwr http://h/ `\r\n"_s, u"GET http://h/\n\n"_s);
+    row("HAR: a header value that is a number",
+        u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\","
+        "\"headers\":[{\"name\":\"a\",\"value\":5}]}}]}}"_s,
+        u"refused: The HAR entry has a header whose value is not text."_s);
+    row("HAR: a header value that is null",
+        u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\","
+        "\"headers\":[{\"name\":\"a\",\"value\":null}]}}]}}"_s,
+        u"refused: The HAR entry has a header whose value is not text."_s);
+    row("HAR: a header name that is a number",
+        u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\","
+        "\"headers\":[{\"name\":1,\"value\":\"b\"}]}}]}}"_s,
+        u"refused: The HAR entry has a header whose name is not text."_s);
+    row("HAR: a method that is a number",
+        u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\",\"method\":1}}]}}"_s,
+        u"refused: The HAR entry's method is not text."_s);
+    row("HAR: data that is a number",
+        u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\",\"postData\":{\"text\":5}}}]}}"_s,
+        u"refused: The HAR entry's postData.text is not text."_s);
+    row("HAR: headers as an object",
+        u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\",\"headers\":{\"a\":\"b\"}}}]}}"_s,
+        u"refused: The HAR entry's headers are not a list."_s);
+    row("HAR: nested too deeply", u"{\"log\":{\"entries\":"_s % u"["_s.repeated(1100) % u"]"_s.repeated(1100) % u"}}"_s,
+        u"refused: The HAR is not written as browsers write it: too deeply nested document."_s);
+    row("bash: $, a joined line, then a name", u"curl http://h/ -H \"X: $\\\nHOME\""_s,
+        u"refused: The command uses the shell's $, which is never run here."_s);
+    row("curl -u with no password", u"curl -u user http://h/"_s,
+        u"refused: The curl option -u gives no password, which curl would ask for: give it as -u user:password."_s);
+    row("bash: a byte that is not UTF-8", u"curl http://h/ -d $'caf\\xe9'"_s,
+        u"refused: The quote $'…' names bytes that are not UTF-8 text, which a request here cannot carry."_s);
+    row("bash: bytes that are UTF-8", u"curl http://h/ -d $'caf\\xc3\\xa9 \\303\\251'"_s,
+        u"POST http://h/\nContent-Type: application/x-www-form-urlencoded\n\ncafé é"_s);
     row("not a request", u"https://h.example/ is a page"_s, u"(plain text)"_s);
 }
 

@@ -60,7 +60,7 @@ namespace {
         } else {
             const double real = QLocale::c().toDouble(word, &ok) * double(factor);
             ok = ok && word.front().isDigit() && real == std::floor(real) && std::abs(real) < 1e15;
-            value = qint64(real);
+            value = ok ? qint64(real) : 0;
             factor = 1;
         }
         if (!ok || value > std::numeric_limits<qint64>::max() / factor)

@@ -1,6 +1,6 @@
 ; The Windows installer. scripts/windows defines VERSION, BUILD (the build folder, with the lists of files
 ; to install and to remove), SOURCE (the checkout), SIZE_KB and OUTFILE.
-Unicode true
+Target amd64-unicode ; a 64-bit installer for a 64-bit program, which also runs where 32-bit programs cannot
 !include "MUI2.nsh"
 
 !define NAME "Reruzad"

@@ -222,6 +222,10 @@ private slots:
 
     void tls()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Schannel in libcurl 7.88 matches a certificate by host name only, never by an IP address like "
+              "the test server's, and under Wine it tells an untrusted certificate as a failed handshake");
+#endif
         const auto answer = [](const TestServer::Request& request) {
             return TestServer::answer(request.target == "/down" ? 302 : 200, "secret", "Location: http://h/\r\n");
         };

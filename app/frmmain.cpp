@@ -299,8 +299,8 @@ void frmMain::connectHandlers()
             return;
         }
         m_paste.forget(); // the page has changed since an import
-        for (const codegen::Header& row : rows->first)
-            headerlist::addHeaderRow(m_ui.lvHeaders, row.strHeaderTitle, row.strHeaderValue);
+        for (const request::Header& row : rows->first)
+            headerlist::addHeaderRow(m_ui.lvHeaders, row.name, row.value);
         setDetail(rows->second);
     });
     // An import is undone only while nothing on the page has changed since.
@@ -404,28 +404,26 @@ QString frmMain::generateCode(const QString& languageName) const
     const auto language = codegen::languageNamed(languageName);
     if (!language)
         return {};
-    codegen::Request request = readPage();
-    request.strURL = codegen::trimSpaces(request.strURL);
-    if (request.strURL.isEmpty())
-        request.strURL = u"(insert url here)"_s;
-    request.strData = codegen::trimSpaces(request.strData);
+    request::Request request = request::asSent(readPage());
+    if (request.url.isEmpty())
+        request.url = u"(insert url here)"_s;
     return codegen::generate(*language, request);
 }
 
 // The request the "Test AJAX" page describes, every text as it stands.
-codegen::Request frmMain::readPage() const
+request::Request frmMain::readPage() const
 {
     return { m_ui.Option1[0]->isChecked() ? u"POST"_s : u"GET"_s, m_ui.txtUrl->text(),
         m_ui.Check1->checkState() == Qt::Checked, headerlist::headerRows(m_ui.lvHeaders), m_ui.Text1->text() };
 }
 
-void frmMain::writePage(const codegen::Request& page)
+void frmMain::writePage(const request::Request& page)
 {
-    m_ui.Option1[page.strMethod == u"POST" ? 0 : 1]->setChecked(true);
-    m_ui.txtUrl->setText(page.strURL);
-    m_ui.Check1->setChecked(page.blnSync);
+    m_ui.Option1[page.method == u"POST" ? 0 : 1]->setChecked(true);
+    m_ui.txtUrl->setText(page.url);
+    m_ui.Check1->setChecked(page.async);
     headerlist::setHeaderRows(m_ui.lvHeaders, page.headers);
-    m_ui.Text1->setText(page.strData);
+    m_ui.Text1->setText(page.body);
 }
 
 // A paste or an undo of the page: what it is to be, and what the second panel says.
@@ -505,7 +503,7 @@ void frmMain::Command3_Click()
 // Send: the request the page describes goes out, and the handler returns; its end comes back later.
 void frmMain::Command1_Click()
 {
-    handle([this] { m_sender->press(readPage()); });
+    handle([this] { m_sender->press(request::asSent(readPage())); });
 }
 
 QMenu* frmMain::createResultMenu()

@@ -114,8 +114,8 @@ private:
     void showPage(int page);
     void openLink(const QUrl& target);
     QString generateCode(const QString& languageName) const;
-    codegen::Request readPage() const;
-    void writePage(const codegen::Request& page);
+    request::Request readPage() const;
+    void writePage(const request::Request& page);
     bool showPaste(const std::optional<RequestPaste::Outcome>& outcome);
     void setStatus(const QString& text);
     void setDetail(const QString& text, const QString& tooltip = {});

@@ -11,10 +11,10 @@ void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value)
     row->setText(1, value);
 }
 
-QList<codegen::Header> headerRows(const QTreeWidget* list)
+QList<request::Header> headerRows(const QTreeWidget* list)
 {
     const int count = list->topLevelItemCount();
-    QList<codegen::Header> rows;
+    QList<request::Header> rows;
     rows.reserve(count);
     for (int row = 0; row < count; ++row) {
         const QTreeWidgetItem* item = list->topLevelItem(row);
@@ -23,11 +23,11 @@ QList<codegen::Header> headerRows(const QTreeWidget* list)
     return rows;
 }
 
-void setHeaderRows(QTreeWidget* list, const QList<codegen::Header>& rows)
+void setHeaderRows(QTreeWidget* list, const QList<request::Header>& rows)
 {
     list->clear();
-    for (const codegen::Header& row : rows)
-        addHeaderRow(list, row.strHeaderTitle, row.strHeaderValue);
+    for (const request::Header& row : rows)
+        addHeaderRow(list, row.name, row.value);
 }
 
 } // namespace headerlist

@@ -14,9 +14,9 @@ namespace headerlist {
 void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value);
 
 // Replaces every row with these, in order.
-void setHeaderRows(QTreeWidget* list, const QList<codegen::Header>& rows);
+void setHeaderRows(QTreeWidget* list, const QList<request::Header>& rows);
 
 // Every row, first to last.
-QList<codegen::Header> headerRows(const QTreeWidget* list);
+QList<request::Header> headerRows(const QTreeWidget* list);
 
 } // namespace headerlist

@@ -33,7 +33,7 @@ template <typename Step> void RequestSender::step(quint64 press, Step&& step)
     });
 }
 
-void RequestSender::press(const codegen::Request& page)
+void RequestSender::press(const request::Request& page)
 {
     if (m_synchronous)
         return; // a press while a synchronous request waits is dropped, as clicks and keys then are
@@ -54,18 +54,18 @@ void RequestSender::press(const codegen::Request& page)
             else
                 ended(press, object);
         });
-        object->open(page.strMethod, codegen::trimSpaces(page.strURL), page.blnSync);
-        for (const codegen::Header& row : page.headers)
-            object->setRequestHeader(row.strHeaderTitle, row.strHeaderValue);
-        if (page.blnSync) { // "Synch" checked is open's asynchronous flag
-            object->send(codegen::trimSpaces(page.strData));
+        object->open(page.method, page.url, page.async);
+        for (const request::Header& row : page.headers)
+            object->setRequestHeader(row.name, row.value);
+        if (page.async) { // "Synch" checked is open's asynchronous flag
+            object->send(page.body);
         } else {
             // A synchronous send takes no input until it is done, bar the exit button: what the user
             // clicks or types meanwhile is dropped, never played back afterwards.
             const InputGate gate(m_exitButton);
             m_synchronous = object;
             const auto waited = qScopeGuard([this] { m_synchronous = nullptr; });
-            object->send(codegen::trimSpaces(page.strData));
+            object->send(page.body);
             ending = object->readyState() != http::HttpRequest::Done;
         }
         request.release(); // under way: held until it has ended

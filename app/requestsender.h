@@ -19,8 +19,8 @@ namespace platform {
 class ErrorReport;
 }
 
-// The presses of Send. Each makes the request a page describes and returns; the request's end comes
-// back by its signal, and the press arbiter decides what the status bar and the result box show of the
+// The presses of Send. Each makes the request a page describes, as sent (request::asSent), and returns; the request's
+// end comes back by its signal, and the press arbiter decides what the status bar and the result box show of the
 // presses still running, as they end in any order. Failures go to the error report.
 class RequestSender : public QObject {
     Q_OBJECT
@@ -28,7 +28,7 @@ public:
     // The exit button is the one control that takes input while a synchronous request waits.
     RequestSender(ResultBox* resultBox, QWidget* exitButton, platform::ErrorReport& report, QObject* parent);
 
-    void press(const codegen::Request& page);
+    void press(const request::Request& page);
 
 signals:
     // What the first panel of the status bar is to say.

@@ -21,16 +21,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // body: "plain" text, or "json" full of double quotes as an API body is.
-codegen::Request bigRequest(const std::string& body)
+request::Request bigRequest(const std::string& body)
 {
-    codegen::Request request { u"POST"_s, u"https://api.example/v1/items?page=2"_s, true, {}, {} };
+    request::Request request { u"POST"_s, u"https://api.example/v1/items?page=2"_s, true, {}, {} };
     for (int i = 0; i < 1000; ++i)
         request.headers.append({ u"X-Header-" % QString::number(i), u"value number " % QString::number(i) });
     const QString piece
         = body == "json" ? uR"({"id":12345,"name":"a box","tags":["x","y"]},)"_s : u"id=12345&name=a+box&tags=x,y&"_s;
-    while (request.strData.size() < 1024 * 1024)
-        request.strData.append(piece);
-    request.strData.truncate(1024 * 1024);
+    while (request.body.size() < 1024 * 1024)
+        request.body.append(piece);
+    request.body.truncate(1024 * 1024);
     return request;
 }
 
@@ -38,7 +38,7 @@ std::map<std::string, std::vector<double>> g_seconds;
 
 void generate(benchmark::State& state, QStringView language, std::string body)
 {
-    const codegen::Request request = bigRequest(body);
+    const request::Request request = bigRequest(body);
     for (auto _ : state) {
         const auto start = Clock::now();
         QString code = codegen::generateCode(request, language);

@@ -64,7 +64,7 @@ void import(benchmark::State& state)
     for (auto _ : state) {
         const auto start = Clock::now();
         const requestimport::Result result = requestimport::read(text);
-        benchmark::DoNotOptimize(result.description.request.strData.constData());
+        benchmark::DoNotOptimize(result.description.request.body.constData());
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         if (result.kind != requestimport::Result::Kind::Imported)
             state.SkipWithError("the capture was not imported");

@@ -3,7 +3,7 @@
 
 namespace codegen {
 
-QString aspTemplate(const Request& request)
+QString aspTemplate(const request::Request& request)
 {
     LineBuilder code(appendBasicLiteral, expectedSize(request));
     code.line() << u"Dim objAJAX";

@@ -6,12 +6,12 @@
 namespace codegen {
 
 // One function per language: the request written out as that language's template.
-QString visualBasic6Template(const Request& request);
-QString javascriptTemplate(const Request& request);
-QString aspTemplate(const Request& request);
+QString visualBasic6Template(const request::Request& request);
+QString javascriptTemplate(const request::Request& request);
+QString aspTemplate(const request::Request& request);
 
 // What the builder should reserve for a request: its values and the template's own text.
-qsizetype expectedSize(const Request& request);
+qsizetype expectedSize(const request::Request& request);
 // The room a value takes as a literal, its quotes around it: each double quote in it is written twice.
 // Other characters a literal writes out longer are rare, and the reserves above leave room for them.
 inline qsizetype literalRoom(QStringView value)
@@ -22,7 +22,7 @@ inline qsizetype literalRoom(QStringView value)
 // The lines between the open line and the send line, the same in every template: one empty line;
 // then, when there are headers, the lines of each (`headerLines` starts them), in order, and one more
 // empty line.
-template <typename HeaderLines> void headerBlock(LineBuilder& code, const Request& request, HeaderLines headerLines)
+template <typename HeaderLines> void headerBlock(LineBuilder& code, const request::Request& request, HeaderLines headerLines)
 {
     code.line();
     if (request.headers.isEmpty())
@@ -42,6 +42,6 @@ struct BasicVariables {
 };
 
 // The lines of the Visual Basic 6 and ASP templates from the open line to the send line.
-void basicRequestLines(LineBuilder& code, const Request& request, const BasicVariables& variables = {});
+void basicRequestLines(LineBuilder& code, const request::Request& request, const BasicVariables& variables = {});
 
 } // namespace codegen

@@ -106,7 +106,7 @@ namespace {
 
 } // namespace
 
-QString visualBasic6Template(const Request& request)
+QString visualBasic6Template(const request::Request& request)
 {
     // Where a call line would be too long for the editor, its long values are built up in variables
     // over lines that fit; output whose lines all fit is the plain template.
@@ -114,14 +114,14 @@ QString visualBasic6Template(const Request& request)
     variables.headerTitles.resize(request.headers.size());
     variables.headerValues.resize(request.headers.size());
     // "objAJAX.open " method "," URL "," False; "objAJAX.setRequestHeader " title "," value; "objAJAX.send " data.
-    fit(13 + literalSize(request.strMethod) + 1 + 1 + 5, { { request.strURL, &variables.url, u"strURL"_s } });
+    fit(13 + literalSize(request.method) + 1 + 1 + 5, { { request.url, &variables.url, u"strURL"_s } });
     for (qsizetype i = 0; i < request.headers.size(); ++i) {
         const QString number = QString::number(i + 1);
         fit(25 + 1,
-            { { request.headers[i].strHeaderTitle, &variables.headerTitles[i], u"strHeaderTitle" + number },
-                { request.headers[i].strHeaderValue, &variables.headerValues[i], u"strHeaderValue" + number } });
+            { { request.headers[i].name, &variables.headerTitles[i], u"strHeaderTitle" + number },
+                { request.headers[i].value, &variables.headerValues[i], u"strHeaderValue" + number } });
     }
-    fit(13, { { request.strData, &variables.data, u"strData"_s } });
+    fit(13, { { request.body, &variables.data, u"strData"_s } });
 
     LineBuilder code(appendBasicLiteral, expectedSize(request));
     code.line() << u"Dim objAJAX as object";
@@ -139,20 +139,20 @@ QString visualBasic6Template(const Request& request)
     return std::move(code).text(false);
 }
 
-void basicRequestLines(LineBuilder& code, const Request& request, const BasicVariables& variables)
+void basicRequestLines(LineBuilder& code, const request::Request& request, const BasicVariables& variables)
 {
-    buildUp(code, request.strURL, variables.url);
-    code.line() << u"objAJAX.open " << Quoted { request.strMethod } << u","
-                << BasicOperand { request.strURL, variables.url } << u"," << (request.blnSync ? u"True" : u"False");
-    headerBlock(code, request, [&](LineBuilder& code, const Header& header, qsizetype i) {
+    buildUp(code, request.url, variables.url);
+    code.line() << u"objAJAX.open " << Quoted { request.method } << u"," << BasicOperand { request.url, variables.url }
+                << u"," << (request.async ? u"True" : u"False");
+    headerBlock(code, request, [&](LineBuilder& code, const request::Header& header, qsizetype i) {
         const QString title = variables.headerTitles.value(i), value = variables.headerValues.value(i);
-        buildUp(code, header.strHeaderTitle, title);
-        buildUp(code, header.strHeaderValue, value);
-        code.line() << u"objAJAX.setRequestHeader " << BasicOperand { header.strHeaderTitle, title } << u","
-                    << BasicOperand { header.strHeaderValue, value };
+        buildUp(code, header.name, title);
+        buildUp(code, header.value, value);
+        code.line() << u"objAJAX.setRequestHeader " << BasicOperand { header.name, title } << u","
+                    << BasicOperand { header.value, value };
     });
-    buildUp(code, request.strData, variables.data);
-    code.line() << u"objAJAX.send " << BasicOperand { request.strData, variables.data };
+    buildUp(code, request.body, variables.data);
+    code.line() << u"objAJAX.send " << BasicOperand { request.body, variables.data };
 }
 
 } // namespace codegen

@@ -27,30 +27,29 @@ bool sameName(const QString& a, QStringView b)
 
 // What curl cannot say: a header name holding a colon, a value that starts with a blank (curl drops
 // it), or more than one Cookie (curl joins them).
-bool curlCanSay(const codegen::Request& request)
+bool curlCanSay(const request::Request& request)
 {
     qsizetype cookies = 0;
-    for (const codegen::Header& header : request.headers) {
-        const QString& value = header.strHeaderValue;
-        if (header.strHeaderTitle.isEmpty() || header.strHeaderTitle.contains(u':') || value.startsWith(u' ')
-            || value.startsWith(u'\t') || header.strHeaderTitle.startsWith(u'-'))
+    for (const request::Header& header : request.headers) {
+        const QString& value = header.value;
+        if (header.name.isEmpty() || header.name.contains(u':') || value.startsWith(u' ') || value.startsWith(u'\t')
+            || header.name.startsWith(u'-'))
             return false;
-        cookies += sameName(header.strHeaderTitle, u"Cookie");
+        cookies += sameName(header.name, u"Cookie");
     }
     return cookies <= 1;
 }
 
-QString asCurl(const codegen::Request& request)
+QString asCurl(const request::Request& request)
 {
-    QString command = u"curl --url "_s % quoted(request.strURL) % u" -X " % quoted(request.strMethod);
-    for (const codegen::Header& header : request.headers) {
-        const QString& value = header.strHeaderValue;
-        command += u" -H "_s
-            % quoted(value.isEmpty() ? QString(header.strHeaderTitle % u';')
-                                     : QString(header.strHeaderTitle % u": " % value));
+    QString command = u"curl --url "_s % quoted(request.url) % u" -X " % quoted(request.method);
+    for (const request::Header& header : request.headers) {
+        const QString& value = header.value;
+        command
+            += u" -H "_s % quoted(value.isEmpty() ? QString(header.name % u';') : QString(header.name % u": " % value));
     }
-    if (!request.strData.isEmpty())
-        command += u" --data-raw "_s % quoted(request.strData);
+    if (!request.body.isEmpty())
+        command += u" --data-raw "_s % quoted(request.body);
     return command;
 }
 
@@ -87,25 +86,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(result.kind != Result::Kind::Refused || !result.message.isEmpty());
     if (result.kind != Result::Kind::Imported)
         return 0;
-    const codegen::Request& request = result.description.request;
-    FUZZ_CHECK(!request.strURL.isEmpty() && !request.strMethod.isEmpty());
+    const request::Request& request = result.description.request;
+    FUZZ_CHECK(!request.url.isEmpty() && !request.method.isEmpty());
     if (!curlCanSay(request))
         return 0;
     const Result again = requestimport::read(asCurl(request));
     FUZZ_CHECK(again.kind == Result::Kind::Imported);
     // curl adds the type of form data where the request names none.
-    codegen::Request expected = request;
+    request::Request expected = request;
     const bool typed = std::any_of(expected.headers.cbegin(), expected.headers.cend(),
-        [](const codegen::Header& header) { return sameName(header.strHeaderTitle, u"Content-Type"); });
-    if (!expected.strData.isEmpty() && !typed)
+        [](const request::Header& header) { return sameName(header.name, u"Content-Type"); });
+    if (!expected.body.isEmpty() && !typed)
         expected.headers.append({ u"Content-Type"_s, u"application/x-www-form-urlencoded"_s });
-    const codegen::Request& read = again.description.request;
-    FUZZ_CHECK(read.strURL == expected.strURL && read.strMethod == expected.strMethod);
-    FUZZ_CHECK(read.strData == expected.strData);
+    const request::Request& read = again.description.request;
+    FUZZ_CHECK(read.url == expected.url && read.method == expected.method);
+    FUZZ_CHECK(read.body == expected.body);
     FUZZ_CHECK(read.headers.size() == expected.headers.size());
     for (qsizetype i = 0; i < read.headers.size(); ++i) {
-        FUZZ_CHECK(read.headers[i].strHeaderTitle == expected.headers[i].strHeaderTitle);
-        FUZZ_CHECK(read.headers[i].strHeaderValue == expected.headers[i].strHeaderValue);
+        FUZZ_CHECK(read.headers[i].name == expected.headers[i].name);
+        FUZZ_CHECK(read.headers[i].value == expected.headers[i].value);
     }
     return 0;
 }

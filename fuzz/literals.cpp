@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(readBasic(QString(u'"' % basic % u'"')) == value);
     FUZZ_CHECK(readJavascript(QString(u'"' % javascript % u'"')) == value);
 
-    const codegen::Request request { u"POST"_s, u"http://h.example/"_s + value, false, { { u"X-A"_s, value } }, value };
+    const request::Request request { u"POST"_s, u"http://h.example/"_s + value, false, { { u"X-A"_s, value } }, value };
     const QString code = codegen::generateCode(request, u"Visual Basic 6");
     for (const QStringView line : QStringView(code).split(u"\r\n"))
         FUZZ_CHECK(line.size() <= 1023);

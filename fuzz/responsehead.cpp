@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Each line's name is looked up among all the lines: the first 16 are enough, or a head of a thousand
     // one-letter lines would take a million lookups.
     for (const QByteArray& line : head.lines().first(std::min<qsizetype>(head.lines().size(), 16))) {
-        const auto field = http::splitField(QByteArrayView(line));
+        const auto field = request::splitField(QByteArrayView(line));
         // Split at the first colon: the name, the colon, blanks, the value.
         FUZZ_CHECK(field.has_value() == (line.indexOf(':') > 0));
         if (!field)
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(field->value.isEmpty() || !isBlank(field->value.front()));
         // The same line as text splits at the same place.
         const QString text = QString::fromLatin1(line);
-        const auto textField = http::splitField(QStringView(text));
+        const auto textField = request::splitField(QStringView(text));
         FUZZ_CHECK(textField && textField->name.size() == field->name.size()
             && textField->value.size() == field->value.size());
 
@@ -103,9 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QByteArrayView name = field->name.trimmed();
         if (!isAscii(name))
             continue;
-        FUZZ_CHECK(
-            http::sameName(name, name.toByteArray().toUpper()) && http::sameName(name.toByteArray().toLower(), name));
-        FUZZ_CHECK(!http::sameName(name, name.toByteArray() + 'x'));
+        FUZZ_CHECK(request::sameName(name, name.toByteArray().toUpper())
+            && request::sameName(name.toByteArray().toLower(), name));
+        FUZZ_CHECK(!request::sameName(name, name.toByteArray() + 'x'));
         const QList<QByteArray> values = head.values(name);
         FUZZ_CHECK(!values.isEmpty() && head.value(name) == values.last());
         for (const QByteArray& value : values)

@@ -7,6 +7,7 @@
 #include "hugepages.h"
 #include "inflater.h"
 #include "requesturl.h"
+#include "urlstart.h"
 #include "versionrecord.h"
 
 #include <QEventLoop>
@@ -67,7 +68,7 @@ namespace {
     QString originOf(const QByteArray& url)
     {
         const QString text = QString::fromLatin1(url);
-        const std::optional<UrlStart> start = splitUrl(text);
+        const std::optional<request::UrlStart> start = request::splitUrl(text);
         return start ? (start->scheme % u"://" % start->host % u':' % start->port).toLower() : QString();
     }
 
@@ -149,7 +150,7 @@ void HttpRequest::setRequestHeader(const QString& name, const QString& value)
     if (!isToken(name))
         throw Failure(
             u"The request to " % m_typedUrl % u" was not sent: " % quoted(name) % u" is not a valid header name.");
-    if (sameName(name, u"Transfer-Encoding"))
+    if (request::sameName(name, u"Transfer-Encoding"))
         throw Failure(u"The request to " % m_typedUrl % u" was not sent: the header " % quoted(name)
             % u" cannot be set, as this program frames the body itself.");
     for (const QChar c : value) {
@@ -157,7 +158,7 @@ void HttpRequest::setRequestHeader(const QString& name, const QString& value)
             throw Failure(u"The request to " % m_typedUrl % u" was not sent: the value of the header " % quoted(name)
                 % u" holds a line break or a NUL character, which a header cannot carry.");
     }
-    if (const qsizetype given = indexOfField(m_headers, name, &RequestHeader::first); given >= 0)
+    if (const qsizetype given = request::indexOfField(m_headers, name, &RequestHeader::first); given >= 0)
         m_headers[given].second += ", " + value.toUtf8();
     else
         m_headers.append({ name.toLatin1(), value.toUtf8() });
@@ -171,7 +172,7 @@ void HttpRequest::send(const QString& body)
     // A length that is not the body's would leave bytes on the connection for the next request to take
     // as its own, or keep the server waiting for bytes that never come.
     const qsizetype length = m_method == "HEAD" ? 0 : m_body.size();
-    if (const qsizetype given = indexOfField(m_headers, "Content-Length", &RequestHeader::first); given >= 0) {
+    if (const qsizetype given = request::indexOfField(m_headers, "Content-Length", &RequestHeader::first); given >= 0) {
         // Given twice, its values were joined with a comma; a comma in one value is such a list too.
         const QByteArray said = m_headers[given].second.trimmed();
         const QString notSent = u"The request to " % m_typedUrl % u" was not sent: its Content-Length header ";
@@ -224,7 +225,7 @@ void HttpRequest::startHop()
 {
     auto curl = std::make_unique<Curl>(m_api);
     CURL* easy = curl->easy;
-    auto has = [this](const char* name) { return indexOfField(m_headers, name, &RequestHeader::first) >= 0; };
+    auto has = [this](const char* name) { return request::indexOfField(m_headers, name, &RequestHeader::first) >= 0; };
 
     m_api.easy_setopt(easy, CURLOPT_URL, m_url.constData());
     m_api.easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -535,7 +536,7 @@ void HttpRequest::hopFinished(int result)
         auto drop = [this](const auto& names) {
             m_headers.removeIf([&names](const auto& header) {
                 return std::any_of(std::begin(names), std::end(names),
-                    [&header](const char* name) { return sameName(header.first, name); });
+                    [&header](const char* name) { return request::sameName(header.first, name); });
             });
         };
         if (((m_head.status() == 301 || m_head.status() == 302) && m_method == "POST")

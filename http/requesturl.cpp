@@ -1,5 +1,7 @@
 #include "requesturl.h"
 
+#include "urlstart.h"
+
 #include <QUrl>
 
 namespace http {
@@ -59,35 +61,9 @@ namespace {
 
 } // namespace
 
-std::optional<UrlStart> splitUrl(QStringView url)
-{
-    const qsizetype colon = url.indexOf(u':');
-    if (colon <= 0 || !url.sliced(colon + 1).startsWith(u"//"))
-        return std::nullopt;
-    UrlStart start;
-    start.scheme = url.first(colon);
-    const qsizetype authorityStart = colon + 3;
-    qsizetype authorityEnd = authorityStart;
-    while (authorityEnd < url.size() && !QStringView(u"/?#").contains(url[authorityEnd]))
-        ++authorityEnd;
-    QStringView hostAndPort = url.sliced(authorityStart, authorityEnd - authorityStart);
-    if (const qsizetype at = hostAndPort.lastIndexOf(u'@'); at >= 0) {
-        start.userInfo = hostAndPort.first(at);
-        hostAndPort = hostAndPort.sliced(at + 1);
-    }
-    const qsizetype portColon = hostAndPort.lastIndexOf(u':');
-    if (portColon >= 0 && portColon > hostAndPort.lastIndexOf(u']')) {
-        start.port = hostAndPort.sliced(portColon + 1);
-        hostAndPort.truncate(portColon);
-    }
-    start.host = hostAndPort;
-    start.rest = url.sliced(authorityEnd);
-    return start;
-}
-
 QByteArray requestUrl(const QString& url)
 {
-    const std::optional<UrlStart> start = splitUrl(url);
+    const std::optional<request::UrlStart> start = request::splitUrl(url);
     if (!start)
         return {};
     const QString scheme = start->scheme.toString().toLower();

@@ -3,21 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 namespace http {
-
-// An absolute URL's scheme and authority, as written: "HTTPS://me@[::1]:8080/a?b" gives "HTTPS", "me",
-// "[::1]", "8080" and "/a?b". A URL without "@" has no user part; port and user part may be empty.
-struct UrlStart {
-    QStringView scheme;
-    std::optional<QStringView> userInfo;
-    QStringView host;
-    QStringView port;
-    QStringView rest; // the path, the query and the fragment
-};
-// None when the text does not start with a scheme and "//".
-std::optional<UrlStart> splitUrl(QStringView url);
 
 // The URL as it goes out, from the URL as the user typed it: an absolute http or https URL with a host.
 // Nothing valid is changed: percent escapes are never decoded or encoded again, and a stray "%" stays

@@ -63,7 +63,8 @@ QList<QByteArray> ResponseHead::values(QByteArrayView name) const
 {
     QList<QByteArray> values;
     for (const QByteArray& line : m_lines) {
-        if (const auto field = splitField(QByteArrayView(line)); field && sameName(field->name.trimmed(), name))
+        if (const auto field = request::splitField(QByteArrayView(line));
+            field && request::sameName(field->name.trimmed(), name))
             values.append(field->value.trimmed().toByteArray());
     }
     return values;

@@ -105,9 +105,9 @@ namespace {
         return nullptr;
     }
 
-    bool hasHeader(const QList<codegen::Header>& headers, QStringView name)
+    bool hasHeader(const QList<request::Header>& headers, QStringView name)
     {
-        return http::indexOfField(headers, name, &codegen::Header::strHeaderTitle) >= 0;
+        return request::indexOfField(headers, name, &request::Header::name) >= 0;
     }
 
     // What curl's --data-urlencode sends for its argument: "name=content", "=content", "content".
@@ -135,7 +135,7 @@ Result readCurl(const QStringList& words)
     };
     QStringList cookies; // -b, sent in one header
     qsizetype cookiesAt = -1; // the header row they take
-    QList<codegen::Header> added; // rows curl adds of its own unless the command gives them
+    QList<request::Header> added; // rows curl adds of its own unless the command gives them
 
     for (qsizetype i = 1; i < words.size(); ++i) {
         const QString& word = words[i];
@@ -193,7 +193,7 @@ Result readCurl(const QStringList& words)
             break;
         case Does::Header: {
             // "Name: value" sends the header; "Name;" sends it empty; "Name:" only takes curl's own away.
-            const auto field = http::splitField(argument);
+            const auto field = request::splitField(argument);
             if (isPseudoHeader(argument)) {
                 break;
             } else if (!argument.contains(u':') && argument.endsWith(u';')) {
@@ -266,34 +266,34 @@ Result readCurl(const QStringList& words)
 
     if (!url || url->isEmpty())
         return Result::refused(u"The curl command names no URL."_s);
-    codegen::Request& request = description.request;
-    request.strURL = *url;
+    request::Request& request = description.request;
+    request.url = *url;
     if (get && hasData) { // the data joins the query, before any fragment, and is sent no more
-        qsizetype end = request.strURL.indexOf(u'#');
+        qsizetype end = request.url.indexOf(u'#');
         if (end < 0)
-            end = request.strURL.size();
-        const bool query = QStringView(request.strURL).first(end).contains(u'?');
-        request.strURL.insert(end, (query ? u'&' : u'?') + std::exchange(data, {}));
+            end = request.url.size();
+        const bool query = QStringView(request.url).first(end).contains(u'?');
+        request.url.insert(end, (query ? u'&' : u'?') + std::exchange(data, {}));
         hasData = false;
     }
-    request.strMethod = method.value_or(head ? u"HEAD"_s : hasData ? u"POST"_s : u"GET"_s);
-    request.strData = data;
+    request.method = method.value_or(head ? u"HEAD"_s : hasData ? u"POST"_s : u"GET"_s);
+    request.body = data;
 
     // One Cookie header, as a server reads it: the -H ones joined, or if there are none, the -b ones.
     if (!hasHeader(request.headers, u"Cookie") && !cookies.isEmpty())
         request.headers.insert(cookiesAt, { u"Cookie"_s, cookies.join(u"; ") });
     const auto cookieAt = [&request](qsizetype from) {
-        return http::indexOfField(request.headers, u"Cookie", &codegen::Header::strHeaderTitle, from);
+        return request::indexOfField(request.headers, u"Cookie", &request::Header::name, from);
     };
     if (const qsizetype first = cookieAt(0); first >= 0) {
         for (qsizetype more = cookieAt(first + 1); more >= 0; more = cookieAt(more)) {
-            request.headers[first].strHeaderValue += u"; " % request.headers[more].strHeaderValue;
+            request.headers[first].value += u"; " % request.headers[more].value;
             request.headers.removeAt(more);
         }
     }
 
-    for (const codegen::Header& header : added) {
-        if (!hasHeader(request.headers, header.strHeaderTitle))
+    for (const request::Header& header : added) {
+        if (!hasHeader(request.headers, header.name))
             request.headers.append(header);
     }
     if (json) {

@@ -40,9 +40,9 @@ std::optional<Result> readHar(QStringView text)
         return Result::refused(u"The HAR entry's headers are not a list."_s);
     Description description;
     description.source = u"a HAR entry"_s;
-    description.request.strMethod = request.value(u"method").toString(u"GET"_s).toUpper();
-    description.request.strURL = request.value(u"url").toString();
-    if (description.request.strURL.isEmpty())
+    description.request.method = request.value(u"method").toString(u"GET"_s).toUpper();
+    description.request.url = request.value(u"url").toString();
+    if (description.request.url.isEmpty())
         return Result::refused(u"The HAR entry names no URL."_s);
     // The URL says where it goes, and the data how long it is.
     for (const QJsonValue header : headers.toArray()) {
@@ -50,13 +50,13 @@ std::optional<Result> readHar(QStringView text)
         if (!name.isString() || notText(value))
             return Result::refused(
                 u"The HAR entry has a header whose %1 is not text."_s.arg(name.isString() ? u"value"_s : u"name"_s));
-        if (!name.toString().isEmpty() && !isPseudoHeader(name.toString()) && !http::sameName(name.toString(), u"Host")
-            && !http::sameName(name.toString(), u"Content-Length"))
+        if (!name.toString().isEmpty() && !isPseudoHeader(name.toString())
+            && !request::sameName(name.toString(), u"Host") && !request::sameName(name.toString(), u"Content-Length"))
             description.request.headers.append({ name.toString(), value.toString() });
     }
     if (!data.contains(u"text") && !data.value(u"params").toArray().isEmpty())
         return Result::refused(u"The HAR entry gives its data as form fields only, which are not imported."_s);
-    description.request.strData = data.value(u"text").toString();
+    description.request.body = data.value(u"text").toString();
     return Result::imported(description);
 }
 

@@ -1,7 +1,7 @@
 #include "forms.h"
 
 #include "characters.h"
-#include "requesturl.h"
+#include "urlstart.h"
 
 #include <QLocale>
 
@@ -71,16 +71,16 @@ namespace {
     // Chrome and Firefox write HTTP/2's pseudo-headers without their colon: "authority", "method", "path" and
     // "scheme" are taken for them where they say what the URL and the method say, and only there.
     bool describesRequestLine(
-        const codegen::Header& header, const codegen::Request& request, const std::optional<http::UrlStart>& url)
+        const request::Header& header, const request::Request& request, const std::optional<request::UrlStart>& url)
     {
-        const QString& name = header.strHeaderTitle;
-        const QString& value = header.strHeaderValue;
+        const QString& name = header.name;
+        const QString& value = header.value;
         if (isPseudoHeader(name))
             return true;
         if (!url)
             return false;
         if (name == u"method")
-            return value == request.strMethod;
+            return value == request.method;
         if (name == u"scheme")
             return value == url->scheme;
         if (name == u"authority")
@@ -143,7 +143,7 @@ namespace {
         std::optional<QString> m_url, m_method, m_body;
         bool m_agent = false; // -UserAgent, which wins over the session's
         QStringList m_given; // the parameters named so far
-        QList<codegen::Header> m_headers;
+        QList<request::Header> m_headers;
     };
 
     // Spaces, tabs, comments and a backtick that ends a line, which goes on with the next; with `separators`,
@@ -328,9 +328,8 @@ namespace {
             if (!name)
                 return false;
             // Keys compare without case, and PowerShell refuses one given twice.
-            if (std::any_of(m_headers.cbegin() + first, m_headers.cend(), [&name](const codegen::Header& h) {
-                    return h.strHeaderTitle.compare(*name, Qt::CaseInsensitive) == 0;
-                }))
+            if (std::any_of(m_headers.cbegin() + first, m_headers.cend(),
+                    [&name](const request::Header& h) { return h.name.compare(*name, Qt::CaseInsensitive) == 0; }))
                 return fail(u"The PowerShell headers give the key %1 more than once."_s.arg(*name));
             skip(false);
             if (name->isEmpty() || at(m_at) != u'=')
@@ -530,18 +529,18 @@ namespace {
 
         Description description;
         description.source = u"a PowerShell command"_s;
-        codegen::Request& request = description.request;
-        request.strURL = *m_url;
-        request.strMethod = m_method.value_or(u"GET"_s).toUpper();
-        request.strData = m_body.value_or(QString());
+        request::Request& request = description.request;
+        request.url = *m_url;
+        request.method = m_method.value_or(u"GET"_s).toUpper();
+        request.body = m_body.value_or(QString());
         if (m_usesSession) {
             if (m_sessionAgent && !m_agent)
                 request.headers.append({ u"User-Agent"_s, *m_sessionAgent });
             if (!m_cookies.isEmpty())
                 request.headers.append({ u"Cookie"_s, m_cookies.join(u"; ") });
         }
-        const std::optional<http::UrlStart> url = http::splitUrl(request.strURL);
-        for (const codegen::Header& header : std::as_const(m_headers)) {
+        const std::optional<request::UrlStart> url = request::splitUrl(request.url);
+        for (const request::Header& header : std::as_const(m_headers)) {
             if (!describesRequestLine(header, request, url))
                 request.headers.append(header);
         }

@@ -39,20 +39,20 @@ namespace {
                 error.error != QJsonParseError::NoError ? error.errorString() : u"no URL"_s));
         Description description;
         description.source = u"a fetch call"_s;
-        description.request.strURL = parts[0].toString();
-        description.request.strMethod = u"GET"_s;
+        description.request.url = parts[0].toString();
+        description.request.method = u"GET"_s;
         const QJsonObject options = parts.size() > 1 ? parts[1].toObject() : QJsonObject();
         // QJsonObject sorts its keys: the headers' order is taken from the text.
         for (auto it = options.begin(); it != options.end(); ++it) {
             const QString key = it.key();
             if (key == u"method" && it->isString()) {
-                description.request.strMethod = it->toString().toUpper();
+                description.request.method = it->toString().toUpper();
             } else if (key == u"body" && (it->isString() || it->isNull())) {
-                description.request.strData = it->toString();
+                description.request.body = it->toString();
             } else if (key == u"headers" && it->isObject()) {
                 const QJsonObject headers = it->toObject();
                 const qsizetype headersAt = call.indexOf(u"\"headers\"");
-                QList<std::pair<qsizetype, codegen::Header>> ordered;
+                QList<std::pair<qsizetype, request::Header>> ordered;
                 for (auto h = headers.begin(); h != headers.end(); ++h) {
                     if (isPseudoHeader(h.key()))
                         continue;
@@ -91,26 +91,26 @@ namespace {
             blank = bodyAt = text.size();
         Description description;
         description.source = u"a raw HTTP request"_s;
-        description.request.strMethod = requestLine.method.toString();
+        description.request.method = requestLine.method.toString();
         const QStringView block = text.sliced(lineEnd + 1, qMax<qsizetype>(0, blank - lineEnd - 1));
-        const QList<codegen::Header> headers = headerLines(block);
+        const QList<request::Header> headers = headerLines(block);
         if (headers.isEmpty() && !block.trimmed().isEmpty())
             return Result::refused(u"A line of the raw request's header block is not a header."_s);
         // The Host header makes the URL, and the length is the data's own.
         QString host;
-        for (const codegen::Header& header : headers) {
-            if (http::sameName(header.strHeaderTitle, u"Host"))
-                host = header.strHeaderValue.trimmed();
-            else if (!http::sameName(header.strHeaderTitle, u"Content-Length"))
+        for (const request::Header& header : headers) {
+            if (request::sameName(header.name, u"Host"))
+                host = header.value.trimmed();
+            else if (!request::sameName(header.name, u"Content-Length"))
                 description.request.headers.append(header);
         }
         if (target.startsWith(u"http://") || target.startsWith(u"https://"))
-            description.request.strURL = target.toString();
+            description.request.url = target.toString();
         else if (!host.isEmpty() && target.startsWith(u'/'))
-            description.request.strURL = u"http://" % host % target;
+            description.request.url = u"http://" % host % target;
         else
             return Result::refused(u"The raw request has no Host header to make its URL from."_s);
-        description.request.strData = text.sliced(qMin(bodyAt, text.size())).toString();
+        description.request.body = text.sliced(qMin(bodyAt, text.size())).toString();
         return Result::imported(description);
     }
 
@@ -118,12 +118,12 @@ namespace {
     // writes it; a NUL is refused.
     Result checked(Result result)
     {
-        codegen::Request& request = result.description.request;
-        if (result.kind == Result::Kind::Imported && request.strMethod.isEmpty())
+        request::Request& request = result.description.request;
+        if (result.kind == Result::Kind::Imported && request.method.isEmpty())
             return Result::refused(u"The request's method is empty."_s);
-        QList<QString*> fields { &request.strMethod, &request.strURL, &request.strData };
-        for (codegen::Header& header : request.headers)
-            fields << &header.strHeaderTitle << &header.strHeaderValue;
+        QList<QString*> fields { &request.method, &request.url, &request.body };
+        for (request::Header& header : request.headers)
+            fields << &header.name << &header.value;
         for (QString* field : std::as_const(fields)) {
             if (field->contains(QChar(0)))
                 return Result::refused(u"The request holds a NUL character, which is not text."_s);
@@ -167,9 +167,9 @@ Result read(QStringView text)
     return {};
 }
 
-QList<codegen::Header> headerLines(QStringView text)
+QList<request::Header> headerLines(QStringView text)
 {
-    QList<codegen::Header> headers;
+    QList<request::Header> headers;
     for (QStringView line : text.split(u'\n')) {
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -177,7 +177,7 @@ QList<codegen::Header> headerLines(QStringView text)
             break; // the blank line that ends a header block
         if (isPseudoHeader(line))
             continue;
-        const auto field = http::splitField(line);
+        const auto field = request::splitField(line);
         if (!field || field->name.contains(u' ') || field->name.contains(u'\t'))
             return {};
         headers.append({ field->name.toString(), field->value.toString() });

@@ -13,8 +13,8 @@ namespace requestimport {
 struct Description {
     QString source; // "a curl command", "a fetch call", "a raw HTTP request"
     // The method as the text gives it, in capitals; headers in the text's order, repeats kept, values as
-    // given. None of these texts says whether to send synchronously: blnSync is left false.
-    codegen::Request request;
+    // given. None of these texts says whether to send asynchronously: async is left false.
+    request::Request request;
     QStringList ignored; // what the text asked for that a request here does not carry
 };
 
@@ -39,7 +39,7 @@ Result readCurl(const QStringList& words);
 
 // A block of "Name: value" lines, one header each, values as given after the colon and its spaces; an
 // empty line (a raw request's blank line) ends the block. Empty when a line is not a header line.
-QList<codegen::Header> headerLines(QStringView text);
+QList<request::Header> headerLines(QStringView text);
 
 // The first line of a raw HTTP message, "POST /path HTTP/1.1" or a response's "HTTP/1.1 200 OK".
 struct StartLine {

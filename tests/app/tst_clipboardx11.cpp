@@ -4,6 +4,7 @@
 
 #include "datatable.h"
 #include "frmmain.h"
+#include "generator.h"
 #include "samplerequests.h"
 #include "services.h"
 #include "tabcontrol.h"
@@ -54,8 +55,8 @@ private slots:
         QProcess xclip;
         xclip.start(m_xclip, { u"-o"_s, u"-selection"_s, u"clipboard"_s });
         QTRY_VERIFY_WITH_TIMEOUT(xclip.state() == QProcess::NotRunning, 20000);
-        const QString expected = codegen::generateCode(
-            { "GET", url.isEmpty() ? samples::atStart().strURL : url, false, {}, "" }, language);
+        const QString expected
+            = codegen::generateCode({ "GET", url.isEmpty() ? samples::atStart().url : url, false, {}, "" }, language);
         QCOMPARE(QString::fromUtf8(xclip.readAllStandardOutput()), expected);
     }
 

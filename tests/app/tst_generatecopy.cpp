@@ -2,6 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "datatable.h"
+#include "generator.h"
 #include "samplerequests.h"
 #include "tabcontrol.h"
 #include "windowtest.h"
@@ -13,7 +14,7 @@
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
-using codegen::Request;
+using request::Request;
 
 // Generate and Copy on the "Generate Code" page, driven as the user drives them.
 class TestGenerateCopy : public WindowTest {
@@ -23,9 +24,9 @@ private slots:
     void readsTheRequestFromTheWindow_data()
     {
         // request: what the code must be generated from
-        const auto row = columns<bool, QString, Qt::CheckState, QList<codegen::Header>, QString, Request>(
+        const auto row = columns<bool, QString, Qt::CheckState, QList<request::Header>, QString, Request>(
             "post", "url", "synch", "rows", "data", "request");
-        const QList<codegen::Header> none, rows { { u" A "_s, u" 1 "_s }, { {}, {} }, { u" A "_s, u"2"_s } };
+        const QList<request::Header> none, rows { { u" A "_s, u" 1 "_s }, { {}, {} }, { u" A "_s, u"2"_s } };
         row("POST, checked", true, u"http://h/x"_s, Qt::Checked, none, u"a=1"_s,
             { u"POST"_s, u"http://h/x"_s, true, {}, u"a=1"_s });
         row("greyed is not checked", false, u"u"_s, Qt::PartiallyChecked, none, {},
@@ -40,16 +41,15 @@ private slots:
     void readsTheRequestFromTheWindow()
     {
         const auto [post, url, synch, rows, data, request]
-            = fetch<bool, QString, Qt::CheckState, QList<codegen::Header>, QString, Request>(
+            = fetch<bool, QString, Qt::CheckState, QList<request::Header>, QString, Request>(
                 "post", "url", "synch", "rows", "data", "request");
 
         if (post)
             QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);
         control<QLineEdit>("txtUrl")->setText(url);
         control<QCheckBox>("Check1")->setCheckState(synch);
-        for (const codegen::Header& row : rows)
-            control<QTreeWidget>("lvHeaders")
-                ->addTopLevelItem(new QTreeWidgetItem({ row.strHeaderTitle, row.strHeaderValue }));
+        for (const request::Header& row : rows)
+            control<QTreeWidget>("lvHeaders")->addTopLevelItem(new QTreeWidgetItem({ row.name, row.value }));
         control<QLineEdit>("Text1")->setText(data);
         for (const QString& language : codegen::languageNames()) {
             pickLanguage(language);

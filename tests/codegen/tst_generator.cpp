@@ -13,8 +13,8 @@
 
 using namespace Qt::StringLiterals;
 
-using codegen::Header;
-using codegen::Request;
+using request::Header;
+using request::Request;
 
 class TestGenerator : public QObject {
     Q_OBJECT
@@ -49,9 +49,9 @@ private slots:
             codegen::appendBasicLiteral(literal, value);
             QCOMPARE(built.value(variable).join(u" & "_s).remove(u"\" & \""_s), literal + u"\""_s);
         };
-        check(u"strURL"_s, request.strURL);
+        check(u"strURL"_s, request.url);
         check(u"strHeaderValue1"_s, cookie);
-        check(u"strData"_s, request.strData);
+        check(u"strData"_s, request.body);
         QVERIFY(code.contains(u"\r\nDim strHeaderValue1 as String\r\nstrHeaderValue1 = \"sid=\"\""_s));
         QVERIFY(code.contains(u"\r\nobjAJAX.setRequestHeader \"Cookie\",strHeaderValue1\r\n"
                               "objAJAX.setRequestHeader \"X-Short\",\"1\"\r\n"_s));
@@ -107,10 +107,10 @@ process.stdout.write(JSON.stringify([...calls, ["result", result]]));)");
         run.closeWriteChannel();
         QVERIFY(run.waitForFinished(60000));
         QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
-        QJsonArray expected { QJsonArray { u"open"_s, request.strMethod, request.strURL, request.blnSync } };
+        QJsonArray expected { QJsonArray { u"open"_s, request.method, request.url, request.async } };
         for (const Header& header : request.headers)
-            expected.append(QJsonArray { u"setRequestHeader"_s, header.strHeaderTitle, header.strHeaderValue });
-        expected.append(QJsonArray { u"send"_s, request.strData });
+            expected.append(QJsonArray { u"setRequestHeader"_s, header.name, header.value });
+        expected.append(QJsonArray { u"send"_s, request.body });
         expected.append(QJsonArray { u"result"_s, u"the response"_s });
         QCOMPARE(QJsonDocument::fromJson(run.readAllStandardOutput()).array(), expected);
     }

@@ -18,11 +18,11 @@ private slots:
         // "METHOD url", a line per header, a blank line, the data; or what a refusal says.
         const auto [text, expected] = fetch<QString, QString>("text", "expected");
         const Result result = requestimport::read(text);
-        const codegen::Request& d = result.description.request;
-        QString described = d.strMethod % u' ' % d.strURL % u'\n';
-        for (const codegen::Header& header : d.headers)
-            described += header.strHeaderTitle % u": " % header.strHeaderValue % u'\n';
-        described += u'\n' % d.strData;
+        const request::Request& d = result.description.request;
+        QString described = d.method % u' ' % d.url % u'\n';
+        for (const request::Header& header : d.headers)
+            described += header.name % u": " % header.value % u'\n';
+        described += u'\n' % d.body;
         if (result.kind != Result::Kind::Imported)
             described = result.kind == Result::Kind::Plain ? u"(plain text)"_s : u"refused: "_s.append(result.message);
         QCOMPARE(described, expected);
@@ -47,7 +47,7 @@ private slots:
         const auto [literal, value] = fetch<QString, QString>("literal", "value");
         const Result result = requestimport::read(QString(u"iwr http://h/ -Body "_s % literal));
         QCOMPARE(result.message, QString());
-        QCOMPARE(result.description.request.strData, value);
+        QCOMPARE(result.description.request.body, value);
     }
 
     // Random and damaged texts: a description or a refusal, and always at once.

@@ -1,6 +1,6 @@
 #include "request.h"
 
-namespace codegen {
+namespace request {
 
 QString trimSpaces(const QString& text)
 {
@@ -15,4 +15,11 @@ QString trimSpaces(const QString& text)
     return text.sliced(begin, end - begin);
 }
 
-} // namespace codegen
+Request asSent(Request request)
+{
+    request.url = trimSpaces(request.url);
+    request.body = trimSpaces(request.body);
+    return request;
+}
+
+} // namespace request

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace http {
+namespace request {
 
 namespace {
 
@@ -48,4 +48,4 @@ bool sameName(QAnyStringView a, QAnyStringView b)
     return true;
 }
 
-} // namespace http
+} // namespace request

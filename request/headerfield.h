@@ -8,7 +8,7 @@
 #include <iterator>
 #include <optional>
 
-namespace http {
+namespace request {
 
 // A header line, "Name: value", split at its first colon: the name as written, and the value after the
 // spaces and tabs that follow the colon, up to the end of the line. None without a colon or a name.
@@ -34,4 +34,4 @@ qsizetype indexOfField(const Headers& headers, QAnyStringView name, NameOf nameO
     return -1;
 }
 
-} // namespace http
+} // namespace request

@@ -59,6 +59,13 @@ namespace {
     // the next request; a longer one, or one whose end is not known beforehand, is not waited for.
     constexpr qint64 ShortRedirectBody = 64 * 1024;
 
+    // Why a response past the size limit was not read; `size` tells its size where the head said it.
+    QString tooLarge(const QString& size = {})
+    {
+        return u"the response is larger than %1 MB"_s.arg(HttpRequest::MaxResponseBytes >> 20) % size
+            % u", more than this program reads.";
+    }
+
     QByteArray userAgent()
     {
         return "Reruzad/" + foundation::versionText().toLatin1();
@@ -393,7 +400,7 @@ bool HttpRequest::headersEnded()
         return false;
     }
     if (!bodiless && length > MaxResponseBytes) {
-        m_abortCause = u"the response is larger than 256 MB (%1 bytes), more than this program reads."_s.arg(length);
+        m_abortCause = tooLarge(u" (%1 bytes)"_s.arg(length));
         return false;
     }
     // libcurl 8.1 and later take chunked framing off only when it is the one transfer coding.
@@ -453,7 +460,7 @@ bool HttpRequest::undo(std::size_t coding, QByteArrayView bytes)
     Inflater& inflater = *m_inflaters[coding];
     const bool fed = inflater.feed(bytes, [this, coding, &inflater](QByteArrayView plain) {
         if (inflater.given() > MaxResponseBytes) {
-            m_abortCause = u"the response is larger than 256 MB, more than this program reads."_s;
+            m_abortCause = tooLarge();
             return false;
         }
         return undo(coding + 1, plain);
@@ -467,7 +474,7 @@ bool HttpRequest::keep(QByteArrayView body)
 {
     m_received += body.size();
     if (m_received > MaxResponseBytes) {
-        m_abortCause = u"the response is larger than 256 MB, more than this program reads."_s;
+        m_abortCause = tooLarge();
         return false;
     }
     m_response.body.append(body);

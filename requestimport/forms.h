@@ -4,8 +4,13 @@
 
 #include <optional>
 
-// The readers of the forms that read() chooses between, beside curl's.
+// The readers of the forms that read() chooses between: curl (bash or cmd, split into words first),
+// PowerShell and HAR here; fetch and raw HTTP in requestimport.cpp. What every reader's result goes
+// through afterwards (checked) is there too.
 namespace requestimport {
+
+// Result::Imported from curl's arguments, the program's name first.
+Result readCurl(const QStringList& words);
 
 // Whether the text starts as a PowerShell capture does: with $session or an Invoke-WebRequest.
 bool startsPowerShell(QStringView text);

@@ -6,12 +6,13 @@
 #include <QStringList>
 #include <QStringView>
 
-// Requests brought in from text: a browser's "Copy as cURL" (bash or cmd) or "Copy as fetch", a curl
-// command as people type it, or a raw HTTP request. Nothing is ever run or fetched.
+// Requests brought in from text: a browser's "Copy as cURL" (bash or cmd), "Copy as fetch", "Copy as
+// PowerShell" or HAR, a curl command as people type it, or a raw HTTP request. Nothing is ever run or
+// fetched.
 namespace requestimport {
 
 struct Description {
-    QString source; // "a curl command", "a fetch call", "a raw HTTP request"
+    QString source; // "a curl command", "a fetch call", "a PowerShell command", "a HAR entry", "a raw HTTP request"
     // The method as the text gives it, in capitals; headers in the text's order, repeats kept, values as
     // given. None of these texts says whether to send asynchronously: async is left false.
     request::Request request;
@@ -33,9 +34,6 @@ struct Result {
 };
 
 Result read(QStringView text);
-
-// Result::Imported from curl's arguments, the program's name first.
-Result readCurl(const QStringList& words);
 
 // A block of "Name: value" lines, one header each, values as given after the colon and its spaces; an
 // empty line (a raw request's blank line) ends the block. Empty when a line is not a header line.

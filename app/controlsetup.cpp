@@ -1,5 +1,8 @@
 #include "controlsetup.h"
 
+#include "fonts.h"
+
+#include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -53,6 +56,30 @@ QPushButton* setUpButton(QPushButton* button)
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+void tabStopAtChosen(QButtonGroup* group)
+{
+    const auto stop = [](QAbstractButton* option, bool chosen) {
+        option->setFocusPolicy(chosen ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    QObject::connect(group, &QButtonGroup::buttonToggled, group, stop);
+    for (QAbstractButton* option : group->buttons())
+        stop(option, option->isChecked());
+}
+
+void setUpLinks(std::initializer_list<QLabel*> links, QLabel* address)
+{
+    QFont linkFont = fonts::msSansSerif(12);
+    linkFont.setItalic(true);
+    for (QLabel* link : links)
+        link->setFont(linkFont);
+    QFont addressFont = fonts::msSansSerif(13.5);
+    addressFont.setBold(true);
+    address->setFont(addressFont);
+    QPalette blue = address->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    address->setPalette(blue);
 }
 
 } // namespace controlsetup

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -29,5 +30,10 @@ void setUpMultiLineBox(QPlainTextEdit* box);
 void unlimited(QLineEdit* box);
 // No button is the window's default or cancel button: Enter and Escape press none.
 QPushButton* setUpButton(QPushButton* button);
+// The option buttons of the group are one stop of the Tab key: the chosen one. The arrow keys move
+// between them.
+void tabStopAtChosen(QButtonGroup* group);
+// The About tab's links in italics, and the maker's address in bold blue, larger.
+void setUpLinks(std::initializer_list<QLabel*> links, QLabel* address);
 
 } // namespace controlsetup

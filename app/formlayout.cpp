@@ -1,9 +1,12 @@
 #include "formlayout.h"
 
 #include <QString>
+#include <QWidget>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace formlayout {
 
@@ -77,6 +80,19 @@ const Place* find(QAnyStringView name)
             return &place;
     }
     return nullptr;
+}
+
+void setTabOrder(QWidget* window)
+{
+    std::vector<std::pair<int, QWidget*>> order;
+    for (const Place& place : places()) {
+        auto* control = window->findChild<QWidget*>(QLatin1StringView(place.name));
+        if (control && control->focusPolicy() != Qt::NoFocus)
+            order.emplace_back(place.tabIndex, control);
+    }
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1].second, order[i].second);
 }
 
 } // namespace formlayout

@@ -5,6 +5,8 @@
 
 #include <span>
 
+class QWidget;
+
 // Where every control of the main window sits. Positions and sizes are kept in twips, the unit the
 // window was drawn in, and converted once, here, to device-independent pixels.
 namespace formlayout {
@@ -34,6 +36,9 @@ std::span<const Place> places();
 
 // The place of the control with that name; nullptr if there is none.
 const Place* find(QAnyStringView name);
+
+// The Tab key goes through the window's controls that take the focus in their places' tab order.
+void setTabOrder(QWidget* window);
 
 inline constexpr int ClientWidth = 5085;
 inline constexpr int ClientHeight = 7410;

@@ -13,17 +13,16 @@
 #include "requestsender.h"
 #include "resultbox.h"
 #include "services.h"
+#include "statuspanel.h"
 #include "tabcontrol.h"
 #include "textview.h"
 #include "versionrecord.h"
 
-#include <QAccessible>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,7 +66,7 @@ frmMain::frmMain(platform::Services& services, QWidget* parent)
     setFixedSize(formlayout::toPixels(formlayout::ClientWidth), formlayout::toPixels(formlayout::ClientHeight));
 
     createControls();
-    setTabOrderFromLayout();
+    formlayout::setTabOrder(this);
     connectHandlers();
     showPage(0);
     m_ui.txtUrl->setFocus();
@@ -96,31 +95,22 @@ void frmMain::createControls()
     // The window's own controls, back to front.
     ui.StatusBar1 = add<QStatusBar>("StatusBar1");
     ui.StatusBar1->setSizeGripEnabled(false);
-    ui.StatusPanel1 = new QLabel(u"Ready"_s, ui.StatusBar1);
+    ui.StatusPanel1 = new StatusPanel(ui.StatusBar1);
     ui.StatusPanel1->setObjectName(u"StatusPanel1"_s);
-    ui.StatusPanel1->setTextFormat(Qt::PlainText);
-    ui.StatusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ui.StatusPanel1->setText(u"Ready"_s);
     ui.StatusPanel1->setFixedWidth(formlayout::toPixels(formlayout::StatusPanelWidth));
     ui.StatusBar1->addWidget(ui.StatusPanel1);
     // The second panel reaches to the exit button, which lies over the bar's right end.
-    ui.StatusPanel2 = new QLabel(ui.StatusBar1);
+    ui.StatusPanel2 = new StatusPanel(ui.StatusBar1);
     ui.StatusPanel2->setObjectName(u"StatusPanel2"_s);
-    ui.StatusPanel2->setTextFormat(Qt::PlainText);
-    ui.StatusPanel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ui.StatusPanel2->setFixedWidth(formlayout::toPixels(formlayout::find("Command6")->left)
         - formlayout::toPixels(formlayout::StatusPanelWidth) - 12);
     ui.StatusBar1->addWidget(ui.StatusPanel2);
 
     ui.SSTab1 = add<TabControl>("SSTab1", formlayout::toPixels(formlayout::TabStripThickness));
     ui.SSTab1->tabBar()->setFont(fonts::palatinoLinotype(DefaultPointSize));
-    for (const QString& caption : { u"Test AJAX"_s, u"Generate Code"_s, u"About"_s }) {
-        auto* page = new QWidget;
-        page->setAutoFillBackground(true);
-        QPalette buttonFace = page->palette();
-        buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
-        page->setPalette(buttonFace);
-        ui.SSTab1->addTab(page, caption);
-    }
+    for (const QString& caption : { u"Test AJAX"_s, u"Generate Code"_s, u"About"_s })
+        ui.SSTab1->addPage(caption);
 
     ui.Command6 = setUpButton(add<QPushButton>("Command6", u"exit"_s));
 
@@ -138,17 +128,7 @@ void frmMain::createControls()
     unlimited(ui.txtHeader);
     unlimited(ui.txtHeaderValue);
     ui.Command2 = setUpButton(add<QPushButton>("Command2", u"+"_s));
-    ui.lvHeaders = add<QTreeWidget>("lvHeaders");
-    ui.lvHeaders->setColumnCount(2);
-    ui.lvHeaders->setHeaderLabels({ u"header"_s, u"value"_s });
-    ui.lvHeaders->setRootIsDecorated(false);
-    ui.lvHeaders->setItemsExpandable(false);
-    ui.lvHeaders->setUniformRowHeights(true);
-    ui.lvHeaders->setAllColumnsShowFocus(true);
-    ui.lvHeaders->header()->setStretchLastSection(false);
-    ui.lvHeaders->header()->setSectionsMovable(false);
-    for (int column = 0; column < 2; ++column)
-        ui.lvHeaders->setColumnWidth(column, formlayout::toPixels(formlayout::HeaderColumnWidth));
+    headerlist::setUpList(ui.lvHeaders = add<QTreeWidget>("lvHeaders"));
     ui.Command3 = setUpButton(add<QPushButton>("Command3", u"C"_s));
     ui.Check1 = add<QCheckBox>("Check1", u"Synch"_s);
     ui.Option1[0] = add<QRadioButton>("Option1(0)", u"POST"_s);
@@ -207,25 +187,16 @@ void frmMain::createHiddenPages()
     setUpLabel(ui.Label9 = add<QLabel>("Label9"), Label9Caption, Wrap::WithinBox);
     setUpLabel(ui.Label12 = add<QLabel>("Label12"), u"Version"_s, Wrap::WithinBox);
     setUpLabel(ui.Label15 = add<QLabel>("Label15"), u"Available Services"_s, Wrap::WithinBox);
-    QFont linkFont = fonts::msSansSerif(12);
-    linkFont.setItalic(true);
     setUpLabel(ui.Label14 = add<ClickLabel>("Label14"), u"Try a Durare Web Package"_s, Wrap::SizedToCaption);
     setUpLabel(ui.Label16 = add<ClickLabel>("Label16"), u"Other Webservices"_s, Wrap::SizedToCaption);
     setUpLabel(ui.Label17 = add<ClickLabel>("Label17"), u"Website Design Services"_s, Wrap::SizedToCaption);
-    for (ClickLabel* link : { ui.Label14, ui.Label16, ui.Label17 })
-        link->setFont(linkFont);
     setUpLabel(ui.Label13 = add<ClickLabel>("Label13"), aboutlinks::makerAddress(), Wrap::WithinBox);
-    QFont addressFont = fonts::msSansSerif(13.5);
-    addressFont.setBold(true);
-    ui.Label13->setFont(addressFont);
-    QPalette blue = ui.Label13->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    ui.Label13->setPalette(blue);
+    setUpLinks({ ui.Label14, ui.Label16, ui.Label17 }, ui.Label13);
 
     fitToCaption({ ui.Label7, ui.Label8, ui.Label14, ui.Label16, ui.Label17 });
     stackLabelsBeneath(m_pageControls[1]);
     stackLabelsBeneath(m_pageControls[2]);
-    setTabOrderFromLayout();
+    formlayout::setTabOrder(this);
     connect(ui.Command5, &QPushButton::clicked, this, &frmMain::Command5_Click);
     connect(ui.Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
     connect(ui.Label13, &ClickLabel::clicked, this, &frmMain::Label13_Click);
@@ -245,19 +216,6 @@ void frmMain::paintEvent(QPaintEvent* event)
     }
 }
 
-void frmMain::setTabOrderFromLayout()
-{
-    std::vector<std::pair<int, QWidget*>> order;
-    for (const formlayout::Place& place : formlayout::places()) {
-        auto* control = findChild<QWidget*>(QLatin1StringView(place.name));
-        if (control && control->focusPolicy() != Qt::NoFocus)
-            order.emplace_back(place.tabIndex, control);
-    }
-    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1].second, order[i].second);
-}
-
 void frmMain::connectHandlers()
 {
     auto& ui = m_ui;
@@ -267,13 +225,7 @@ void frmMain::connectHandlers()
     ui.SSTab1->tabBar()->setAttribute(Qt::WA_NoMousePropagation);
     ui.SSTab1->tabBar()->installEventFilter(this);
 
-    // The option buttons are one stop of the Tab key: the chosen one. The arrow keys move between them.
-    auto tabStopAtChosen = [](QAbstractButton* option, bool chosen) {
-        option->setFocusPolicy(chosen ? Qt::StrongFocus : Qt::ClickFocus);
-    };
-    connect(ui.Option1Group, &QButtonGroup::buttonToggled, this, tabStopAtChosen);
-    for (QRadioButton* option : ui.Option1)
-        tabStopAtChosen(option, option->isChecked());
+    tabStopAtChosen(ui.Option1Group);
 
     connect(ui.Command6, &QPushButton::clicked, this, &frmMain::Command6_Click);
     connect(ui.Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
@@ -455,23 +407,9 @@ void frmMain::setStatus(const QString& text)
     m_ui.StatusPanel1->setText(text);
 }
 
-// The second panel: one line, cut short with an ellipsis where it does not fit; all of it, or what the
-// tooltip is to say instead, as a tooltip.
 void frmMain::setDetail(const QString& text, const QString& tooltip)
 {
-    QLabel* panel = m_ui.StatusPanel2;
-    const int room = panel->contentsRect().width() - 2 * panel->margin() - 4;
-    // A screen reader hears all of it, however short the panel cuts it, and hears it again when the same
-    // words come again ("failed" after "failed"). Named, the label itself no longer tells of its text.
-    if (panel->accessibleName() != text) {
-        panel->setAccessibleName(text);
-    } else {
-        QAccessibleEvent said(panel, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&said);
-    }
-    panel->setAccessibleDescription(tooltip);
-    panel->setText(panel->fontMetrics().elidedText(text, Qt::ElideRight, room));
-    panel->setToolTip(tooltip.isEmpty() ? text : tooltip);
+    m_ui.StatusPanel2->say(text, tooltip);
 }
 
 // "+": a row from the two entry boxes, as typed, and the boxes are ready for the next.

@@ -24,6 +24,7 @@ class QStatusBar;
 class QTreeWidget;
 class RequestSender;
 class ResultBox;
+class StatusPanel;
 class TabControl;
 class TextView;
 
@@ -43,8 +44,8 @@ public:
         QPushButton* Command6 = nullptr;
         TabControl* SSTab1 = nullptr;
         QStatusBar* StatusBar1 = nullptr;
-        QLabel* StatusPanel1 = nullptr;
-        QLabel* StatusPanel2 = nullptr;
+        StatusPanel* StatusPanel1 = nullptr; // its text as it is: say() is the second panel's
+        StatusPanel* StatusPanel2 = nullptr;
 
         QLabel* Label3 = nullptr;
         PasteBox* txtUrl = nullptr;
@@ -110,7 +111,6 @@ private:
     void createControls();
     void createHiddenPages();
     void connectHandlers();
-    void setTabOrderFromLayout();
     void showPage(int page);
     void openLink(const QUrl& target);
     QString generateCode(const QString& languageName) const;

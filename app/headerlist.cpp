@@ -1,8 +1,27 @@
 #include "headerlist.h"
 
+#include "formlayout.h"
+
+#include <QHeaderView>
 #include <QTreeWidget>
 
+using namespace Qt::StringLiterals;
+
 namespace headerlist {
+
+void setUpList(QTreeWidget* list)
+{
+    list->setColumnCount(2);
+    list->setHeaderLabels({ u"header"_s, u"value"_s });
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionsMovable(false);
+    for (int column = 0; column < 2; ++column)
+        list->setColumnWidth(column, formlayout::toPixels(formlayout::HeaderColumnWidth));
+}
 
 void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value)
 {

@@ -10,6 +10,9 @@ class QTreeWidget;
 // the name, its one sub-item the value, both as typed.
 namespace headerlist {
 
+// A two-column report view, "header" and "value", whose rows are the headers.
+void setUpList(QTreeWidget* list);
+
 // Appends a row, after the last one.
 void addHeaderRow(QTreeWidget* list, const QString& name, const QString& value);
 

@@ -41,3 +41,13 @@ TabControl::TabControl(int stripThickness, QWidget* parent)
     setTabPosition(QTabWidget::West);
     setDocumentMode(false);
 }
+
+void TabControl::addPage(const QString& caption)
+{
+    auto* page = new QWidget;
+    page->setAutoFillBackground(true);
+    QPalette buttonFace = page->palette();
+    buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
+    page->setPalette(buttonFace);
+    addTab(page, caption);
+}

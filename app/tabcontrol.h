@@ -8,4 +8,7 @@ class TabControl : public QTabWidget {
     Q_OBJECT
 public:
     TabControl(int stripThickness, QWidget* parent = nullptr);
+
+    // A page in the colour of a button's face, as the tab control's pages are, with this caption.
+    void addPage(const QString& caption);
 };

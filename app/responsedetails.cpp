@@ -61,9 +61,9 @@ QString duration(std::chrono::nanoseconds elapsed)
 
 QString summary(const http::Response& response)
 {
-    QString status = QString::number(response.status);
-    if (!response.reason.isEmpty())
-        status += u' ' % headerText(response.reason);
+    QString status = QString::number(response.status());
+    if (const QByteArray reason = response.reason(); !reason.isEmpty())
+        status += u' ' % headerText(reason);
     return status % u" · " % byteSize(response.body.size()) % u" · " % duration(response.elapsed);
 }
 

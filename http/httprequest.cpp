@@ -287,9 +287,7 @@ void HttpRequest::startHop()
     m_api.easy_setopt(easy, CURLOPT_HTTPHEADER, curl->headers);
 
     m_head = {};
-    m_expectStatus = true;
-    m_final = false;
-    m_hop = false;
+    m_phase = Phase::StatusLine;
     m_abortCause.clear();
     m_received = 0;
     m_decoder.reset();
@@ -315,9 +313,10 @@ bool HttpRequest::headerLine(QByteArrayView line)
 {
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
-    if (m_final || m_hop)
+    if (m_phase == Phase::Final || m_phase == Phase::Hop)
         return true; // trailers after the body
-    if (std::exchange(m_expectStatus, false)) {
+    if (m_phase == Phase::StatusLine) {
+        m_phase = Phase::Headers;
         m_head.start(line);
         return true;
     }
@@ -350,7 +349,7 @@ bool HttpRequest::headersEnded()
         return false;
     }
     if (m_head.status() < 200) {
-        m_expectStatus = true; // an interim response: the real one follows, with a head of its own
+        m_phase = Phase::StatusLine; // an interim response: the real one follows, with a head of its own
         return true;
     }
     const bool bodiless = m_method == "HEAD" || m_head.status() == 204 || m_head.status() == 304;
@@ -386,7 +385,7 @@ bool HttpRequest::headersEnded()
 
     const QByteArray location = isRedirect(m_head.status()) ? m_head.value("Location") : QByteArray();
     if (!location.isEmpty()) {
-        m_hop = true; // its body is not kept
+        m_phase = Phase::Hop; // its body is not kept
         // Bytes of a Location that are no UTF-8 go on as they are, percent-encoded.
         QByteArray next = resolved(location);
         if (!QByteArrayView(next).isValidUtf8())
@@ -427,7 +426,7 @@ bool HttpRequest::headersEnded()
                 MaxCodings);
         return false;
     }
-    m_final = true;
+    m_phase = Phase::Final;
     m_inflaters.clear();
     for (qsizetype i = 0; i < codings; ++i)
         m_inflaters.push_back(std::make_unique<Inflater>()); // each tells gzip from deflate by its first bytes
@@ -445,7 +444,7 @@ bool HttpRequest::headersEnded()
 
 bool HttpRequest::bodyBytes(QByteArrayView bytes)
 {
-    if (!m_final)
+    if (m_phase != Phase::Final)
         return true; // the body of a hop, or of an interim response: not kept
     return undo(0, bytes);
 }
@@ -500,7 +499,7 @@ QString HttpRequest::causeOf(int result) const
     const QString detail = QString::fromLocal8Bit(m_curl->error[0] ? m_curl->error : m_api.easy_strerror(code));
     // libcurl takes a header line longer than it reads for a lack of memory; from 8.6 on it says
     // CURLE_TOO_LARGE, which its older headers do not name.
-    if ((code == CURLE_OUT_OF_MEMORY || int(code) == 100) && !m_final && !m_hop)
+    if ((code == CURLE_OUT_OF_MEMORY || int(code) == 100) && m_phase != Phase::Final && m_phase != Phase::Hop)
         return u"one of its header lines is longer than 100 kB, the most this program reads."_s;
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -519,11 +518,12 @@ void HttpRequest::hopFinished(int result)
 {
     if (!m_curl || m_state == Done)
         return;
-    if (result != CURLE_OK && !m_hop) { // a hop's body, cut or stopped, decides nothing: its Location is followed
+    if (result != CURLE_OK
+        && m_phase != Phase::Hop) { // a hop's body, cut or stopped, decides nothing: its Location is followed
         fail(causeOf(result));
         return;
     }
-    if (m_hop) {
+    if (m_phase == Phase::Hop) {
         // Both are as requestUrl writes them: http or https, in small letters.
         const QByteArray& next = m_next;
         if (next.isEmpty()) {
@@ -560,7 +560,7 @@ void HttpRequest::hopFinished(int result)
         startHop();
         return;
     }
-    if (!m_final) {
+    if (m_phase != Phase::Final) {
         fail(u"the server sent no response."_s);
         return;
     }
@@ -572,8 +572,6 @@ void HttpRequest::hopFinished(int result)
     m_text = m_decoder->finish();
     m_response.url = m_url;
     m_response.statusLine = m_head.statusLine();
-    m_response.status = m_head.status();
-    m_response.reason = m_head.reason();
     m_response.headers = m_head.lines();
     m_response.elapsed = std::chrono::nanoseconds(m_sent.nsecsElapsed());
     m_response.unknownCharset = m_decoder->unknownCharset();

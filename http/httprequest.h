@@ -28,8 +28,6 @@ struct Timing {
 struct Response {
     QByteArray url; // where it came from
     QByteArray statusLine; // as received, without its line break: "HTTP/1.1 404 Not Found"
-    int status = 0;
-    QByteArray reason; // as the server sent it, perhaps empty ("HTTP/2 200")
     QList<QByteArray> headers; // its header lines as received, in order, without line breaks; folded ones joined
     QByteArray body; // its bytes as received, after any content coding is undone and before charset decoding
     std::chrono::nanoseconds elapsed {}; // from send to the last byte, across any redirects
@@ -40,6 +38,9 @@ struct Response {
     int redirects = 0; // followed on the way to it
     QByteArray unknownCharset; // the charset it named when that is no known one, so it was read as UTF-8
     QByteArray contentCoding; // the content codings its body is still in, lowercased, when they were not undone
+
+    int status() const { return statusOf(statusLine); }
+    QByteArray reason() const { return reasonOf(statusLine); } // as the server sent it, perhaps empty ("HTTP/2 200")
 };
 
 class CurlDriver;
@@ -131,10 +132,15 @@ private:
     QTimer m_idle;
     int m_redirects = 0;
 
+    // Where the head of the response under way stands.
+    enum class Phase {
+        StatusLine, // the next line starts a response's head: the first, or the one after an interim response
+        Headers, // its status line is in, its header lines are coming
+        Final, // its head is in, and it is the response to show: its body is kept
+        Hop, // its head is in, and it points elsewhere: its body is not kept
+    };
+    Phase m_phase = Phase::StatusLine;
     ResponseHead m_head; // of the response under way
-    bool m_expectStatus = true; // the next line starts a response's header block
-    bool m_final = false; // its headers are in, and it is the response to show, not a hop or an interim one
-    bool m_hop = false; // its headers are in, and it points elsewhere
     QByteArray m_next; // where the hop points
     bool m_pending = false; // the state changed or the body grew inside libcurl: told once it returns
     QString m_abortCause; // why a callback stopped the transfer

@@ -28,15 +28,28 @@ namespace {
 
 } // namespace
 
-void ResponseHead::start(QByteArrayView statusLine)
+int statusOf(QByteArrayView statusLine)
 {
-    m_statusLine = statusLine.toByteArray();
-    m_lines.clear();
     // "HTTP/1.1 200 OK", "HTTP/2 204": a code is three digits, and a fourth makes it none.
     const QByteArrayView code = statusLine.sliced(nextWord(statusLine, 0));
     const bool three = code.size() >= 3 && isDigit(code[0]) && isDigit(code[1]) && isDigit(code[2])
         && (code.size() == 3 || !isDigit(code[3]));
-    m_status = three ? (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0') : 0;
+    return three ? (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0') : 0;
+}
+
+QByteArray reasonOf(QByteArrayView statusLine)
+{
+    const qsizetype code = nextWord(statusLine, 0);
+    if (code == statusLine.size())
+        return {};
+    return statusLine.sliced(nextWord(statusLine, code)).trimmed().toByteArray();
+}
+
+void ResponseHead::start(QByteArrayView statusLine)
+{
+    m_statusLine = statusLine.toByteArray();
+    m_lines.clear();
+    m_status = statusOf(statusLine);
 }
 
 void ResponseHead::add(QByteArrayView line)
@@ -53,10 +66,7 @@ void ResponseHead::add(QByteArrayView line)
 
 QByteArray ResponseHead::reason() const
 {
-    const qsizetype code = nextWord(m_statusLine, 0);
-    if (code == m_statusLine.size())
-        return {};
-    return QByteArrayView(m_statusLine).sliced(nextWord(m_statusLine, code)).trimmed().toByteArray();
+    return reasonOf(m_statusLine);
 }
 
 QList<QByteArray> ResponseHead::values(QByteArrayView name) const

@@ -6,6 +6,11 @@
 
 namespace http {
 
+// A status line's code: the three digits after the version; 0 when the line has none there.
+int statusOf(QByteArrayView statusLine);
+// What follows the code: "Not Found", spaces inside kept.
+QByteArray reasonOf(QByteArrayView statusLine);
+
 // The head of one response as it comes in, line by line: its status line, then its header lines, each
 // without its line break.
 class ResponseHead {
@@ -17,10 +22,8 @@ public:
     void add(QByteArrayView line);
 
     const QByteArray& statusLine() const { return m_statusLine; }
-    // The three digits after the version; 0 when the line has none there.
-    int status() const { return m_status; }
-    // What follows the code: "Not Found", spaces inside kept.
-    QByteArray reason() const;
+    int status() const { return m_status; } // as statusOf
+    QByteArray reason() const; // as reasonOf
     const QList<QByteArray>& lines() const { return m_lines; }
 
     // The values of the lines with this name, in order, trimmed.

@@ -518,8 +518,8 @@ void HttpRequest::hopFinished(int result)
 {
     if (!m_curl || m_state == Done)
         return;
-    if (result != CURLE_OK
-        && m_phase != Phase::Hop) { // a hop's body, cut or stopped, decides nothing: its Location is followed
+    // A hop's body, cut or stopped, decides nothing: its Location is followed.
+    if (result != CURLE_OK && m_phase != Phase::Hop) {
         fail(causeOf(result));
         return;
     }

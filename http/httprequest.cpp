@@ -44,11 +44,6 @@ namespace {
         return u'"' % text % u'"';
     }
 
-    bool isRedirect(int status)
-    {
-        return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-    }
-
     // The codings undone here; "identity" is none at all.
     bool isInflatable(const QByteArray& coding)
     {
@@ -70,20 +65,6 @@ namespace {
     {
         return "Reruzad/" + foundation::versionText().toLatin1();
     }
-
-    // Scheme, host and port, without case: where credentials given for one address may go.
-    QString originOf(const QByteArray& url)
-    {
-        const QString text = QString::fromLatin1(url);
-        const std::optional<request::UrlStart> start = request::splitUrl(text);
-        return start ? (start->scheme % u"://" % start->host % u':' % start->port).toLower() : QString();
-    }
-
-    // Request headers a body brings with it: gone when a redirect drops the body.
-    constexpr const char* BodyHeaders[]
-        = { "Content-Type", "Content-Encoding", "Content-Language", "Content-Location", "Content-Length" };
-    // Request headers that carry credentials: never sent on to another address.
-    constexpr const char* CredentialHeaders[] = { "Authorization", "Cookie" };
 
 } // namespace
 
@@ -137,11 +118,11 @@ void HttpRequest::open(const QString& method, const QString& url, bool async)
     if (wire.isEmpty())
         throw Failure(u"Not an http or https URL: " % quoted(url) % u'.');
     stop(); // opened again while a request runs: that one is given up, with its idle time
-    m_method = method.toLatin1();
-    m_url = wire;
+    m_hop.method = method.toLatin1();
+    m_hop.url = wire;
     m_typedUrl = url;
     m_async = async;
-    m_headers.clear();
+    m_hop.headers.clear();
     m_redirects = 0;
     m_text.clear();
     m_response = {};
@@ -165,23 +146,24 @@ void HttpRequest::setRequestHeader(const QString& name, const QString& value)
             throw Failure(u"The request to " % m_typedUrl % u" was not sent: the value of the header " % quoted(name)
                 % u" holds a line break or a NUL character, which a header cannot carry.");
     }
-    if (const qsizetype given = request::indexOfField(m_headers, name, &RequestHeader::first); given >= 0)
-        m_headers[given].second += ", " + value.toUtf8();
+    if (const qsizetype given = request::indexOfField(m_hop.headers, name, &RequestHeader::first); given >= 0)
+        m_hop.headers[given].second += ", " + value.toUtf8();
     else
-        m_headers.append({ name.toLatin1(), value.toUtf8() });
+        m_hop.headers.append({ name.toLatin1(), value.toUtf8() });
 }
 
 void HttpRequest::send(const QString& body)
 {
     if (m_state != Opened || m_curl)
         throw Failure(u"A request can only be sent once, after open."_s);
-    m_body = body.toUtf8();
+    m_hop.body = body.toUtf8();
     // A length that is not the body's would leave bytes on the connection for the next request to take
     // as its own, or keep the server waiting for bytes that never come.
-    const qsizetype length = m_method == "HEAD" ? 0 : m_body.size();
-    if (const qsizetype given = request::indexOfField(m_headers, "Content-Length", &RequestHeader::first); given >= 0) {
+    const qsizetype length = m_hop.method == "HEAD" ? 0 : m_hop.body.size();
+    if (const qsizetype given = request::indexOfField(m_hop.headers, "Content-Length", &RequestHeader::first);
+        given >= 0) {
         // Given twice, its values were joined with a comma; a comma in one value is such a list too.
-        const QByteArray said = m_headers[given].second.trimmed();
+        const QByteArray said = m_hop.headers[given].second.trimmed();
         const QString notSent = u"The request to " % m_typedUrl % u" was not sent: its Content-Length header ";
         if (said.isEmpty())
             throw Failure(notSent % u"is empty.");
@@ -232,9 +214,10 @@ void HttpRequest::startHop()
 {
     auto curl = std::make_unique<Curl>(m_api);
     CURL* easy = curl->easy;
-    auto has = [this](const char* name) { return request::indexOfField(m_headers, name, &RequestHeader::first) >= 0; };
+    auto has
+        = [this](const char* name) { return request::indexOfField(m_hop.headers, name, &RequestHeader::first) >= 0; };
 
-    m_api.easy_setopt(easy, CURLOPT_URL, m_url.constData());
+    m_api.easy_setopt(easy, CURLOPT_URL, m_hop.url.constData());
     m_api.easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     m_api.easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L); // "/a/../b" goes out as typed
     m_api.easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -256,18 +239,18 @@ void HttpRequest::startHop()
     }
     // A request that is not GET or HEAD goes out on a new connection: libcurl sends a request again on its
     // own when a connection it reused dies, and no such request may be sent twice.
-    if (m_method != "GET" && m_method != "HEAD")
+    if (m_hop.method != "GET" && m_hop.method != "HEAD")
         m_api.easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
     // The body goes out once, with a length; a method of the user's own is sent as it is.
-    if (m_method == "HEAD") {
+    if (m_hop.method == "HEAD") {
         m_api.easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    } else if (!m_body.isEmpty() || m_method == "POST") {
-        m_api.easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(m_body.size()));
-        m_api.easy_setopt(easy, CURLOPT_POSTFIELDS, m_body.constData());
-        if (m_method != "POST")
-            m_api.easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_method.constData());
-    } else if (m_method != "GET") {
-        m_api.easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_method.constData());
+    } else if (!m_hop.body.isEmpty() || m_hop.method == "POST") {
+        m_api.easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(m_hop.body.size()));
+        m_api.easy_setopt(easy, CURLOPT_POSTFIELDS, m_hop.body.constData());
+        if (m_hop.method != "POST")
+            m_api.easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_hop.method.constData());
+    } else if (m_hop.method != "GET") {
+        m_api.easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_hop.method.constData());
     }
     // Compressed bodies are undone here rather than by libcurl, which takes a damaged one for a short
     // one. A user's own Accept-Encoding gets the body as the server sends it.
@@ -278,12 +261,12 @@ void HttpRequest::startHop()
 
     // libcurl takes "name:" with nothing but spaces after it for "leave this header out"; "name;" sends
     // it with an empty value, which is what a blank value means in HTTP.
-    for (const auto& [name, value] : std::as_const(m_headers))
+    for (const auto& [name, value] : std::as_const(m_hop.headers))
         curl->addHeader(value.trimmed().isEmpty() ? QByteArray(name + ';') : QByteArray(name + ": " + value));
     if (!has("Expect"))
         curl->addHeader("Expect:"); // the body goes at once, without waiting for a 100 Continue
     if (!has("Content-Type"))
-        curl->addHeader(m_body.isEmpty() ? "Content-Type:"_ba : "Content-Type: text/plain;charset=UTF-8"_ba);
+        curl->addHeader(m_hop.body.isEmpty() ? "Content-Type:"_ba : "Content-Type: text/plain;charset=UTF-8"_ba);
     m_api.easy_setopt(easy, CURLOPT_HTTPHEADER, curl->headers);
 
     m_head = {};
@@ -331,7 +314,7 @@ QByteArray HttpRequest::resolved(const QByteArray& location) const
 {
     const std::unique_ptr<CURLU, void (*)(CURLU*)> url(m_api.url(), m_api.url_cleanup);
     char* absolute = nullptr;
-    if (!url || m_api.url_set(url.get(), CURLUPART_URL, m_url.constData(), CURLU_PATH_AS_IS) != CURLUE_OK
+    if (!url || m_api.url_set(url.get(), CURLUPART_URL, m_hop.url.constData(), CURLU_PATH_AS_IS) != CURLUE_OK
         || m_api.url_set(url.get(), CURLUPART_URL, location.constData(), CURLU_ALLOW_SPACE | CURLU_PATH_AS_IS)
             != CURLUE_OK
         || m_api.url_get(url.get(), CURLUPART_URL, &absolute, 0) != CURLUE_OK)
@@ -352,7 +335,7 @@ bool HttpRequest::headersEnded()
         m_phase = Phase::StatusLine; // an interim response: the real one follows, with a head of its own
         return true;
     }
-    const bool bodiless = m_method == "HEAD" || m_head.status() == 204 || m_head.status() == 304;
+    const bool bodiless = m_hop.method == "HEAD" || m_head.status() == 204 || m_head.status() == 304;
 
     // libcurl takes chunked framing off; other transfer codings are undone here. With a transfer coding,
     // a Content-Length says nothing about the body.
@@ -524,37 +507,10 @@ void HttpRequest::hopFinished(int result)
         return;
     }
     if (m_phase == Phase::Hop) {
-        // Both are as requestUrl writes them: http or https, in small letters.
-        const QByteArray& next = m_next;
-        if (next.isEmpty()) {
-            fail(u"it was redirected to an address that is not an http or https URL."_s);
+        if (const QString refused = follow(m_hop, m_head.status(), m_next, m_redirects++); !refused.isEmpty()) {
+            fail(refused);
             return;
         }
-        if (m_url.startsWith("https:") && next.startsWith("http:")) {
-            fail(u"it was redirected from https to http, which would give its data away."_s);
-            return;
-        }
-        if (++m_redirects > MaxRedirects) {
-            fail(u"it was redirected more than %1 times."_s.arg(MaxRedirects));
-            return;
-        }
-        // As browsers do: a POST redirected by 301 or 302, and anything but GET or HEAD redirected by
-        // 303, becomes a GET without a body.
-        auto drop = [this](const auto& names) {
-            m_headers.removeIf([&names](const auto& header) {
-                return std::any_of(std::begin(names), std::end(names),
-                    [&header](const char* name) { return request::sameName(header.first, name); });
-            });
-        };
-        if (((m_head.status() == 301 || m_head.status() == 302) && m_method == "POST")
-            || (m_head.status() == 303 && m_method != "GET" && m_method != "HEAD")) {
-            m_method = "GET";
-            m_body.clear();
-            drop(BodyHeaders);
-        }
-        if (originOf(next) != originOf(m_url))
-            drop(CredentialHeaders);
-        m_url = next;
         m_driver->remove(m_curl->easy);
         m_curl.reset();
         startHop();
@@ -570,7 +526,7 @@ void HttpRequest::hopFinished(int result)
         return;
     }
     m_text = m_decoder->finish();
-    m_response.url = m_url;
+    m_response.url = m_hop.url;
     m_response.statusLine = m_head.statusLine();
     m_response.headers = m_head.lines();
     m_response.elapsed = std::chrono::nanoseconds(m_sent.nsecsElapsed());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "redirect.h"
 #include "responsedecoder.h"
 #include "responsehead.h"
 
@@ -62,7 +63,6 @@ public:
     // The most gzip and deflate codings undone on one body, one over another.
     static constexpr int MaxCodings = 5;
     static constexpr std::chrono::milliseconds DefaultIdleTimeout { 60000 };
-    static constexpr int MaxRedirects = 20;
 
     explicit HttpRequest(QObject* parent = nullptr);
     ~HttpRequest() override;
@@ -121,12 +121,9 @@ private:
     const CurlApi& m_api;
     State m_state = Unsent;
     bool m_async = false;
-    QByteArray m_method;
-    QByteArray m_url; // of the hop under way
+    Hop m_hop; // the request of the hop under way: method, URL, headers and body
     QString m_typedUrl;
     using RequestHeader = std::pair<QByteArray, QByteArray>; // name and value, as they go out
-    QList<RequestHeader> m_headers;
-    QByteArray m_body;
     QString m_authorities;
     std::chrono::milliseconds m_idleTimeout = DefaultIdleTimeout;
     QTimer m_idle;

@@ -4,8 +4,6 @@
 #include "curldriver.h"
 #include "failure.h"
 #include "headerfield.h"
-#include "hugepages.h"
-#include "inflater.h"
 #include "requesturl.h"
 #include "urlstart.h"
 #include "versionrecord.h"
@@ -53,13 +51,6 @@ namespace {
     // The body of a redirect is read and dropped when it is this short, so that its connection can carry
     // the next request; a longer one, or one whose end is not known beforehand, is not waited for.
     constexpr qint64 ShortRedirectBody = 64 * 1024;
-
-    // Why a response past the size limit was not read; `size` tells its size where the head said it.
-    QString tooLarge(const QString& size = {})
-    {
-        return u"the response is larger than %1 MB"_s.arg(HttpRequest::MaxResponseBytes >> 20) % size
-            % u", more than this program reads.";
-    }
 
     QByteArray userAgent()
     {
@@ -272,8 +263,7 @@ void HttpRequest::startHop()
     m_head = {};
     m_phase = Phase::StatusLine;
     m_abortCause.clear();
-    m_received = 0;
-    m_decoder.reset();
+    m_pipeline.reset();
     m_curl = std::move(curl);
     m_driver->add(easy);
 }
@@ -410,16 +400,7 @@ bool HttpRequest::headersEnded()
         return false;
     }
     m_phase = Phase::Final;
-    m_inflaters.clear();
-    for (qsizetype i = 0; i < codings; ++i)
-        m_inflaters.push_back(std::make_unique<Inflater>()); // each tells gzip from deflate by its first bytes
-    m_decoder.emplace(m_head.value("Content-Type"));
-    m_response.body.clear();
-    if (!bodiless && length > 0) {
-        m_decoder->reserve(length);
-        m_response.body.reserve(length);
-        foundation::preferHugePages(m_response.body.constData(), m_response.body.capacity());
-    }
+    m_pipeline.emplace(codings, m_head.value("Content-Type"), m_response.body, bodiless ? 0 : length);
     m_state = HeadersReceived;
     m_pending = true;
     return true;
@@ -429,40 +410,17 @@ bool HttpRequest::bodyBytes(QByteArrayView bytes)
 {
     if (m_phase != Phase::Final)
         return true; // the body of a hop, or of an interim response: not kept
-    return undo(0, bytes);
-}
-
-// Undoes the codings from the one given on, each giving its bytes to the next. The size limit counts
-// what every coding gives, so that a small compressed body can neither fill the memory nor keep the
-// program busy.
-bool HttpRequest::undo(std::size_t coding, QByteArrayView bytes)
-{
-    if (coding == m_inflaters.size())
-        return keep(bytes);
-    Inflater& inflater = *m_inflaters[coding];
-    const bool fed = inflater.feed(bytes, [this, coding, &inflater](QByteArrayView plain) {
-        if (inflater.given() > MaxResponseBytes) {
-            m_abortCause = tooLarge();
-            return false;
-        }
-        return undo(coding + 1, plain);
-    });
-    if (!fed && m_abortCause.isEmpty())
-        m_abortCause = u"its compressed body is damaged."_s;
-    return fed;
-}
-
-bool HttpRequest::keep(QByteArrayView body)
-{
-    m_received += body.size();
-    if (m_received > MaxResponseBytes) {
-        m_abortCause = tooLarge();
+    switch (m_pipeline->feed(bytes)) {
+    case BodyPipeline::Fed::Failed:
+        m_abortCause = m_pipeline->failure();
         return false;
+    case BodyPipeline::Fed::Kept:
+        m_state = Loading;
+        m_pending = true;
+        return true;
+    case BodyPipeline::Fed::Held:
+        return true;
     }
-    m_response.body.append(body);
-    m_decoder->feed(body);
-    m_state = Loading;
-    m_pending = true;
     return true;
 }
 
@@ -520,17 +478,16 @@ void HttpRequest::hopFinished(int result)
         fail(u"the server sent no response."_s);
         return;
     }
-    if (!std::all_of(
-            m_inflaters.cbegin(), m_inflaters.cend(), [](const auto& inflater) { return inflater->finished(); })) {
+    if (!m_pipeline->complete()) {
         fail(u"its compressed body ends before the compressed data does."_s);
         return;
     }
-    m_text = m_decoder->finish();
+    m_text = m_pipeline->finish();
     m_response.url = m_hop.url;
     m_response.statusLine = m_head.statusLine();
     m_response.headers = m_head.lines();
     m_response.elapsed = std::chrono::nanoseconds(m_sent.nsecsElapsed());
-    m_response.unknownCharset = m_decoder->unknownCharset();
+    m_response.unknownCharset = m_pipeline->unknownCharset();
     measure();
     stop();
     setState(Done);
@@ -577,8 +534,7 @@ void HttpRequest::stop()
     m_curl.reset();
     m_idle.stop();
     m_pending = false;
-    m_decoder.reset();
-    m_inflaters.clear();
+    m_pipeline.reset();
 }
 
 void HttpRequest::setState(State state)

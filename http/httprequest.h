@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bodypipeline.h"
 #include "redirect.h"
 #include "responsedecoder.h"
 #include "responsehead.h"
@@ -46,7 +47,6 @@ struct Response {
 
 class CurlDriver;
 struct CurlApi;
-class Inflater;
 
 // The scriptable HTTP request object that the program creates as "Microsoft.xmlhttp": open, set
 // headers, send, then read readyState and responseText. Each object makes its requests on connections
@@ -104,8 +104,6 @@ private:
     bool headerLine(QByteArrayView line);
     bool headersEnded();
     bool bodyBytes(QByteArrayView bytes);
-    bool undo(std::size_t coding, QByteArrayView bytes);
-    bool keep(QByteArrayView bytes);
     QByteArray resolved(const QByteArray& location) const;
     void hopFinished(int result);
     void measure();
@@ -141,10 +139,8 @@ private:
     QByteArray m_next; // where the hop points
     bool m_pending = false; // the state changed or the body grew inside libcurl: told once it returns
     QString m_abortCause; // why a callback stopped the transfer
-    qint64 m_received = 0;
     bool m_decompress = false; // the object asked for compressed bodies, so it undoes the coding itself
-    std::vector<std::unique_ptr<Inflater>> m_inflaters; // the codings to undo, the last one applied first
-    std::optional<ResponseDecoder> m_decoder;
+    std::optional<BodyPipeline> m_pipeline; // of the final response
 
     QElapsedTimer m_sent;
     QString m_text;

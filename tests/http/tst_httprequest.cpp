@@ -220,6 +220,15 @@ private slots:
         QCOMPARE(request.responseText(), u"second"_s);
     }
 
+    // A HEAD response has no body, whatever length its head gives.
+    void headHasNoBody()
+    {
+        TestServer server(TestServer::Script { { { 0, "HTTP/1.1 200 OK\r\nContent-Length: 300000000\r\n\r\n"_ba } } });
+        const Outcome outcome = run(server.url(), { u"HEAD"_s });
+        QCOMPARE(outcome.failure, QString());
+        QVERIFY(outcome.complete);
+    }
+
     void tls()
     {
 #ifdef Q_OS_WIN

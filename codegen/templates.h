@@ -22,7 +22,8 @@ inline qsizetype literalRoom(QStringView value)
 // The lines between the open line and the send line, the same in every template: one empty line;
 // then, when there are headers, the lines of each (`headerLines` starts them), in order, and one more
 // empty line.
-template <typename HeaderLines> void headerBlock(LineBuilder& code, const request::Request& request, HeaderLines headerLines)
+template <typename HeaderLines>
+void headerBlock(LineBuilder& code, const request::Request& request, HeaderLines headerLines)
 {
     code.line();
     if (request.headers.isEmpty())

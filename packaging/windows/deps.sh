@@ -61,7 +61,6 @@ debian_source() {
 built() { [ -f "$1/.complete" ]; }
 
 build_icu() {
-    ICU_PREFIX=$(prefix icu 72.1 "$ICU_FLAGS" "$ICU_DATA_KEEP")
     built "$ICU_PREFIX" && return 0
     echo "== ICU for Windows (once): $ICU_PREFIX"
     local src work=$WINDOWS_CACHE/work/icu
@@ -83,7 +82,6 @@ build_icu() {
 }
 
 build_nghttp2() {
-    NGHTTP2_PREFIX=$(prefix nghttp2 1.52.0 "$NGHTTP2_FLAGS")
     built "$NGHTTP2_PREFIX" && return 0
     echo "== nghttp2 for Windows (once): $NGHTTP2_PREFIX"
     local src work=$WINDOWS_CACHE/work/nghttp2
@@ -99,7 +97,6 @@ build_nghttp2() {
 }
 
 build_curl() {
-    CURL_PREFIX=$(prefix curl 7.88.1 "$CURL_FLAGS" "$NGHTTP2_PREFIX")
     built "$CURL_PREFIX" && return 0
     echo "== libcurl for Windows (once): $CURL_PREFIX"
     local src work=$WINDOWS_CACHE/work/curl
@@ -116,7 +113,6 @@ build_curl() {
 }
 
 build_qt() {
-    QT_PREFIX=$(prefix qt 6.4.2 "$QT_FLAGS" "$ICU_PREFIX")
     built "$QT_PREFIX" && return 0
     echo "== Qt for Windows (once; about 20 to 40 minutes on two cores): $QT_PREFIX"
     local src work=$WINDOWS_CACHE/work/qt
@@ -136,9 +132,24 @@ build_qt() {
     rm -rf "$work"
 }
 
+# Where each component is, or is to be, built.
+windows_prefixes() {
+    ICU_PREFIX=$(prefix icu 72.1 "$ICU_FLAGS" "$ICU_DATA_KEEP")
+    NGHTTP2_PREFIX=$(prefix nghttp2 1.52.0 "$NGHTTP2_FLAGS")
+    CURL_PREFIX=$(prefix curl 7.88.1 "$CURL_FLAGS" "$NGHTTP2_PREFIX")
+    QT_PREFIX=$(prefix qt 6.4.2 "$QT_FLAGS" "$ICU_PREFIX")
+}
+
 build_windows_dependencies() {
-    build_icu
-    build_nghttp2
-    build_curl
-    build_qt
+    windows_prefixes
+    mkdir -p "$WINDOWS_CACHE"
+    (
+        flock 9 # one build of the cache at a time; a second run waits, then finds it built
+        set -E
+        trap 'echo "A Windows library failed to build: its log is in $WINDOWS_CACHE" >&2' ERR
+        build_icu
+        build_nghttp2
+        build_curl
+        build_qt
+    ) 9>"$WINDOWS_CACHE/.lock"
 }

@@ -120,25 +120,55 @@ namespace {
         return argument.first(equals) % (equals > 0 ? u"=" : u"") % encode(QStringView(argument).sliced(equals + 1));
     }
 
-} // namespace
+    // curl's words read one option at a time, each applied as curl applies it, then what curl adds of its
+    // own once the command is read.
+    class CurlReader {
+    public:
+        explicit CurlReader(const QStringList& words)
+            : m_words(words)
+        {
+            m_description.source = u"a curl command"_s;
+        }
 
-Result readCurl(const QStringList& words)
-{
-    Description description;
-    description.source = u"a curl command"_s;
-    std::optional<QString> method, url;
-    QString data; // the pieces joined as curl joins them: with & between, and --json ones with nothing
-    bool hasData = false, get = false, head = false, json = false;
-    const auto addData = [&](const QString& piece, bool asJson) {
-        data += (hasData && !asJson ? u"&" : u"") % piece;
-        hasData = true;
+        Result read();
+
+    private:
+        std::optional<Result> word(qsizetype& i);
+        std::optional<Result> apply(const Option& option, const QString& spelled, const QString& argument);
+        std::optional<Result> header(const QString& argument);
+        Result finish();
+        void joinCookies(request::Request& request) const;
+        void addCurlsOwnRows(request::Request& request) const;
+        void addData(const QString& piece, bool asJson)
+        {
+            m_data += (m_hasData && !asJson ? u"&" : u"") % piece;
+            m_hasData = true;
+        }
+
+        const QStringList& m_words;
+        Description m_description;
+        std::optional<QString> m_method, m_url;
+        QString m_data; // the pieces joined as curl joins them: with & between, and --json ones with nothing
+        bool m_hasData = false, m_get = false, m_head = false, m_json = false;
+        QStringList m_cookies; // -b, sent in one header
+        qsizetype m_cookiesAt = -1; // the header row they take
+        QList<request::Header> m_added; // rows curl adds of its own unless the command gives them
     };
-    QStringList cookies; // -b, sent in one header
-    qsizetype cookiesAt = -1; // the header row they take
-    QList<request::Header> added; // rows curl adds of its own unless the command gives them
 
-    for (qsizetype i = 1; i < words.size(); ++i) {
-        const QString& word = words[i];
+    Result CurlReader::read()
+    {
+        for (qsizetype i = 1; i < m_words.size(); ++i) {
+            if (std::optional<Result> refused = word(i))
+                return *std::move(refused);
+        }
+        return finish();
+    }
+
+    // The word at `i`: the URL, or an option with its argument, which may take the next word too. Short
+    // options may share a word: -sSL, -XPOST, -sX POST.
+    std::optional<Result> CurlReader::word(qsizetype& i)
+    {
+        const QString& word = m_words[i];
         const Option* option = nullptr;
         QString argument, spelled;
         bool attached = false;
@@ -146,7 +176,6 @@ Result readCurl(const QStringList& words)
             option = findLong(QStringView(word).sliced(2));
             spelled = word;
         } else if (word.startsWith(u'-') && word.size() > 1) {
-            // Short options may share a word: -sSL, -XPOST, -sX POST.
             for (qsizetype at = 1; at < word.size(); ++at) {
                 option = findShort(word[at]);
                 spelled = u'-' + word[at];
@@ -156,21 +185,21 @@ Result readCurl(const QStringList& words)
                     break;
                 }
                 if (option->does == Does::Get)
-                    get = true;
+                    m_get = true;
                 else if (option->does == Does::Head)
-                    head = true;
+                    m_head = true;
                 if (at + 1 < word.size())
                     option = nullptr; // the next letter is read in the next round
                 else
                     break;
             }
             if (option && !takesArgument(option->does))
-                continue;
+                return std::nullopt;
         } else {
-            if (url)
+            if (m_url)
                 return Result::refused(u"The curl command names more than one URL."_s);
-            url = word;
-            continue;
+            m_url = word;
+            return std::nullopt;
         }
         if (!option)
             return Result::refused(u"The curl option %1 cannot be imported."_s.arg(spelled));
@@ -178,47 +207,41 @@ Result readCurl(const QStringList& words)
             return Result::refused(u"The curl option %1 %2, which the window cannot send."_s.arg(
                 spelled, QLatin1StringView(option->what)));
         if (takesArgument(option->does) && !attached) {
-            if (++i >= words.size())
+            if (++i >= m_words.size())
                 return Result::refused(u"The curl option %1 has no value."_s.arg(spelled));
-            argument = words[i];
+            argument = m_words[i];
         }
-        switch (option->does) {
+        return apply(*option, spelled, argument);
+    }
+
+    std::optional<Result> CurlReader::apply(const Option& option, const QString& spelled, const QString& argument)
+    {
+        const auto fromFile = [&spelled](const char* what) {
+            return Result::refused(u"The curl option %1 reads %2 from a file, which is not imported."_s.arg(
+                spelled, QLatin1StringView(what)));
+        };
+        switch (option.does) {
         case Does::Url:
-            if (url)
+            if (m_url)
                 return Result::refused(u"The curl command names more than one URL."_s);
-            url = argument;
+            m_url = argument;
             break;
         case Does::Method:
-            method = argument.toUpper();
+            m_method = argument.toUpper();
             break;
-        case Does::Header: {
-            // "Name: value" sends the header; "Name;" sends it empty; "Name:" only takes curl's own away.
-            const auto field = request::splitField(argument);
-            if (isPseudoHeader(argument)) {
-                break;
-            } else if (!argument.contains(u':') && argument.endsWith(u';')) {
-                description.request.headers.append({ argument.chopped(1), QString() });
-            } else if (field) {
-                if (!field->value.isEmpty())
-                    description.request.headers.append({ field->name.toString(), field->value.toString() });
-            } else {
-                return Result::refused(u"The curl header \"%1\" has no name and colon."_s.arg(argument));
-            }
-            break;
-        }
+        case Does::Header:
+            return header(argument);
         case Does::Cookie:
             if (!argument.contains(u'='))
-                return Result::refused(u"The curl option %1 reads cookies from a file, which is not "
-                                       u"imported."_s.arg(spelled));
-            if (cookies.isEmpty())
-                cookiesAt = description.request.headers.size();
-            cookies.append(argument);
+                return fromFile("cookies");
+            if (m_cookies.isEmpty())
+                m_cookiesAt = m_description.request.headers.size();
+            m_cookies.append(argument);
             break;
         case Does::Data:
         case Does::DataBinary:
             if (argument.startsWith(u'@'))
-                return Result::refused(u"The curl option %1 reads the data from a file, which is not "
-                                       u"imported."_s.arg(spelled));
+                return fromFile("the data");
             addData(argument, false);
             break;
         case Does::DataRaw:
@@ -227,85 +250,116 @@ Result readCurl(const QStringList& words)
         case Does::DataUrlencode:
             // "name@file" and "@file" read a file; a "=" anywhere makes it "name=content".
             if (!argument.contains(u'=') && argument.contains(u'@'))
-                return Result::refused(u"The curl option %1 reads the data from a file, which is not "
-                                       u"imported."_s.arg(spelled));
+                return fromFile("the data");
             addData(urlencoded(argument), false);
             break;
         case Does::Json:
             addData(argument, true);
-            json = true;
+            m_json = true;
             break;
-        case Does::User: {
+        case Does::User:
             if (!argument.contains(u':')) // curl would ask for the password
                 return Result::refused(u"The curl option %1 gives no password, which curl would ask for: "
                                        u"give it as %1 %2:password."_s.arg(spelled, argument));
-            const QByteArray credentials = argument.toUtf8().toBase64();
-            added.append({ u"Authorization"_s, u"Basic " + QString::fromLatin1(credentials) });
+            m_added.append({ u"Authorization"_s, u"Basic " + QString::fromLatin1(argument.toUtf8().toBase64()) });
             break;
-        }
         case Does::UserAgent:
-            added.append({ u"User-Agent"_s, argument });
+            m_added.append({ u"User-Agent"_s, argument });
             break;
         case Does::Referer:
-            added.append({ u"Referer"_s, argument });
+            m_added.append({ u"Referer"_s, argument });
             break;
         case Does::Get:
-            get = true;
+            m_get = true;
             break;
         case Does::Head:
-            head = true;
+            m_head = true;
             break;
         case Does::Refuse:
         case Does::Ignore:
             break;
         case Does::IgnoreWithArgument:
-            description.ignored.append(spelled);
+            m_description.ignored.append(spelled);
             break;
         }
+        return std::nullopt;
     }
 
-    if (!url || url->isEmpty())
-        return Result::refused(u"The curl command names no URL."_s);
-    request::Request& request = description.request;
-    request.url = *url;
-    if (get && hasData) { // the data joins the query, before any fragment, and is sent no more
-        qsizetype end = request.url.indexOf(u'#');
-        if (end < 0)
-            end = request.url.size();
-        const bool query = QStringView(request.url).first(end).contains(u'?');
-        request.url.insert(end, (query ? u'&' : u'?') + std::exchange(data, {}));
-        hasData = false;
+    // "Name: value" sends the header; "Name;" sends it empty; "Name:" only takes curl's own away.
+    std::optional<Result> CurlReader::header(const QString& argument)
+    {
+        QList<request::Header>& headers = m_description.request.headers;
+        const auto field = request::splitField(argument);
+        if (isPseudoHeader(argument))
+            return std::nullopt;
+        if (!argument.contains(u':') && argument.endsWith(u';'))
+            headers.append({ argument.chopped(1), QString() });
+        else if (!field)
+            return Result::refused(u"The curl header \"%1\" has no name and colon."_s.arg(argument));
+        else if (!field->value.isEmpty())
+            headers.append({ field->name.toString(), field->value.toString() });
+        return std::nullopt;
     }
-    request.method = method.value_or(head ? u"HEAD"_s : hasData ? u"POST"_s : u"GET"_s);
-    request.body = data;
+
+    Result CurlReader::finish()
+    {
+        if (!m_url || m_url->isEmpty())
+            return Result::refused(u"The curl command names no URL."_s);
+        request::Request& request = m_description.request;
+        request.url = *m_url;
+        if (m_get && m_hasData) { // the data joins the query, before any fragment, and is sent no more
+            qsizetype end = request.url.indexOf(u'#');
+            if (end < 0)
+                end = request.url.size();
+            const bool query = QStringView(request.url).first(end).contains(u'?');
+            request.url.insert(end, (query ? u'&' : u'?') + std::exchange(m_data, {}));
+            m_hasData = false;
+        }
+        request.method = m_method.value_or(m_head ? u"HEAD"_s : m_hasData ? u"POST"_s : u"GET"_s);
+        request.body = m_data;
+        joinCookies(request);
+        addCurlsOwnRows(request);
+        return Result::imported(m_description);
+    }
 
     // One Cookie header, as a server reads it: the -H ones joined, or if there are none, the -b ones.
-    if (!hasHeader(request.headers, u"Cookie") && !cookies.isEmpty())
-        request.headers.insert(cookiesAt, { u"Cookie"_s, cookies.join(u"; ") });
-    const auto cookieAt = [&request](qsizetype from) {
-        return request::indexOfField(request.headers, u"Cookie", &request::Header::name, from);
-    };
-    if (const qsizetype first = cookieAt(0); first >= 0) {
-        for (qsizetype more = cookieAt(first + 1); more >= 0; more = cookieAt(more)) {
-            request.headers[first].value += u"; " % request.headers[more].value;
-            request.headers.removeAt(more);
+    void CurlReader::joinCookies(request::Request& request) const
+    {
+        if (!hasHeader(request.headers, u"Cookie") && !m_cookies.isEmpty())
+            request.headers.insert(m_cookiesAt, { u"Cookie"_s, m_cookies.join(u"; ") });
+        const auto cookieAt = [&request](qsizetype from) {
+            return request::indexOfField(request.headers, u"Cookie", &request::Header::name, from);
+        };
+        if (const qsizetype first = cookieAt(0); first >= 0) {
+            for (qsizetype more = cookieAt(first + 1); more >= 0; more = cookieAt(more)) {
+                request.headers[first].value += u"; " % request.headers[more].value;
+                request.headers.removeAt(more);
+            }
         }
     }
 
-    for (const request::Header& header : added) {
-        if (!hasHeader(request.headers, header.name))
-            request.headers.append(header);
-    }
-    if (json) {
-        if (!hasHeader(request.headers, u"Content-Type"))
-            request.headers.append({ u"Content-Type"_s, u"application/json"_s });
-        if (!hasHeader(request.headers, u"Accept"))
-            request.headers.append({ u"Accept"_s, u"application/json"_s });
-    } else if (hasData && !hasHeader(request.headers, u"Content-Type")) {
-        request.headers.append({ u"Content-Type"_s, u"application/x-www-form-urlencoded"_s });
+    // The rows curl sends of its own where the command gives none: -u, -A and -e's, and the data's type.
+    void CurlReader::addCurlsOwnRows(request::Request& request) const
+    {
+        for (const request::Header& header : m_added) {
+            if (!hasHeader(request.headers, header.name))
+                request.headers.append(header);
+        }
+        if (m_json) {
+            if (!hasHeader(request.headers, u"Content-Type"))
+                request.headers.append({ u"Content-Type"_s, u"application/json"_s });
+            if (!hasHeader(request.headers, u"Accept"))
+                request.headers.append({ u"Accept"_s, u"application/json"_s });
+        } else if (m_hasData && !hasHeader(request.headers, u"Content-Type")) {
+            request.headers.append({ u"Content-Type"_s, u"application/x-www-form-urlencoded"_s });
+        }
     }
 
-    return Result::imported(description);
+} // namespace
+
+Result readCurl(const QStringList& words)
+{
+    return CurlReader(words).read();
 }
 
 } // namespace requestimport

@@ -126,133 +126,187 @@ namespace {
 
 } // namespace
 
-Words splitPosix(QStringView text)
-{
-    Words out;
-    QString word;
-    bool inWord = false;
-    // What is known of the word so far: whether it is an assignment (a name, then =), read up to
-    // `nameRead`, and whether its braces were looked at.
-    enum class Name { Maybe, Assignment, Not } name = Name::Maybe;
-    qsizetype nameRead = 0, equalsAt = -1;
-    bool bracesSeen = false;
-    auto endWord = [&] {
-        if (inWord)
-            out.words.append(word);
-        word.clear();
-        inWord = false;
-        name = Name::Maybe;
-        nameRead = 0;
-        bracesSeen = false;
+namespace {
+
+    // bash's reading of one command into words, a character at a time: quoting, escapes and comments are
+    // undone; what bash would expand or run (variables, substitutions, ~, {a,b}, pipes) is refused.
+    class PosixSplitter {
+    public:
+        explicit PosixSplitter(QStringView text)
+            : m_text(text)
+        {
+        }
+
+        Words split();
+
+    private:
+        QChar at(qsizetype i) const { return i < m_text.size() ? m_text[i] : QChar(); }
+        void endWord();
+        bool tildeExpands();
+        bool expands(qsizetype dollar) const;
+        void backslash();
+        bool doubleQuoted();
+        bool fail(const QString& failure)
+        {
+            m_out.failure = failure;
+            return false;
+        }
+
+        QStringView m_text;
+        qsizetype m_at = 0;
+        Words m_out;
+        QString m_word;
+        bool m_inWord = false;
+        // What is known of the word so far: whether it is an assignment (a name, then =), read up to
+        // `m_nameRead`, and whether its braces were looked at.
+        enum class Name { Maybe, Assignment, Not } m_name = Name::Maybe;
+        qsizetype m_nameRead = 0, m_equalsAt = -1;
+        bool m_bracesSeen = false;
     };
+
+    void PosixSplitter::endWord()
+    {
+        if (m_inWord)
+            m_out.words.append(m_word);
+        m_word.clear();
+        m_inWord = false;
+        m_name = Name::Maybe;
+        m_nameRead = 0;
+        m_bracesSeen = false;
+    }
+
     // bash expands an unquoted ~ at a word's start, and after the = or a : of an assignment.
-    const auto tildeExpands = [&] {
-        if (!inWord)
+    bool PosixSplitter::tildeExpands()
+    {
+        if (!m_inWord)
             return true;
-        for (; name == Name::Maybe && nameRead < word.size(); ++nameRead) {
-            const QChar c = word[nameRead];
+        for (; m_name == Name::Maybe && m_nameRead < m_word.size(); ++m_nameRead) {
+            const QChar c = m_word[m_nameRead];
             if (c == u'=') {
-                name = nameRead > 0 ? Name::Assignment : Name::Not;
-                equalsAt = nameRead;
-            } else if (!(c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber())) || (nameRead == 0 && c.isDigit())) {
-                name = Name::Not;
+                m_name = m_nameRead > 0 ? Name::Assignment : Name::Not;
+                m_equalsAt = m_nameRead;
+            } else if (!(c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber()))
+                || (m_nameRead == 0 && c.isDigit())) {
+                m_name = Name::Not;
             }
         }
-        return name == Name::Assignment && (equalsAt == word.size() - 1 || word.endsWith(u':'));
-    };
-    const auto expands = [&](qsizetype at) {
-        ++at;
+        return m_name == Name::Assignment && (m_equalsAt == m_word.size() - 1 || m_word.endsWith(u':'));
+    }
+
+    // Whether the $ at `dollar` starts an expansion: a name, a special parameter, ${…} or $(…).
+    bool PosixSplitter::expands(qsizetype dollar) const
+    {
+        qsizetype next = dollar + 1;
         // A backslash before a line break joins the lines before anything is expanded.
-        for (qsizetype joined = 1; joined > 0; at += joined) {
-            const QStringView rest = text.sliced(at);
+        for (qsizetype joined = 1; joined > 0; next += joined) {
+            const QStringView rest = m_text.sliced(next);
             joined = rest.startsWith(u"\\\n") ? 2 : rest.startsWith(u"\\\r\n") ? 3 : 0;
         }
-        if (at >= text.size())
+        if (next >= m_text.size())
             return false;
-        const QChar next = text[at];
-        return next == u'{' || next == u'(' || next == u'_' || next.isLetterOrNumber()
-            || QStringView(u"?@*#!$-").contains(next);
-    };
-    qsizetype at = 0;
-    while (at < text.size()) {
-        const QChar c = text[at];
-        if (isBlank(c) || c == u'\r') {
-            endWord();
-            ++at;
-        } else if (c == u'\n') {
-            endWord();
-            // A line break ends the command; only blank lines may follow.
-            if (!text.sliced(at).trimmed().isEmpty()) {
-                out.failure = u"The text holds more than one command."_s;
-                return out;
-            }
-            break;
-        } else if (c == u'\\') {
-            ++at;
-            if (at < text.size() && text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n')
-                ++at;
-            if (at < text.size() && text[at] == u'\n') {
-                ++at; // the line goes on
-            } else {
-                word += at < text.size() ? text[at++] : u'\\'; // a backslash at the very end stays
-                inWord = true;
-            }
-        } else if (c == u'\'') {
-            const qsizetype close = text.indexOf(u'\'', at + 1);
-            if (close < 0) {
-                out.failure = u"A quote ' is not closed."_s;
-                return out;
-            }
-            word += text.sliced(at + 1, close - at - 1);
-            inWord = true;
-            at = close + 1;
-        } else if (c == u'$' && at + 1 < text.size() && text[at + 1] == u'"') {
-            ++at; // $"…" is a string translated by the locale: here, the string as it is
-            inWord = true;
-        } else if (c == u'$' && at + 1 < text.size() && text[at + 1] == u'\'') {
-            at += 2;
-            inWord = true;
-            out.failure = dollarQuoted(text, at, word);
-            if (!out.failure.isEmpty())
-                return out;
-        } else if (c == u'"') {
-            inWord = true;
-            for (++at;; ++at) {
-                if (at >= text.size()) {
-                    out.failure = u"A quote \" is not closed."_s;
-                    return out;
-                }
-                const QChar q = text[at];
-                if (q == u'"')
-                    break;
-                if (q == u'`' || (q == u'$' && expands(at))) {
-                    out.failure = unsupported(q);
-                    return out;
-                }
-                if (q == u'\\' && at + 1 < text.size() && QStringView(u"$`\"\\\n").contains(text[at + 1])) {
-                    if (text[++at] != u'\n')
-                        word += text[at];
-                } else {
-                    word += q;
-                }
-            }
-            ++at;
-        } else if (c == u'#' && !inWord) {
-            // A comment, to the end of the line.
-            const qsizetype end = text.indexOf(u'\n', at);
-            at = end < 0 ? text.size() : end;
-        } else if (QStringView(u"|&;<>()`").contains(c) || (c == u'$' && expands(at)) || (c == u'~' && tildeExpands())
-            || (c == u'{' && !std::exchange(bracesSeen, true) && bracesExpand(text, at))) {
-            out.failure = unsupported(c);
-            return out;
+        const QChar c = m_text[next];
+        return c == u'{' || c == u'(' || c == u'_' || c.isLetterOrNumber() || QStringView(u"?@*#!$-").contains(c);
+    }
+
+    // A backslash outside quotes: the line goes on after a line break; any other character is itself, and
+    // a backslash at the very end stays.
+    void PosixSplitter::backslash()
+    {
+        ++m_at;
+        if (at(m_at) == u'\r' && at(m_at + 1) == u'\n')
+            ++m_at;
+        if (at(m_at) == u'\n') {
+            ++m_at;
         } else {
-            word += c;
-            inWord = true;
-            ++at;
+            m_word += m_at < m_text.size() ? m_text[m_at++] : u'\\';
+            m_inWord = true;
         }
     }
-    endWord();
-    return out;
+
+    // "…" from the quote at `m_at` to its closing one: a backslash escapes $ ` " \\ and a line break
+    // only, and an expansion or a substitution inside is refused.
+    bool PosixSplitter::doubleQuoted()
+    {
+        m_inWord = true;
+        for (++m_at;; ++m_at) {
+            if (m_at >= m_text.size())
+                return fail(u"A quote \" is not closed."_s);
+            const QChar q = m_text[m_at];
+            if (q == u'"')
+                break;
+            if (q == u'`' || (q == u'$' && expands(m_at)))
+                return fail(unsupported(q));
+            if (q == u'\\' && m_at + 1 < m_text.size() && QStringView(u"$`\"\\\n").contains(m_text[m_at + 1])) {
+                if (m_text[++m_at] != u'\n')
+                    m_word += m_text[m_at];
+            } else {
+                m_word += q;
+            }
+        }
+        ++m_at;
+        return true;
+    }
+
+    Words PosixSplitter::split()
+    {
+        while (m_at < m_text.size()) {
+            const QChar c = m_text[m_at];
+            if (isBlank(c) || c == u'\r') {
+                endWord();
+                ++m_at;
+            } else if (c == u'\n') {
+                endWord();
+                // A line break ends the command; only blank lines may follow.
+                if (!m_text.sliced(m_at).trimmed().isEmpty())
+                    fail(u"The text holds more than one command."_s);
+                return m_out;
+            } else if (c == u'\\') {
+                backslash();
+            } else if (c == u'\'') {
+                const qsizetype close = m_text.indexOf(u'\'', m_at + 1);
+                if (close < 0) {
+                    fail(u"A quote ' is not closed."_s);
+                    return m_out;
+                }
+                m_word += m_text.sliced(m_at + 1, close - m_at - 1);
+                m_inWord = true;
+                m_at = close + 1;
+            } else if (c == u'$' && at(m_at + 1) == u'"') {
+                ++m_at; // $"…" is a string translated by the locale: here, the string as it is
+                m_inWord = true;
+            } else if (c == u'$' && at(m_at + 1) == u'\'') {
+                m_at += 2;
+                m_inWord = true;
+                m_out.failure = dollarQuoted(m_text, m_at, m_word);
+                if (!m_out.failure.isEmpty())
+                    return m_out;
+            } else if (c == u'"') {
+                if (!doubleQuoted())
+                    return m_out;
+            } else if (c == u'#' && !m_inWord) {
+                // A comment, to the end of the line.
+                const qsizetype end = m_text.indexOf(u'\n', m_at);
+                m_at = end < 0 ? m_text.size() : end;
+            } else if (QStringView(u"|&;<>()`").contains(c) || (c == u'$' && expands(m_at))
+                || (c == u'~' && tildeExpands())
+                || (c == u'{' && !std::exchange(m_bracesSeen, true) && bracesExpand(m_text, m_at))) {
+                fail(unsupported(c));
+                return m_out;
+            } else {
+                m_word += c;
+                m_inWord = true;
+                ++m_at;
+            }
+        }
+        endWord();
+        return m_out;
+    }
+
+} // namespace
+
+Words splitPosix(QStringView text)
+{
+    return PosixSplitter(text).split();
 }
 
 Words splitWindows(QStringView text)

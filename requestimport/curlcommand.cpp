@@ -290,7 +290,7 @@ namespace {
     {
         QList<request::Header>& headers = m_description.request.headers;
         const auto field = request::splitField(argument);
-        if (isPseudoHeader(argument))
+        if (isPseudoHeader(argument)) // a name that starts with its colon: dropped, never refused as no name
             return std::nullopt;
         if (!argument.contains(u':') && argument.endsWith(u';'))
             headers.append({ argument.chopped(1), QString() });

@@ -50,8 +50,8 @@ std::optional<Result> readHar(QStringView text)
         if (!name.isString() || notText(value))
             return Result::refused(
                 u"The HAR entry has a header whose %1 is not text."_s.arg(name.isString() ? u"value"_s : u"name"_s));
-        if (!name.toString().isEmpty() && !isPseudoHeader(name.toString())
-            && !request::sameName(name.toString(), u"Host") && !request::sameName(name.toString(), u"Content-Length"))
+        if (!name.toString().isEmpty() && !request::sameName(name.toString(), u"Host")
+            && !request::sameName(name.toString(), u"Content-Length"))
             description.request.headers.append({ name.toString(), value.toString() });
     }
     if (!data.contains(u"text") && !data.value(u"params").toArray().isEmpty())

@@ -68,15 +68,13 @@ namespace {
         return QString::number(value * factor);
     }
 
-    // Chrome and Firefox write HTTP/2's pseudo-headers without their colon: "authority", "method", "path" and
-    // "scheme" are taken for them where they say what the URL and the method say, and only there.
+    // Chrome and Firefox write HTTP/2's pseudo-headers without their colon too: "authority", "method", "path"
+    // and "scheme" are taken for them where they say what the URL and the method say, and only there.
     bool describesRequestLine(
         const request::Header& header, const request::Request& request, const std::optional<request::UrlStart>& url)
     {
         const QString& name = header.name;
         const QString& value = header.value;
-        if (isPseudoHeader(name))
-            return true;
         if (!url)
             return false;
         if (name == u"method")

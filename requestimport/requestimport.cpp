@@ -54,8 +54,6 @@ namespace {
                 const qsizetype headersAt = call.indexOf(u"\"headers\"");
                 QList<std::pair<qsizetype, request::Header>> ordered;
                 for (auto h = headers.begin(); h != headers.end(); ++h) {
-                    if (isPseudoHeader(h.key()))
-                        continue;
                     if (!h->isString())
                         return Result::refused(u"The fetch header \"%1\" has no text value."_s.arg(h.key()));
                     const QString quoted
@@ -114,11 +112,13 @@ namespace {
         return Result::imported(description);
     }
 
-    // A request is text. Half of a surrogate pair, with no other half, becomes U+FFFD as a UTF-8 encoder
-    // writes it; a NUL is refused.
+    // What every reader's request goes through. HTTP/2's pseudo-headers never become rows. A request is
+    // text: half of a surrogate pair, with no other half, becomes U+FFFD as a UTF-8 encoder writes it; a
+    // NUL is refused.
     Result checked(Result result)
     {
         request::Request& request = result.description.request;
+        request.headers.removeIf([](const request::Header& header) { return isPseudoHeader(header.name); });
         if (result.kind == Result::Kind::Imported && request.method.isEmpty())
             return Result::refused(u"The request's method is empty."_s);
         QList<QString*> fields { &request.method, &request.url, &request.body };

@@ -24,31 +24,41 @@ namespace {
 #ifdef _WIN32
     using Library = HMODULE;
 
-    // The system's own words for the last failure, without the line break it ends them with.
-    QString lastError()
+    // The libcurl shipped beside the program, by its full path: never a DLL that the search path finds
+    // first. Empty where the program's own folder is not known, for no other place is right.
+    const std::wstring& libraryPath()
     {
-        wchar_t* text = nullptr;
-        const DWORD length = FormatMessageW(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-            GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        const QString message = QString::fromWCharArray(text, int(length)).trimmed();
-        LocalFree(text);
-        return message;
+        static const std::wstring path = [] {
+            std::wstring path(MAX_PATH, L'\0');
+            DWORD length = 0;
+            while ((length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()))) == path.size())
+                path.resize(path.size() * 2);
+            if (length == 0)
+                return std::wstring();
+            path.resize(path.find_last_of(L'\\', length) + 1);
+            return path + L"libcurl-4.dll";
+        }();
+        return path;
     }
 
-    // The libcurl shipped beside the program, never one that the search path finds first; the libraries
-    // it needs are looked for in its folder too.
+    // The library and the system's own words for the last failure, without the line break it ends them with.
+    QString lastError()
+    {
+        const DWORD code = GetLastError();
+        wchar_t* text = nullptr;
+        const DWORD length = FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+            0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        const QString message = length ? QString::fromWCharArray(text, int(length)).trimmed() : u"error %1"_s.arg(code);
+        LocalFree(text);
+        return QString::fromStdWString(libraryPath()) % u": " % message;
+    }
+
+    // Its own DLLs are looked for in its folder too.
     Library openLibrary()
     {
-        std::wstring path(MAX_PATH, L'\0');
-        DWORD length = 0;
-        while ((length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()))) == path.size())
-            path.resize(path.size() * 2);
-        if (length == 0)
-            return nullptr; // no folder of our own to look in, and no other place is right
-        path.resize(path.find_last_of(L'\\', length) + 1);
-        path += L"libcurl-4.dll";
-        return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        const std::wstring& path = libraryPath();
+        return path.empty() ? nullptr : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
 
     void* symbol(Library library, const char* name)

@@ -17,7 +17,7 @@ std::optional<Result> readHar(QStringView text)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
     const QJsonValue entries = document.object().value(u"log").toObject().value(u"entries");
-    if (error.error == QJsonParseError::DeepNesting)
+    if (error.error == QJsonParseError::DeepNesting && text.contains(u"\"log\""))
         return Result::refused(u"The HAR is not written as browsers write it: %1."_s.arg(error.errorString()));
     if (error.error != QJsonParseError::NoError || !entries.isArray())
         return std::nullopt; // JSON of some other kind

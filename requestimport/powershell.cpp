@@ -53,8 +53,10 @@ namespace {
         bool ok = false;
         qint64 value = 0;
         if (word.startsWith(u"0x", Qt::CaseInsensitive)) {
-            value = word.sliced(2).toLongLong(&ok, 16);
-            ok = ok && value <= 0x7fffffff; // larger ones are read as negative numbers
+            const QStringView digits = word.sliced(2);
+            value = digits.toLongLong(&ok, 16);
+            ok = ok && std::all_of(digits.begin(), digits.end(), [](QChar c) { return hexValue(c) >= 0; })
+                && value <= 0x7fffffff; // larger ones are read as negative numbers
         } else if (std::all_of(word.begin(), word.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
             value = word.toLongLong(&ok, 10);
         } else {

@@ -30,8 +30,9 @@ namespace {
             bytes.clear();
             return valid;
         };
-        const QString notText = u"The quote $'…' names bytes that are not UTF-8 text, which a request here "
-                                u"cannot carry."_s;
+        const QString notText = u"The quote $'…' names bytes that are not UTF-8 text, which bash sends as they are "
+                                u"and a request here cannot carry (Firefox writes é so): copy the request for "
+                                u"Windows, or as fetch."_s;
         while (at < text.size()) {
             const QChar c = text[at++];
             const bool byte = c == u'\\' && at < text.size()

@@ -10,7 +10,7 @@ TOOLCHAIN=$PWD/packaging/windows/toolchain.cmake
 JOBS=$(nproc)
 
 # The Debian packages the whole Windows stage needs.
-WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
+WINDOWS_PACKAGES=(g++ make mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
     fonts-wine xvfb xauth xdotool ninja-build cmake qt6-base-dev qt6-base-dev-tools dpkg-dev autoconf automake libtool nsis
     python3 zip imagemagick)
 
@@ -48,13 +48,21 @@ debian_source() {
     if ! compgen -G "$work/$package-[0-9]*/debian" >/dev/null; then
         if ! apt-get source --print-uris "$package" >/dev/null 2>&1; then
             echo "deb-src lines are missing: adding them for the sources of $package" >&2
-            sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-                >/etc/apt/sources.list.d/reruzad-deb-src.sources
-            apt-get update -qq
+            if [ -f /etc/apt/sources.list.d/debian.sources ]; then # the deb822 form of Debian 12
+                sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+                    as_root tee /etc/apt/sources.list.d/reruzad-deb-src.sources >/dev/null
+            else
+                sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+                    as_root tee /etc/apt/sources.list.d/reruzad-deb-src.list >/dev/null
+            fi
+            as_root apt-get update -qq || return 1
         fi
-        (cd "$work" && apt-get source -qq "$package" >/dev/null 2>&1)
+        (cd "$work" && apt-get source -qq "$package") >"$WINDOWS_CACHE/sources.log" 2>&1 || {
+            echo "The source package $package could not be fetched: see $WINDOWS_CACHE/sources.log" >&2
+            return 1
+        }
     fi
-    compgen -G "$work/$package-[0-9]*/debian" | head -n 1 | xargs dirname
+    compgen -G "$work/$package-[0-9]*/debian" | head -n 1 | xargs -r dirname
 }
 
 # built PREFIX: true once a component finished installing there.
@@ -142,7 +150,10 @@ windows_prefixes() {
 
 build_windows_dependencies() {
     windows_prefixes
-    mkdir -p "$WINDOWS_CACHE"
+    if ! mkdir -p "$WINDOWS_CACHE" 2>/dev/null || [ ! -w "$WINDOWS_CACHE" ]; then
+        as_root mkdir -p "$WINDOWS_CACHE"
+        as_root chown "$(id -u):$(id -g)" "$WINDOWS_CACHE"
+    fi
     (
         flock 9 # one build of the cache at a time; a second run waits, then finds it built
         set -E

@@ -25,7 +25,9 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 
 !define MUI_ICON "${SOURCE}/app/windows/reruzad.ico"
 !define MUI_UNICON "${SOURCE}/app/windows/reruzad.ico"
-!define MUI_FINISHPAGE_RUN "$INSTDIR\reruzad.exe"
+; The finish page starts the program as the user, not with the installer's rights.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION RunAsUser
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${SOURCE}/LICENSE"
@@ -36,8 +38,16 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+Function RunAsUser
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\reruzad.exe"'
+FunctionEnd
+
 Section "Install"
     SetShellVarContext all
+    ; A version installed before goes first, with its own list of files, so that none of its is left.
+    IfFileExists "$INSTDIR\uninstall.exe" 0 +3
+        ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
+        Delete "$INSTDIR\uninstall.exe"
     !include "${BUILD}/install-files.nsh"
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\uninstall.exe"

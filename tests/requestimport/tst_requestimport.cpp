@@ -89,6 +89,7 @@ void TestRequestImport::reads_data()
     row("Chrome, cmd, doubled quotes: POST with JSON",
         uR"cap(curl "https://api.example.com/v1/items?q=caf"%"C3"%"A9&sort=asc" -H "accept: application/json, text/plain" -H "content-type: application/json" -H "cookie: sid=abc123; theme=dark" -H "x-note: it's été! 😀" -H "x-empty;" --data-binary "{""name"":""Zoë \\""Z\\"" 100"%""",""note"":""line1\\nline2"",""ok"":true}" --compressed)cap"_s,
         post);
+    // Firefox writes é as \xe9, which bash sends as that one byte.
     row("Firefox, POSIX: POST with JSON", uR"cap(curl 'https://api.example.com/v1/items?q=caf%C3%A9&sort=asc' \
   -H 'accept: application/json, text/plain' \
   -H 'content-type: application/json' \
@@ -97,8 +98,8 @@ void TestRequestImport::reads_data()
   -H 'x-empty;' \
   --data-raw $'{"name":"Zo\xeb \\"Z\\" 100%","note":"line1\\nline2","ok":true}' \
   -X POST)cap"_s,
-        u"refused: The quote $'…' names bytes that are not UTF-8 text, which a request here cannot carry."_s); // é as
-                                                                                                               // \xe9
+        u"refused: The quote $'…' names bytes that are not UTF-8 text, which bash sends as they are and a request "
+        "here cannot carry (Firefox writes é so): copy the request for Windows, or as fetch."_s);
     row("Firefox, Windows: POST with JSON",
         uR"cap(curl.exe ^"https://api.example.com/v1/items?q=caf^%^C3^%^A9&sort=asc^" ^
   -H ^"accept: application/json, text/plain^" ^
@@ -341,7 +342,8 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
     row("curl -u with no password", u"curl -u user http://h/"_s,
         u"refused: The curl option -u gives no password, which curl would ask for: give it as -u user:password."_s);
     row("bash: a byte that is not UTF-8", u"curl http://h/ -d $'caf\\xe9'"_s,
-        u"refused: The quote $'…' names bytes that are not UTF-8 text, which a request here cannot carry."_s);
+        u"refused: The quote $'…' names bytes that are not UTF-8 text, which bash sends as they are and a request "
+        "here cannot carry (Firefox writes é so): copy the request for Windows, or as fetch."_s);
     row("bash: bytes that are UTF-8", u"curl http://h/ -d $'caf\\xc3\\xa9 \\303\\251'"_s,
         u"POST http://h/\nContent-Type: application/x-www-form-urlencoded\n\ncafé é"_s);
     row("not a request", u"https://h.example/ is a page"_s, u"(plain text)"_s);

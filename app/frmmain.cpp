@@ -233,6 +233,7 @@ void frmMain::connectHandlers()
     connect(m_sender, &RequestSender::statusSaid, this, &frmMain::setStatus);
     connect(
         m_sender, &RequestSender::failed, this, [this](const QString& message) { setDetail(u"failed"_s, message); });
+    connect(m_sender, &RequestSender::progressed, ui.StatusPanel2, &StatusPanel::showProgress);
     connect(ui.Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(ui.Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
     ui.txtHeaderValue->installEventFilter(this);

@@ -15,6 +15,7 @@ RequestSender::RequestSender(ResultBox* resultBox, QWidget* exitButton, platform
     , m_report(report)
     , m_arbiter(u"Ready"_s)
 {
+    connect(&m_progress, &WaitProgress::said, this, &RequestSender::progressed);
 }
 
 // A step of a press: if it fails, so has the press, and the failure goes to the error report.
@@ -44,6 +45,7 @@ void RequestSender::press(const request::Request& page)
         std::unique_ptr<http::HttpRequest> request = http::createObject(u"Microsoft.xmlhttp"_s);
         http::HttpRequest* const object = request.get();
         object->setParent(this);
+        m_progress.follow(object); // before the request's end is taken up, so that nothing follows that
         connect(object, &http::HttpRequest::progressed, this, [this, press, object] {
             if (object->readyState() == http::HttpRequest::Unsent)
                 show(m_arbiter.uninitialized(press));

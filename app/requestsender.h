@@ -3,6 +3,7 @@
 #include "pressarbiter.h"
 #include "request.h"
 #include "resultbox.h"
+#include "waitprogress.h"
 
 #include <QObject>
 #include <QString>
@@ -35,6 +36,8 @@ signals:
     void statusSaid(const QString& text);
     // The newest press failed: the second panel says so, and why.
     void failed(const QString& message);
+    // How the newest press's request is coming on, while it runs.
+    void progressed(const QString& text);
 
 private:
     template <typename Step> void step(quint64 press, Step&& step);
@@ -46,6 +49,7 @@ private:
     platform::ErrorReport& m_report;
     quint64 m_presses = 0;
     PressArbiter<ResultBox::Result> m_arbiter;
+    WaitProgress m_progress;
     // The request waiting inside a synchronous send, and the presses whose requests end meanwhile: they
     // are taken up once it returns, when the window takes input again.
     http::HttpRequest* m_synchronous = nullptr;

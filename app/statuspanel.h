@@ -11,4 +11,10 @@ public:
     explicit StatusPanel(QWidget* parent);
 
     void say(const QString& text, const QString& tooltip = {});
+    // While something runs: the line and its tooltip change, and the accessible description with them,
+    // but not the name, so that a screen reader is not told of every step.
+    void showProgress(const QString& text);
+
+private:
+    QString fitted(const QString& text) const;
 };

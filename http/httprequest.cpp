@@ -117,6 +117,7 @@ void HttpRequest::open(const QString& method, const QString& url, bool async)
     m_redirects = 0;
     m_text.clear();
     m_response = {};
+    m_arrival = {};
     m_failure.clear();
     m_state = Unsent;
     setState(Opened);
@@ -400,6 +401,7 @@ bool HttpRequest::headersEnded()
         return false;
     }
     m_phase = Phase::Final;
+    m_arrival = { true, 0, bodiless ? 0 : length };
     m_pipeline.emplace(codings, m_head.value("Content-Type"), m_response.body, bodiless ? 0 : length);
     m_state = HeadersReceived;
     m_pending = true;
@@ -410,6 +412,7 @@ bool HttpRequest::bodyBytes(QByteArrayView bytes)
 {
     if (m_phase != Phase::Final)
         return true; // the body of a hop, or of an interim response: not kept
+    m_arrival.received += bytes.size();
     switch (m_pipeline->feed(bytes)) {
     case BodyPipeline::Fed::Failed:
         m_abortCause = m_pipeline->failure();

@@ -45,6 +45,14 @@ struct Response {
     QByteArray reason() const { return reasonOf(statusLine); } // as the server sent it, perhaps empty ("HTTP/2 200")
 };
 
+// How much of the final response has come while it comes: nothing before its head is in; then its body's
+// bytes as they arrive, before any content coding is undone, and the length its head gave.
+struct Arrival {
+    bool answered = false; // the final response's head is in: redirects and interim responses are behind
+    qint64 received = 0;
+    qint64 expected = -1; // none given, or the body's end is told otherwise (chunks, the connection's close)
+};
+
 class CurlDriver;
 struct CurlApi;
 
@@ -84,6 +92,8 @@ public:
     QString responseText() const;
     // The response, once the state is 4 and the transfer completed; the same checks as responseText.
     const Response& response() const;
+    // How far the final response has come, at any time: while it comes, and after.
+    const Arrival& arrival() const { return m_arrival; }
 
     // A transfer that receives nothing for this long fails; a slow but living one goes on.
     void setIdleTimeout(std::chrono::milliseconds timeout) { m_idleTimeout = timeout; }
@@ -141,6 +151,7 @@ private:
     QString m_abortCause; // why a callback stopped the transfer
     bool m_decompress = false; // the object asked for compressed bodies, so it undoes the coding itself
     std::optional<BodyPipeline> m_pipeline; // of the final response
+    Arrival m_arrival;
 
     QElapsedTimer m_sent;
     QString m_text;

@@ -194,6 +194,62 @@ private slots:
             tooltip.isEmpty() ? m_recorders->errorReport->messages.value(0) : tooltip);
     }
 
+    // While Send waits, the second panel tells how long it has waited, then how much has come: a piece at a
+    // time, released by the test. Its name, which a screen reader speaks, waits for the end.
+    void progress_data()
+    {
+        // hop: a redirect's answer before the final one; older: an older press is answered meanwhile
+        // shown: the panel once each piece is in; the last piece ends the response; "end" is its summary
+        const auto row = columns<QByteArray, bool, QByteArrayList, QStringList>("hop", "older", "pieces", "shown");
+        const QByteArray mb(1'000'000, 'x'), known = "HTTP/1.1 200 OK\r\nContent-Length: 2000000\r\n\r\n";
+        const QStringList halves { "1.0 MB of 2.0 MB · 50 %", "1.5 MB of 2.0 MB · 75 %", "end" };
+        row("length known", {}, false, { known + mb, mb.first(500'000), mb.first(500'000) }, halves);
+        row("an older press answered meanwhile", {}, true, { known + mb, mb.first(500'000), mb.first(500'000) },
+            halves);
+        row("length unknown", {}, false, { "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + mb, mb.first(200'000) },
+            { "1.0 MB", "end" });
+        row("a redirect's body is not counted", TestServer::response(302, mb.first(100), "Location: /final\r\n"), false,
+            { known, mb }, { "0 B of 2.0 MB · 0 %", "failed" });
+        row("failed after some bytes", {}, false, { known + mb, {} }, { "1.0 MB of 2.0 MB · 50 %", "failed" });
+    }
+
+    void progress()
+    {
+        const auto [hop, older, pieces, shown]
+            = fetch<QByteArray, bool, QByteArrayList, QStringList>("hop", "older", "pieces", "shown");
+        const QByteArray target = hop.isEmpty() ? "/" : "/final";
+        TestServer server([&](const TestServer::Request& request) {
+            return request.target == "/" && !hop.isEmpty() ? TestServer::Script { { { 0, hop } } }
+                                                           : TestServer::Script { {}, true };
+        });
+        control<QCheckBox>("Check1")->setChecked(true);
+        if (older) {
+            setUrl(server.url(u"/older"_s).toString());
+            send();
+        }
+        setUrl(server.url().toString());
+        send();
+        const auto* panel = control<QLabel>("StatusPanel2");
+        QTRY_VERIFY2(panel->text().startsWith(u"waiting · "), qPrintable(panel->text())); // nothing came yet
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control("StatusPanel2"));
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            const bool last = i + 1 == pieces.size();
+            server.reply(target, pieces[i], last);
+            if (shown[i] == u"end")
+                QTRY_VERIFY2(panel->text().startsWith(u"200 OK · "), qPrintable(panel->text()));
+            else
+                QTRY_COMPARE(panel->text(), shown[i]);
+            if (older && i == 0) { // the older press ends, and the panel stays with the newer
+                server.reply("/older", TestServer::response(200, "older"));
+                QTRY_COMPARE(m_window->findChildren<http::HttpRequest*>().size(), 1);
+                QCOMPARE(panel->text(), shown[i]);
+            }
+            QCOMPARE(status(), last ? u"Ready"_s : u"Loading.."_s);
+            QCOMPARE(reader->text(QAccessible::Name) == panel->text(), last);
+            QCOMPARE(reader->text(QAccessible::Description) == panel->text(), !last);
+        }
+    }
+
     // Where the time went, the protocol, the address and the redirects followed.
     void timeLine()
     {

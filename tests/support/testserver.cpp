@@ -61,12 +61,13 @@ QByteArray TestServer::response(int status, const QByteArray& body, const QByteA
         + QByteArray::number(body.size()) + "\r\n" + headers + "\r\n" + body;
 }
 
-void TestServer::reply(const QByteArray& target, const QByteArray& bytes)
+void TestServer::reply(const QByteArray& target, const QByteArray& bytes, bool close)
 {
     for (qsizetype i = 0; i < m_received.size(); ++i) {
         if (m_received[i].target == target && m_connections[i]) {
             m_connections[i]->write(bytes);
-            m_connections[i]->disconnectFromHost();
+            if (close)
+                m_connections[i]->disconnectFromHost();
         }
     }
 }

@@ -47,9 +47,9 @@ public:
     }
 
     QUrl url(QStringView pathAndQuery = u"/") const;
-    // Writes these bytes on the connection of the request for this target, and closes it: the answer to
-    // a request whose script left it waiting.
-    void reply(const QByteArray& target, const QByteArray& bytes);
+    // Writes these bytes on the connection of the request for this target, and closes it unless told
+    // otherwise: the answer, or more of it, to a request whose script left it waiting.
+    void reply(const QByteArray& target, const QByteArray& bytes, bool close = true);
     quint16 port() const { return m_server->serverPort(); }
     const QList<Request>& received() const { return m_received; }
 

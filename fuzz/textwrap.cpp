@@ -9,43 +9,14 @@
 #include <QString>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
 // The characters wrapping treats each in its own way, so that most bytes of the input are one of them.
-constexpr std::array<char16_t, 28> Alphabet = {
-    u' ',
-    u'\t',
-    u'\n',
-    u'\r',
-    u'a',
-    u'b',
-    u'W',
-    u'.',
-    0x2028,
-    0x2029,
-    0x00a0,
-    0x2003,
-    0x200b,
-    0x3000,
-    0x0301,
-    0x20dd,
-    0x0e01,
-    0x0e31,
-    0x0915,
-    0x094d,
-    0x0627,
-    0x0644,
-    0x4e00,
-    0xd83d,
-    0xde00,
-    0xfffd,
-    u'x',
-    0x1680,
-};
+constexpr std::u16string_view Alphabet = u" \t\n\rabW.\x2028\x2029\xa0\x2003\x200b\x3000\x301\x20dd\xe01\xe31\x915\x94d\x627\x644\x4e00\xd83d\xde00\xfffdx\x1680";
 
 struct Input {
     QString text;

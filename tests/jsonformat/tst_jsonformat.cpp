@@ -49,25 +49,10 @@ void TestJsonFormat::formatsJsonAndRefusesTheRest_data()
     row("negative fraction kept", uR"(-0.5E-3)"_s, uR"(-0.5E-3)"_s);
     row("short string, a space in it", uR"(" a")"_s, uR"(" a")"_s);
     row("literal", uR"( true )"_s, uR"(true)"_s);
+    // What is refused is checked against a strict reader by the fuzz target; one of each place here.
     row("trailing comma in an object", uR"({"a":1,})"_s, QString());
-    row("trailing comma in an array", uR"([1,])"_s, QString());
-    row("leading zero", uR"(01)"_s, QString());
-    row("unquoted key", uR"({a:1})"_s, QString());
-    row("missing colon", uR"({"a" 12})"_s, QString());
     row("raw control character in a string", u"\"a\x1f\""_s, QString());
-    row("unknown escape", uR"("\x")"_s, QString());
-    row("not a hex digit in a unicode escape", uR"("\u12G4")"_s, QString());
-    row("not a hex digit first in a unicode escape", uR"("\uG000")"_s, QString());
-    row("unterminated string", uR"("abc)"_s, QString());
-    row("empty text", u""_s, QString());
-    row("form feed as white space", u"\f1"_s, QString());
-    row("lone minus", uR"(-)"_s, QString());
-    row("no digit after the point", uR"([1.])"_s, QString());
-    row("no digit before the point", uR"(.5)"_s, QString());
-    row("no digit in the exponent", uR"([1e+])"_s, QString());
-    row("cut literal", uR"(tru)"_s, QString());
-    row("mismatched bracket", uR"([1})"_s, QString());
-    row("unclosed array", uR"([1)"_s, QString());
+    row("leading zero", uR"(01)"_s, QString());
 }
 
 QTEST_APPLESS_MAIN(TestJsonFormat)

@@ -81,47 +81,6 @@ private slots:
             found.push_back(text.mid(start, wrap.lineAt(start).next - start));
         QCOMPARE(found.join(u'|'), lines);
     }
-
-    void jumpsAgreeWithWalking_data()
-    {
-        // A text past several of the places where very long lines restart, with words, long runs without
-        // spaces, line breaks and surrogate pairs.
-        QString text;
-        for (int i = 0; text.size() < 3 * TextWrap::SegmentLength + 5000; ++i) {
-            text += u"word%1 "_s.arg(i);
-            if (i % 997 == 0)
-                text += QString(700, u'x');
-            if (i % 1499 == 0)
-                text += u"\r\n"_s;
-            if (i % 31 == 0)
-                text += u"😀"_s;
-            if (i % 7 == 0)
-                text += u"\u0915\u093f\u0924\u093e\u092c "_s;
-        }
-        const auto row = columns<QString, qreal>("text", "shaped");
-        row("widths added up", text, 0);
-        row("shaped wider", text, 15);
-        row("shaped narrower", text, 5);
-        row("no spaces, ending just past a restart", QString(2 * TextWrap::SegmentLength + 100, u'x'), 0);
-        row("no spaces, two restarts long", QString(2 * TextWrap::SegmentLength, u'x'), 0);
-    }
-
-    // The lines found from anywhere are the lines found by walking from the start, forwards and backwards.
-    void jumpsAgreeWithWalking()
-    {
-        const auto [text, shaped] = fetch<QString, qreal>("text", "shaped");
-        Advances advances = fixedAdvances(shaped);
-        const TextWrap wrap(text, 1000, advances);
-        const QList<qsizetype> starts = lineStarts(wrap);
-        QVERIFY(wrap.lineAt(starts.last()).last);
-        for (qsizetype i = starts.size() - 1; i > 0; i -= 7)
-            QCOMPARE(wrap.previousLineStart(starts[i]), starts[i - 1]);
-        for (qsizetype position = 0; position <= text.size(); position += 397) {
-            const auto after = std::upper_bound(starts.cbegin(), starts.cend(), position);
-            QCOMPARE(wrap.lineStartFor(position), *(after - 1));
-        }
-        QCOMPARE(wrap.lineStartFor(text.size()), starts.last());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTextWrap)

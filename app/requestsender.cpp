@@ -14,6 +14,7 @@ RequestSender::RequestSender(ResultBox* resultBox, QWidget* exitButton, platform
     , m_exitButton(exitButton)
     , m_report(report)
     , m_arbiter(u"Ready"_s)
+    , m_progress(this)
 {
     connect(&m_progress, &WaitProgress::said, this, &RequestSender::progressed);
 }

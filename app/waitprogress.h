@@ -35,7 +35,7 @@ private:
 
     QPointer<http::HttpRequest> m_request;
     QMetaObject::Connection m_ended;
-    QTimer m_ticks;
+    QTimer m_ticks { this };
     QElapsedTimer m_waited;
     QString m_said;
 };

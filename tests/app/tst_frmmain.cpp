@@ -1,6 +1,7 @@
 // Mouse input goes through the window, as a real mouse does: presses land on whatever lies at the point.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "application.h"
 #include "datatable.h"
 #include "formlayout.h"
 #include "tabcontrol.h"
@@ -10,12 +11,14 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -43,6 +46,26 @@ private slots:
             QCOMPARE(control<QLineEdit>(box)->text().size(), 100000);
         }
         QCOMPARE(focusedControl(), u"txtUrl"_s);
+        // The header list's columns are as wide as the form has them, and stay where they are.
+        const QHeaderView* columns = control<QTreeWidget>("lvHeaders")->header();
+        QVERIFY(!columns->sectionsMovable() && columns->sectionSize(0) == 96 && columns->sectionSize(1) == 96);
+        // The program's name, the desktop entry it belongs to, and its icon in both sizes.
+        setUpApplication(*qApp);
+        QCOMPARE(QGuiApplication::applicationName() % u' ' % QGuiApplication::desktopFileName(), u"Reruzad reruzad"_s);
+        QCOMPARE(QGuiApplication::windowIcon().availableSizes(), QList<QSize>({ QSize(16, 16), QSize(32, 32) }));
+    }
+
+    // A page has the face colour of a button, as a tab page has, whatever the desktop's colours.
+    void pagesHaveTheButtonFace()
+    {
+        const QPalette desktop = QApplication::palette();
+        QPalette colours = desktop;
+        colours.setColor(QPalette::Button, Qt::darkCyan);
+        QApplication::setPalette(colours);
+        TabControl tabs(35);
+        tabs.addPage(u"Page"_s);
+        QApplication::setPalette(desktop);
+        QCOMPARE(tabs.widget(0)->palette().color(QPalette::Window), QColor(Qt::darkCyan));
     }
 
     void hiddenPagesBuiltWhenAskedFor()

@@ -4,6 +4,8 @@
 #include "requesturl.h"
 #include "testserver.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -112,6 +114,9 @@ private slots:
             { { 0, response(200, zlibbed, deflate).chopped(zlibbed.size() - 1) }, { 100, zlibbed.sliced(1) } },
             "deflated", false, 10000);
         row("raw deflate", response(200, zlibbed.sliced(2, zlibbed.size() - 6), deflate), "deflated");
+        // A stored block of 0x8b bytes starts with the second byte of gzip's mark.
+        row("raw deflate, stored", response(200, QByteArray::fromHex("018b0074ff") + large.first(139), deflate),
+            QString::fromLatin1(large.first(139)));
         row("empty 204 marked gzip", "HTTP/1.1 204 No Content\r\n" + gzip + "\r\n", "");
         row("gzip cut short", response(200, Gzipped.first(30), gzip), "!ends before");
         row("broken gzip", response(200, Gzipped.first(20) + "garbage!garbage!", gzip), "!");
@@ -229,6 +234,35 @@ private slots:
         QVERIFY(outcome.complete);
     }
 
+    // Where libcurl does not load, no request object is made, and the failure says why. The test runs
+    // itself again with a file that is no library first in the search path.
+    void libcurlMissing()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("Windows loads libcurl from the program's own folder only, never from a search path");
+#endif
+        if (qEnvironmentVariableIsSet("RERUZAD_BOGUS_LIBCURL")) {
+            QString failure;
+            try {
+                HttpRequest request;
+            } catch (const foundation::Failure& failed) {
+                failure = failed.message();
+            }
+            QVERIFY2(failure.startsWith(u"The HTTP library could not be loaded: "), qPrintable(failure));
+            return;
+        }
+        QTemporaryDir folder;
+        QVERIFY(QFile(folder.filePath(u"libcurl.so.4"_s)).open(QIODevice::WriteOnly));
+        QProcess again;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"LD_LIBRARY_PATH"_s, folder.path());
+        environment.insert(u"RERUZAD_BOGUS_LIBCURL"_s, u"1"_s);
+        again.setProcessEnvironment(environment);
+        again.start(QCoreApplication::applicationFilePath(), { u"libcurlMissing"_s });
+        QVERIFY(again.waitForFinished(60000));
+        QVERIFY2(again.exitCode() == 0, again.readAllStandardOutput().constData());
+    }
+
     void tls()
     {
 #ifdef Q_OS_WIN
@@ -265,6 +299,7 @@ private slots:
         row("C1 control in the host", u"http://a\u0080b.example/"_s, {});
         row("user and password", "http://me:pw@h.example/", "http://me:pw@h.example/");
         row("port too large", "http://h.example:65536/", {});
+        row("a port with a letter", "http://h.example:8a/", {});
         row("space in the host", "http://h example/", {});
         row("angle bracket in the host", "http://a<b.example/", {});
         row("a colon in the host", "https://u:https://h/", {});

@@ -2,6 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "datatable.h"
+#include "failure.h"
 #include "windowmover.h"
 
 #include <QMouseEvent>
@@ -19,6 +20,13 @@ private slots:
         const auto row = columns<Qt::MouseButton, QPoint, QList<QPoint>>("button", "press", "path");
         row("left, right and down", Qt::LeftButton, QPoint(10, 10), { { 15, 12 }, { 40, 30 }, { 70, 90 } });
         row("right, back up and left", Qt::RightButton, QPoint(100, 50), { { 90, 40 }, { 20, 5 } });
+    }
+
+    // A window that was never shown has nowhere to move: said, not ignored.
+    void unshownWindowIsRefused()
+    {
+        QWidget unshown;
+        QVERIFY_THROWS_EXCEPTION(foundation::Failure, platform::SystemWindowMover().startMove(&unshown, {}));
     }
 
     void followsTheMouseUntilRelease()

@@ -344,6 +344,8 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
     row("bash: a byte that is not UTF-8", u"curl http://h/ -d $'caf\\xe9'"_s,
         u"refused: The quote $'…' names bytes that are not UTF-8 text, which bash sends as they are and a request "
         "here cannot carry (Firefox writes é so): copy the request for Windows, or as fetch."_s);
+    row("bash: \\x with no hex digit after it stays", u"curl http://h/ -d $'\\xG'"_s,
+        u"POST http://h/\nContent-Type: application/x-www-form-urlencoded\n\n\\xG"_s);
     row("bash: bytes that are UTF-8", u"curl http://h/ -d $'caf\\xc3\\xa9 \\303\\251'"_s,
         u"POST http://h/\nContent-Type: application/x-www-form-urlencoded\n\ncafé é"_s);
     row("not a request", u"https://h.example/ is a page"_s, u"(plain text)"_s);

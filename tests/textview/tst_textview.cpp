@@ -205,7 +205,7 @@ private slots:
         m_view->setText(text);
         QAccessibleInterface* box = QAccessible::queryAccessibleInterface(m_view.get());
         QCOMPARE(box->role(), QAccessible::EditableText);
-        QVERIFY(box->state().readOnly && box->state().multiLine);
+        QVERIFY(box->state().readOnly && box->state().multiLine && box->state().selectableText);
         QAccessibleTextInterface* readable = box->textInterface();
         QVERIFY(readable);
         QCOMPARE(readable->characterCount(), text.size());

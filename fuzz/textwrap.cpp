@@ -16,7 +16,9 @@
 namespace {
 
 // The characters wrapping treats each in its own way, so that most bytes of the input are one of them.
-constexpr std::u16string_view Alphabet = u" \t\n\rabW.\x2028\x2029\xa0\x2003\x200b\x3000\x301\x20dd\xe01\xe31\x915\x94d\x627\x644\x4e00\xd83d\xde00\xfffdx\x1680";
+constexpr std::u16string_view Alphabet
+    = u" \t\n\rabW."
+      u"\x2028\x2029\xa0\x2003\x200b\x3000\x301\x20dd\xe01\xe31\x915\x94d\x627\x644\x4e00\xd83d\xde00\xfffdx\x1680";
 
 struct Input {
     QString text;

@@ -4,8 +4,9 @@
 #include "application.h"
 #include "datatable.h"
 #include "formlayout.h"
+#include "generator.h"
+#include "samplerequests.h"
 #include "tabcontrol.h"
-#include "textview.h"
 #include "windowtest.h"
 
 #include <QAccessible>
@@ -14,9 +15,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QTabBar>
 #include <QTreeWidget>
 
@@ -66,6 +66,14 @@ private slots:
         tabs.addPage(u"Page"_s);
         QApplication::setPalette(desktop);
         QCOMPARE(tabs.widget(0)->palette().color(QPalette::Window), QColor(Qt::darkCyan));
+        // Filled with it, inside the frame a tab control draws around its pages.
+        tabs.resize(200, 100);
+        tabs.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tabs));
+        const QImage drawn = tabs.grab().toImage();
+        const QWidget* page = tabs.widget(0);
+        QCOMPARE(drawn.pixelColor(page->mapTo(&tabs, page->rect().center())), QColor(Qt::darkCyan));
+        QVERIFY(page->mapTo(&tabs, page->rect().bottomRight()).x() < tabs.width() - 1);
     }
 
     void hiddenPagesBuiltWhenAskedFor()
@@ -213,29 +221,6 @@ private slots:
         }
     }
 
-    void keys()
-    {
-        // Enter and Escape press no button: none is a default button.
-        for (QPushButton* button : m_window->findChildren<QPushButton*>())
-            QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
-
-        // The result box takes no typing, pasting or cutting, but selects.
-        auto* result = control<TextView>("Text2");
-        result->setText(u"response"_s);
-        result->setFocus();
-        QTest::keyClicks(result, u"typed"_s);
-        for (const QKeyCombination key : { Qt::NoModifier | Qt::Key_Backspace, Qt::NoModifier | Qt::Key_Delete,
-                 Qt::NoModifier | Qt::Key_Return, Qt::ControlModifier | Qt::Key_V, Qt::ControlModifier | Qt::Key_X })
-            QTest::keyClick(result, key.key(), key.keyboardModifiers());
-        QCOMPARE(result->text(), u"response"_s);
-
-        // "&Copy" presses its button.
-        tabControl()->setCurrentIndex(1);
-        QSignalSpy copy(control<QPushButton>("Command4"), &QPushButton::clicked);
-        QTest::keyClick(m_window.get(), Qt::Key_C, Qt::AltModifier);
-        QTRY_COMPARE(copy.count(), 1); // the button shows itself pressed for a moment first
-    }
-
     void pressOnTabControl_data()
     {
         const auto row = columns<QPoint, Qt::MouseButton, Qt::KeyboardModifiers, bool, int>(
@@ -285,8 +270,45 @@ private slots:
         QVERIFY(click("Label15").isEmpty() && click("Label8").isEmpty());
         QTest::mousePress(control("Label14"), Qt::LeftButton);
         QTest::mouseRelease(control("Label14"), Qt::LeftButton, {}, QPoint(-20, -20));
+        QTest::mouseRelease(control("Label14"), Qt::LeftButton); // a release alone
         QCOMPARE(opened.size(), std::size_t(5));
         QVERIFY(m_recorders->windowMover->moves.empty());
+    }
+
+    // Generate and Copy on the "Generate Code" page, driven as the user drives them.
+    void generateAndCopy()
+    {
+        auto* box = control<QPlainTextEdit>("txtGeneratedCode");
+        const auto press = [this](const char* button) {
+            tabControl()->setCurrentIndex(1);
+            QTest::mouseClick(control(button), Qt::LeftButton);
+        };
+        // Before a language is picked, Generate empties the box and Copy copies that.
+        box->setPlainText(u"left over"_s);
+        press("Command5");
+        QCOMPARE(box->toPlainText(), QString());
+        press("Command4");
+        QCOMPARE(m_recorders->clipboard->texts, QStringList { QString() });
+
+        // Copy takes what the box shows, line breaks as CR LF, also after a change not yet generated.
+        control<QComboBox>("cboCode")->setCurrentText(u"ASP"_s);
+        QCOMPARE(control<QComboBox>("cboCode")->currentText(), u"ASP"_s);
+        press("Command5");
+        const QString generated = codegen::generateCode(samples::atStart(), u"ASP");
+        control<QLineEdit>("txtUrl")->setText(u"  http://changed.example/ "_s);
+        press("Command4");
+        QCOMPARE(m_recorders->clipboard->texts, QStringList({ QString(), generated }));
+
+        // Generate replaces the box; what the user types into it is copied too.
+        press("Command5");
+        QVERIFY(box->toPlainText().contains(u"\"http://changed.example/\"")
+            && !box->toPlainText().contains(u"(insert url here)"));
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClicks(box, u"MsgBox strResponse"_s);
+        press("Command4");
+        QVERIFY(m_recorders->clipboard->texts.last().endsWith(u"end if\r\n\r\n\r\nMsgBox strResponse"));
+        QVERIFY(m_recorders->errorReport->messages.isEmpty());
     }
 
 private:

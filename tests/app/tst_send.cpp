@@ -3,6 +3,7 @@
 
 #include "datatable.h"
 #include "httprequest.h"
+#include "pressarbiter.h"
 #include "testserver.h"
 #include "textview.h"
 #include "waitprogress.h"
@@ -77,15 +78,25 @@ private slots:
         QVERIFY2(messages[0].contains(said, Qt::CaseInsensitive) && messages[0].contains(url), qPrintable(messages[0]));
     }
 
-    // "Synch" unchecked: the request object waits inside send, and input meanwhile is dropped, not replayed.
+    // "Synch" unchecked: the request object waits inside send, and input meanwhile is dropped, not replayed;
+    // the window still paints.
     void synchronousSendDropsInput()
     {
         auto* url = control<QLineEdit>("txtUrl");
+        struct Paints : QObject {
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                return (count += event->type() == QEvent::Paint, false);
+            }
+            int count = 0;
+        } paints;
         // Once the server has the request, the user clicks and types; then the answer is let go.
         TestServer server([&](const TestServer::Request&) {
             for (int press = 0; press < 5; ++press)
                 QTest::mouseClick(control("Command1"), Qt::LeftButton);
             QTest::keyClicks(url, u"typed"_s);
+            control("StatusPanel1")->installEventFilter(&paints);
+            control("StatusPanel1")->repaint();
             server.reply("/", TestServer::response(200, "once"));
             return TestServer::Script { {}, true };
         });
@@ -93,6 +104,7 @@ private slots:
         send();
         QCOMPARE(status() % u'|' % result(), u"Ready|once"_s);
         QCOMPARE(url->text(), server.url().toString());
+        QVERIFY(paints.count > 0);
         // A press played back would go out before the next one, which must be the second request.
         send();
         QCOMPARE(server.received().size(), 2);
@@ -212,7 +224,8 @@ private slots:
             }
             QCOMPARE(status(), last ? u"Ready"_s : u"Loading.."_s);
             QCOMPARE(reader->text(QAccessible::Name) == panel->text(), last);
-            QCOMPARE(reader->text(QAccessible::Description), last ? panel->toolTip() : panel->text());
+            QCOMPARE(reader->text(QAccessible::Description), panel->toolTip()); // the tooltip says it too
+            QCOMPARE(panel->toolTip() == panel->text(), !last);
         }
         QVERIFY(!m_window->findChild<WaitProgress*>()->findChild<QTimer*>()->isActive()); // ticks no more
         QCOMPARE(WaitProgress::text(std::chrono::seconds(1), {}), u"waiting · 1 s"_s); // from the first second
@@ -330,6 +343,53 @@ private slots:
         QCOMPARE(row(0) % u',' % row(1) % u',' % row(2), u"X-One|1,X-Two|two ,X-3|"_s);
         paste(control("txtHeader"), u"A: 1\nnot a header"_s); // pasted as it is
         QVERIFY(control<QLineEdit>("txtHeader")->text().endsWith(u"not a header"));
+
+        // Once the method is chosen after an import, too, Ctrl+Z is the URL box's own.
+        paste(url, u"curl -X POST http://i.example/"_s);
+        QTest::mouseClick(control("Option1(1)"), Qt::LeftButton);
+        QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(url->text(), u"http://i.example/"_s);
+    }
+
+    // Presses of Send that start and end in any order, and what the window shows after the last event.
+    void pressesInAnyOrder_data()
+    {
+        // events: +N press N starts; N? a state 0 seen while it waits; N=x it ends with x; N! it fails
+        // screen: panel 1 | result box | panel 2
+        const auto row = columns<QString, QString>("events", "screen");
+        row("one press", "+1 1=a", "Ready|a|a");
+        row("one press fails", "+1 1!", "Ready||failed:e1");
+        row("the newer answered first", "+1 +2 2=b 1=a", "Ready|b|b");
+        row("the newer fails after the older's answer", "+1 +2 1=a 2!", "Ready|a|failed:e2");
+        row("the newer fails before the older's answer", "+1 +2 2! 1=a", "Ready|a|a");
+        row("the older fails, the newer answers", "+1 +2 1! 2=b", "Ready|b|b");
+        row("both fail, the older first", "+1 +2 1! 2!", "Ready||failed:e2");
+        row("both fail, the newer first", "+1 +2 2! 1!", "Ready||failed:e1");
+        row("three: the middle answers, the oldest late, the newest fails", "+1 +2 +3 2=b 1=a 3!", "Ready|b|failed:e3");
+        row("three: the oldest answers, the others fail", "+1 +2 +3 1=a 3! 2!", "Ready|a|failed:e2");
+        row("state 0 while waiting", "+1 1?", "Unintialized||");
+        row("state 0 of an older press", "+1 +2 1?", "Loading..||");
+    }
+
+    void pressesInAnyOrder()
+    {
+        const auto [events, expected] = fetch<QString, QString>("events", "screen");
+        PressArbiter<QString> arbiter(u"Ready"_s);
+        QString status = u"Ready"_s, text, detail;
+        for (const QString& event : events.split(u' ')) {
+            const bool start = event.startsWith(u'+');
+            const quint64 press = event.mid(start ? 1 : 0, 1).toULongLong();
+            const PressArbiter<QString>::Screen screen = start ? arbiter.started(press)
+                : event.endsWith(u'?')                         ? arbiter.uninitialized(press)
+                : event.endsWith(u'!')                         ? arbiter.failed(press, u'e' + QString::number(press))
+                                                               : arbiter.succeeded(press, event.sliced(2));
+            status = screen.status;
+            if (screen.result)
+                text = detail = *screen.result;
+            if (screen.failure)
+                detail = u"failed:"_s + *screen.failure;
+        }
+        QCOMPARE(status % u'|' % text % u'|' % detail, expected);
     }
 
 private:

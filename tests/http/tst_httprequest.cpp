@@ -2,6 +2,7 @@
 #include "failure.h"
 #include "httprequest.h"
 #include "requesturl.h"
+#include "responsedecoder.h"
 #include "testserver.h"
 
 #include <QProcess>
@@ -54,6 +55,8 @@ Outcome run(const QUrl& url, const Call& call = {}, const QString& typedUrl = {}
     }
     return outcome;
 }
+
+const auto hex = [](const char* bytes) { return QByteArray::fromHex(bytes); };
 
 const QByteArray Gzipped
     = QByteArray::fromHex("1f8b08000000000002034bafca2cb052c838bc3227275fa1fcf0b6a29c14003154c79113000000");
@@ -137,7 +140,7 @@ private slots:
         row("Tran\u017ffer-Encoding is none", head("Tran\xc5\277fer-Encoding: gzip\r\n") + "hello", "hello");
         row("a folded line", response(200, "\xb1", "Content-Type: text/plain;\r\n\t charset=iso-8859-2\r\n"), "ą");
         row("a ; in a quoted parameter",
-            response(200, "\xb1", "Content-Type: text/plain; a=\"x;charset=iso-8859-2;\\\"\"; charset=cp1252\r\n"),
+            response(200, "\xb1", "Content-Type: text/plain; a= \"x;charset=iso-8859-2;\\\"\"; charset=cp1252\r\n"),
             "±");
         row("a switch nobody asked for", "HTTP/1.1 101 Switching Protocols\r\nUpgrade: x\r\n\r\n", "!protocol");
         row("a 1 MB header line", head("X-Long: " + QByteArray(1 << 20, 'a') + "\r\n"), "!longer than");
@@ -160,7 +163,7 @@ private slots:
         QCOMPARE(outcome.finished, 1);
     }
 
-    // POST after 302 becomes GET, after 307 stays POST with its body; credentials go on only to the
+    // POST after 302 or 303 becomes GET, after 307 stays POST with its body; credentials go on only to the
     // same origin; the 21st redirect in a row is one too many.
     void redirects()
     {
@@ -168,6 +171,7 @@ private slots:
         const QHash<QByteArray, TestServer::Script> scripts {
             { "/302", TestServer::answer(302, "moved", "Location: /to\r\n") },
             { "/307", TestServer::answer(307, "moved", "Location: /to\r\n") },
+            { "/303", TestServer::answer(303, "moved", "Location: /to\r\n") },
             { "/away", TestServer::answer(302, "", "Location: " + other.url(u"/end"_s).toEncoded() + "\r\n") },
             { "/again", TestServer::answer(302, "", "Location: /again\r\n") },
             // Kept alive; the redirected request is read and the connection closed without an answer.
@@ -186,10 +190,11 @@ private slots:
             { { "Authorization", "Basic c2VjcmV0" }, { "Cookie", "s=1" }, { "X-Other", "kept" },
                 { "Content-Length", "8" } },
             u"a=1&b=é"_s };
-        for (const char* path : { "/302", "/307", "/away" })
+        for (const char* path : { "/302", "/307", "/away", "/303" })
             QCOMPARE(run(server.url(QString::fromLatin1(path)), call).text, path[1] == 'a' ? u"other"_s : u"arrived"_s);
         const QList<TestServer::Request>& got = server.received();
-        QCOMPARE(got[1].method + ' ' + got[1].body + '|' + got[3].method + ' ' + got[3].body, "GET |POST a=1&b=é"_ba);
+        QCOMPARE(got[1].method + ' ' + got[1].body + '|' + got[3].method + ' ' + got[3].body + '|' + got[6].method,
+            "GET |POST a=1&b=é|GET"_ba);
         QCOMPARE(got[1].header("Content-Length") + '|' + got[3].header("Content-Length"), "|8"_ba);
         QCOMPARE(got[3].header("Authorization") + got[3].header("Cookie"), "Basic c2VjcmV0s=1"_ba);
         const TestServer::Request& away = other.received().value(0);
@@ -197,7 +202,7 @@ private slots:
 
         const Outcome loop = run(server.url(u"/again"_s));
         QVERIFY2(loop.failure.contains(u"redirected more than 20 times"), qPrintable(loop.failure));
-        QCOMPARE(server.received().size(), 5 + 21);
+        QCOMPARE(server.received().size(), 7 + 21);
 
         // A body is never sent twice, and a redirect's body is not read to its end before it is followed.
         QVERIFY(!run(server.url(u"/kept"_s), call).complete);
@@ -293,7 +298,7 @@ private slots:
         row("no path", "http://h", "http://h/");
         row("IDN host", "http://bücher.example/", "http://xn--bcher-kva.example/");
         row("scheme in capitals, host as typed", "HTTPS://H.example:65535/x", "https://H.example:65535/x");
-        row("IPv6 host and port", "http://[fe80::1F]:8080/", "http://[fe80::1F]:8080/");
+        row("IPv6 host and port", "http://[fe80::a1F]:8080/", "http://[fe80::a1F]:8080/");
         row("not an IPv6 address", "http://[::1g]/", {});
         row("a digit beyond ASCII in an IPv6 address", u"http://[::\u0665]/"_s, {});
         row("C1 control in the host", u"http://a\u0080b.example/"_s, {});
@@ -371,6 +376,74 @@ private slots:
         const TestServer::Request& own = server.received().value(1);
         QCOMPARE(own.header("User-Agent") + ' ' + own.header("Content-Type"), "mine/2 application/json"_ba);
         QVERIFY2(!own.head.contains("Expect"), own.head.constData());
+    }
+
+    // Each family of charsets with a text written in it (the fuzz target cuts it into pieces); one U+FFFD
+    // for each maximal invalid subpart. No charset: UTF-8.
+    void charsets_data()
+    {
+        const auto row = columns<QByteArray, QByteArray, QString, QByteArray>("charset", "body", "text", "encoding");
+        row("cut 3-byte sequence, then ASCII", "", hex("e2 82 41"), u"\uFFFDA"_s, "UTF-8");
+        row("cut 4-byte sequence at the end", "", hex("61 f0 9f 98"), u"a\uFFFD"_s, "UTF-8");
+        row("overlong lead E0 80", "", hex("e0 80 80"), u"\uFFFD\uFFFD\uFFFD"_s, "UTF-8");
+        row("surrogate ED A0 80", "", hex("ed a0 80"), u"\uFFFD\uFFFD\uFFFD"_s, "UTF-8");
+        row("above U+10FFFF", "", hex("f4 90 80 80"), u"\uFFFD\uFFFD\uFFFD\uFFFD"_s, "UTF-8");
+        row("C0 80", "", hex("c0 80"), u"\uFFFD\uFFFD"_s, "UTF-8");
+        row("lone continuation bytes", "", hex("80 bf 7a"), u"\uFFFD\uFFFDz"_s, "UTF-8");
+        row("F1 starts a 4-byte sequence", "", hex("f1 80 80 80"), u"\U00040000"_s, "UTF-8");
+        row("first and last beyond U+FFFF", "", hex("f0 90 80 80 f4 8f bf bf"), u"\U00010000\U0010FFFF"_s, "UTF-8");
+        row("ASCII run, then é", "", QByteArray(40, 'a') + hex("c3 a9"), QString(40, u'a') + u"é", "UTF-8");
+        row("UTF-16: lone trail surrogate", "utf-16le", hex("00 dc 61 00"), u"\uFFFDa"_s, "UTF-16LE");
+        row("UTF-16: lead then no trail", "utf-16le", hex("3d d8 61 00"), u"\uFFFDa"_s, "UTF-16LE");
+        row("UTF-16 is little-endian", "utf-16", hex("3d d8 00 de"), u"\U0001F600"_s, "UTF-16LE");
+        row("UTF-16: odd byte at the end", "utf-16le", hex("61 00 62"), u"a\uFFFD"_s, "UTF-16LE");
+        row("UTF-16: lead surrogate, odd byte at the end", "utf-16le", hex("3d d8 62"), u"\uFFFD"_s, "UTF-16LE");
+        row("UTF-16BE mark wins over the header", "utf-8", hex("fe ff 00 68"), u"h"_s, "UTF-16BE");
+        row("windows-1252 C1 holes", "windows-1252", hex("81 8d 80"), u"\u0081\u008d\u20ac"_s, "windows-1252");
+        row("Shift_JIS", "shift_jis", hex("93 fa 96 7b 8c ea 83 65 83 4c 83 58 83 67"), u"日本語テキスト"_s,
+            "Shift_JIS");
+        row("x-sjis is Shift_JIS", "X-SJIS", hex("93 fa 96 7b"), u"日本"_s, "Shift_JIS");
+        row("EUC-JP", "euc-jp", hex("c6 fc cb dc b8 ec"), u"日本語"_s, "EUC-JP");
+        row("ISO-2022-JP", "iso-2022-jp", hex("1b 24 42 46 7c 4b 5c 38 6c 1b 28 42 61"), u"日本語a"_s, "ISO-2022-JP");
+        row("gb18030, four bytes too", "gb18030", hex("d6 d0 ce c4 95 32 82 36"), u"中文\U00020000"_s, "gb18030");
+        row("gb2312 is GBK", "gb2312", hex("d6 d0 ce c4"), u"中文"_s, "GBK");
+        row("Big5", "big5", hex("a4 a4 a4 e5"), u"中文"_s, "Big5");
+        row("EUC-KR", "euc-kr", hex("c7 d1 b1 b9 be ee"), u"한국어"_s, "EUC-KR");
+        row("windows-1251", "windows-1251", hex("cf f0 e8 e2 e5 f2"), u"Привет"_s, "windows-1251");
+        row("ISO-8859-2", "iso-8859-2", hex("5a 61 bf f3 b3 e6"), u"Zażółć"_s, "ISO-8859-2");
+        row("KOI8-U", "koi8-u", hex("bd c1 ce cf cb"), u"Ґанок"_s, "KOI8-U");
+        row("ISO-8859-16", "iso-8859-16", hex("aa fe a4"), u"Șț€"_s, "ISO-8859-16");
+        row("latin1 is windows-1252", "latin1", hex("80 e9"), u"€é"_s, "windows-1252");
+        row("ascii is windows-1252", "ascii", hex("93 41 94"), u"“A”"_s, "windows-1252");
+        row("x-user-defined", "x-user-defined", hex("41 80 ff"), u"A\uF780\uF7FF"_s, "x-user-defined");
+        row("replacement: one U+FFFD for the body", "iso-2022-kr", hex("41 42 43"), u"\uFFFD"_s, "replacement");
+        row("unknown charset: UTF-8", "x-klingon", hex("c3 a9"), u"é"_s, "UTF-8");
+        row("the lowest lead of two bytes", "", hex("c2 a9 c2 80"), u"©\u0080"_s, "UTF-8");
+        row("a vertical tab is no whitespace", "latin1\x0b", hex("c3 a9"), u"é"_s, "UTF-8");
+        row("form feeds around a label are", "\x0clatin1\x0c", hex("80 e9"), u"€é"_s, "windows-1252");
+        row("a byte no character starts is U+FFFD", "shift_jis", hex("41 ff 42"), u"A\uFFFDB"_s, "Shift_JIS");
+        row("an unmapped EUC-JP byte is U+FFFD", "euc-jp", hex("41 ff 42"), u"A\uFFFDB"_s, "EUC-JP");
+        row("control characters are themselves", "shift_jis", hex("1a 1c 7f"), u"\u001A\u001C\u007F"_s, "Shift_JIS");
+        row("IBM866", "866", hex("1a 1c 7f 80 ff"), u"\u001A\u001C\u007FА\u00A0"_s, "IBM866");
+        row("a character cut off at the end", "shift_jis", hex("41 93"), u"A\uFFFD"_s, "Shift_JIS");
+        row("a cut-off gb18030 character", "gb18030", hex("41 95"), u"A\uFFFD"_s, "gb18030");
+        row("three bytes of four: one U+FFFD", "gb18030", hex("61 62 63 64 65 66 67 68 81 30 81"), u"abcdefgh\uFFFD"_s,
+            "gb18030");
+        row("two bytes of three: one U+FFFD", "euc-jp", hex("41 8f a1"), u"A\uFFFD"_s, "EUC-JP");
+        row("cut after 20 kB with no byte below 0x30", "gb18030", hex("a1a1").repeated(10000) + hex("81 30 81"),
+            QString(10000, u'\u3000') + u'\uFFFD', "gb18030");
+    }
+
+    void charsets()
+    {
+        const auto [charset, body, text, encoding]
+            = fetch<QByteArray, QByteArray, QString, QByteArray>("charset", "body", "text", "encoding");
+        const QByteArray contentType = "text/html; charset=" + charset;
+        http::ResponseDecoder decoder(contentType);
+        decoder.feed(body);
+        QCOMPARE(decoder.finish(), text);
+        QCOMPARE(decoder.encodingName(), encoding);
+        QCOMPARE(decoder.unknownCharset(), encoding == "UTF-8" ? charset : QByteArray());
     }
 };
 

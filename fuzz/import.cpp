@@ -5,9 +5,6 @@
 
 #include <QString>
 
-#include <chrono>
-#include <ctime>
-
 using namespace Qt::StringLiterals;
 using requestimport::Result;
 
@@ -53,36 +50,12 @@ QString asCurl(const request::Request& request)
     return command;
 }
 
-#ifdef RERUZAD_FUZZING
-// The processor time this thread has had: a pause while the machine runs something else is not the
-// reader's.
-std::chrono::nanoseconds cpuTime()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-#endif
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
-#ifdef RERUZAD_FUZZING // timed only while fuzzing: the replayed corpus is a test, and tests are never timed
-    // 100 kB is read within 50 ms. One slow reading may be the machine's (a page fault, the sanitizer's
-    // housekeeping): an input fails only when it is slow twice.
-    const auto start = cpuTime();
     const Result result = requestimport::read(text);
-    constexpr std::chrono::milliseconds Quick(50);
-    if (size <= 100 * 1024 && cpuTime() - start >= Quick) {
-        const auto again = cpuTime();
-        (void)requestimport::read(text);
-        FUZZ_CHECK(cpuTime() - again < Quick);
-    }
-#else
-    const Result result = requestimport::read(text);
-#endif
     FUZZ_CHECK(result.kind != Result::Kind::Refused || !result.message.isEmpty());
     if (result.kind != Result::Kind::Imported)
         return 0;

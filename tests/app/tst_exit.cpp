@@ -14,13 +14,9 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::newRow("exit button") << u"exit"_s;
-        QTest::newRow("window closed") << u"close"_s;
-        QTest::newRow("exit button while an asynchronous Send runs") << u"exit-in-send"_s;
         QTest::newRow("window closed while an asynchronous Send runs") << u"close-in-send"_s;
-        QTest::newRow("window closed while a synchronous Send waits") << u"close-in-synchronous-send"_s;
         QTest::newRow("exit button while a synchronous Send waits") << u"exit-in-synchronous-send"_s;
         QTest::newRow("exit button with an error report open") << u"exit-report-open"_s;
-        QTest::newRow("window closed with an error report open") << u"close-report-open"_s;
     }
 
     void ends()

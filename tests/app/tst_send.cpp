@@ -2,6 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "datatable.h"
+#include "eventcounter.h"
 #include "httprequest.h"
 #include "pressarbiter.h"
 #include "testserver.h"
@@ -56,10 +57,8 @@ private slots:
     {
         // said: a part of what the error report must say
         columns<QString, QString, QString, bool>("url", "header", "said", "synch");
-        QTest::newRow("refused") << refusedUrl() << QString() << u"refused"_s << true;
         QTest::newRow("refused, waited for in send") << refusedUrl() << QString() << u"refused"_s << false;
         QTest::newRow("empty URL") << QString() << QString() << u"Not an http or https URL"_s << true;
-        QTest::newRow("bad header name") << refusedUrl() << u"Bad Name"_s << u"not a valid header name"_s << true;
     }
 
     void failureLeavesTheWindowAlone()
@@ -83,20 +82,16 @@ private slots:
     void synchronousSendDropsInput()
     {
         auto* url = control<QLineEdit>("txtUrl");
-        struct Paints : QObject {
-            bool eventFilter(QObject*, QEvent* event) override
-            {
-                return (count += event->type() == QEvent::Paint, false);
-            }
-            int count = 0;
-        } paints;
+        EventCounter paints(control("StatusPanel1"), QEvent::Paint);
+        bool painted = false;
         // Once the server has the request, the user clicks and types; then the answer is let go.
         TestServer server([&](const TestServer::Request&) {
             for (int press = 0; press < 5; ++press)
                 QTest::mouseClick(control("Command1"), Qt::LeftButton);
             QTest::keyClicks(url, u"typed"_s);
-            control("StatusPanel1")->installEventFilter(&paints);
+            paints.count = 0;
             control("StatusPanel1")->repaint();
+            painted = paints.count > 0;
             server.reply("/", TestServer::response(200, "once"));
             return TestServer::Script { {}, true };
         });
@@ -104,7 +99,7 @@ private slots:
         send();
         QCOMPARE(status() % u'|' % result(), u"Ready|once"_s);
         QCOMPARE(url->text(), server.url().toString());
-        QVERIFY(paints.count > 0);
+        QVERIFY(painted);
         // A press played back would go out before the next one, which must be the second request.
         send();
         QCOMPARE(server.received().size(), 2);
@@ -123,12 +118,7 @@ private slots:
         QCOMPARE(control<QLineEdit>("txtHeader")->text() + control<QLineEdit>("txtHeaderValue")->text(), QString());
         QCOMPARE(QApplication::focusWidget(), control("txtHeader"));
 
-        // Empty rows and repeats are rows too; clearing takes every one.
-        QTest::mouseClick(control("Command2"), Qt::LeftButton);
-        addRow(u"A"_s, u"1"_s);
-        addRow(u"A"_s, u"1"_s);
-        QCOMPARE(list->topLevelItemCount(), 4);
-        QCOMPARE(row(1) + row(3), u"|A|1"_s);
+        // Clearing takes every row.
         QTest::mouseClick(control("Command3"), Qt::LeftButton);
         QCOMPARE(list->topLevelItemCount(), 0);
     }
@@ -148,8 +138,6 @@ private slots:
         row("unknown charset", "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=x-klingon\r\n\r\nok",
             "200 OK · 2 B",
             u"HTTP/1.1 200 OK\nContent-Type: text/plain; charset=x-klingon\n\nThe charset \"x-klingon\" is not one this program knows: the text was read as UTF-8."_s);
-        row("a coding never asked for", "HTTP/1.1 200 OK\r\nContent-Encoding: x-gzip, br\r\n\r\nok", "200 OK · 2 B",
-            u"HTTP/1.1 200 OK\nContent-Encoding: x-gzip, br\n\nThe body is shown as it came, still in the content codings \"x-gzip, br\"."_s);
         row("no answer", "", "failed", QString());
     }
 
@@ -229,23 +217,6 @@ private slots:
         }
         QVERIFY(!m_window->findChild<WaitProgress*>()->findChild<QTimer*>()->isActive()); // ticks no more
         QCOMPARE(WaitProgress::text(std::chrono::seconds(1), {}), u"waiting · 1 s"_s); // from the first second
-    }
-
-    // Where the time went, the protocol, the address and the redirects followed.
-    void timeLine()
-    {
-        TestServer server([](const TestServer::Request& request) {
-            return request.target == "/next" ? TestServer::answer(200, "ok")
-                                             : TestServer::answer(302, {}, "Location: /next\r\n");
-        });
-        setUrl(server.url().toString());
-        send();
-        const QString tooltip = control<QLabel>("StatusPanel2")->toolTip(), time = u"\\d+(\\.\\d)? m?s"_s;
-        const QRegularExpression expected(
-            u"^DNS %1 · connect %1 · waiting %1 · download %1\nHTTP/1\\.1 · 127\\.0\\.0\\.1:"
-            u"%2\n1 redirect followed · %1 in all\n\nHTTP/1\\.1 200 "_s.arg(time)
-                .arg(server.port()));
-        QVERIFY2(expected.match(tooltip).hasMatch(), qPrintable(tooltip));
     }
 
     // Copy the headers, show JSON indented and back, save the body's bytes.
@@ -362,11 +333,8 @@ private slots:
         row("the newer answered first", "+1 +2 2=b 1=a", "Ready|b|b");
         row("the newer fails after the older's answer", "+1 +2 1=a 2!", "Ready|a|failed:e2");
         row("the newer fails before the older's answer", "+1 +2 2! 1=a", "Ready|a|a");
-        row("the older fails, the newer answers", "+1 +2 1! 2=b", "Ready|b|b");
         row("both fail, the older first", "+1 +2 1! 2!", "Ready||failed:e2");
-        row("both fail, the newer first", "+1 +2 2! 1!", "Ready||failed:e1");
         row("three: the middle answers, the oldest late, the newest fails", "+1 +2 +3 2=b 1=a 3!", "Ready|b|failed:e3");
-        row("three: the oldest answers, the others fail", "+1 +2 +3 1=a 3! 2!", "Ready|a|failed:e2");
         row("state 0 while waiting", "+1 1?", "Unintialized||");
         row("state 0 of an older press", "+1 +2 1?", "Loading..||");
     }

@@ -211,34 +211,6 @@ private slots:
         QCOMPARE(run(server.url(u"/cut"_s)).text, u"arrived"_s);
     }
 
-    // Opened again, the object forgets the request it had under way, its idle time included.
-    void openAgain()
-    {
-        TestServer silent(TestServer::Script { {}, true }), server(TestServer::answer(200, "second"));
-        HttpRequest request;
-        request.setIdleTimeout(std::chrono::milliseconds(0));
-        request.open(u"GET"_s, silent.url().toString(), true);
-        request.send({});
-        request.open(u"GET"_s, server.url().toString(), true);
-        bool passed = false; // a zero timer started after the idle one fires after it
-        QTimer::singleShot(0, &request, [&passed] { passed = true; });
-        QTRY_VERIFY(passed);
-        QCOMPARE(request.readyState(), int(HttpRequest::Opened));
-        request.setIdleTimeout(std::chrono::milliseconds(10000));
-        request.send({});
-        QTRY_COMPARE(request.readyState(), int(HttpRequest::Done));
-        QCOMPARE(request.responseText(), u"second"_s);
-    }
-
-    // A HEAD response has no body, whatever length its head gives.
-    void headHasNoBody()
-    {
-        TestServer server(TestServer::Script { { { 0, "HTTP/1.1 200 OK\r\nContent-Length: 300000000\r\n\r\n"_ba } } });
-        const Outcome outcome = run(server.url(), { u"HEAD"_s });
-        QCOMPARE(outcome.failure, QString());
-        QVERIFY(outcome.complete);
-    }
-
     // Where libcurl does not load, no request object is made, and the failure says why. The test runs
     // itself again with a file that is no library first in the search path.
     void libcurlMissing()
@@ -306,9 +278,7 @@ private slots:
         row("port too large", "http://h.example:65536/", {});
         row("a port with a letter", "http://h.example:8a/", {});
         row("space in the host", "http://h example/", {});
-        row("angle bracket in the host", "http://a<b.example/", {});
         row("a colon in the host", "https://u:https://h/", {});
-        row("one slash", "http:/h.example/", {});
     }
 
     void requestUrl()
@@ -321,9 +291,7 @@ private slots:
     {
         const auto row = columns<QString, QString, QString, QString, QString>(
             "method", "url", "headerName", "headerValue", "message");
-        const QString ok = u"http://127.0.0.1:%1/"_s, method = u"Not an HTTP method"_s;
-        row("line break in the method", u"GET\r\nX: 1"_s, ok, u"A"_s, u"1"_s, method);
-        row("empty method", {}, ok, u"A"_s, u"1"_s, method);
+        const QString ok = u"http://127.0.0.1:%1/"_s;
         row("ftp scheme", u"GET"_s, u"ftp://127.0.0.1/"_s, u"A"_s, u"1"_s, u"Not an http or https URL"_s);
         row("colon in a header name", u"GET"_s, ok, u"X:Y"_s, u"1"_s, u"is not a valid header name"_s);
         row("lone CR in a header value", u"GET"_s, ok, u"A"_s, u"1\rB"_s, u"line break"_s);
@@ -390,35 +358,22 @@ private slots:
         row("above U+10FFFF", "", hex("f4 90 80 80"), u"\uFFFD\uFFFD\uFFFD\uFFFD"_s, "UTF-8");
         row("C0 80", "", hex("c0 80"), u"\uFFFD\uFFFD"_s, "UTF-8");
         row("lone continuation bytes", "", hex("80 bf 7a"), u"\uFFFD\uFFFDz"_s, "UTF-8");
-        row("F1 starts a 4-byte sequence", "", hex("f1 80 80 80"), u"\U00040000"_s, "UTF-8");
-        row("first and last beyond U+FFFF", "", hex("f0 90 80 80 f4 8f bf bf"), u"\U00010000\U0010FFFF"_s, "UTF-8");
         row("ASCII run, then é", "", QByteArray(40, 'a') + hex("c3 a9"), QString(40, u'a') + u"é", "UTF-8");
         row("UTF-16: lone trail surrogate", "utf-16le", hex("00 dc 61 00"), u"\uFFFDa"_s, "UTF-16LE");
-        row("UTF-16: lead then no trail", "utf-16le", hex("3d d8 61 00"), u"\uFFFDa"_s, "UTF-16LE");
         row("UTF-16 is little-endian", "utf-16", hex("3d d8 00 de"), u"\U0001F600"_s, "UTF-16LE");
         row("UTF-16: odd byte at the end", "utf-16le", hex("61 00 62"), u"a\uFFFD"_s, "UTF-16LE");
         row("UTF-16: lead surrogate, odd byte at the end", "utf-16le", hex("3d d8 62"), u"\uFFFD"_s, "UTF-16LE");
         row("UTF-16BE mark wins over the header", "utf-8", hex("fe ff 00 68"), u"h"_s, "UTF-16BE");
         row("windows-1252 C1 holes", "windows-1252", hex("81 8d 80"), u"\u0081\u008d\u20ac"_s, "windows-1252");
-        row("Shift_JIS", "shift_jis", hex("93 fa 96 7b 8c ea 83 65 83 4c 83 58 83 67"), u"日本語テキスト"_s,
-            "Shift_JIS");
         row("x-sjis is Shift_JIS", "X-SJIS", hex("93 fa 96 7b"), u"日本"_s, "Shift_JIS");
-        row("EUC-JP", "euc-jp", hex("c6 fc cb dc b8 ec"), u"日本語"_s, "EUC-JP");
-        row("ISO-2022-JP", "iso-2022-jp", hex("1b 24 42 46 7c 4b 5c 38 6c 1b 28 42 61"), u"日本語a"_s, "ISO-2022-JP");
         row("gb18030, four bytes too", "gb18030", hex("d6 d0 ce c4 95 32 82 36"), u"中文\U00020000"_s, "gb18030");
         row("gb2312 is GBK", "gb2312", hex("d6 d0 ce c4"), u"中文"_s, "GBK");
-        row("Big5", "big5", hex("a4 a4 a4 e5"), u"中文"_s, "Big5");
-        row("EUC-KR", "euc-kr", hex("c7 d1 b1 b9 be ee"), u"한국어"_s, "EUC-KR");
-        row("windows-1251", "windows-1251", hex("cf f0 e8 e2 e5 f2"), u"Привет"_s, "windows-1251");
-        row("ISO-8859-2", "iso-8859-2", hex("5a 61 bf f3 b3 e6"), u"Zażółć"_s, "ISO-8859-2");
-        row("KOI8-U", "koi8-u", hex("bd c1 ce cf cb"), u"Ґанок"_s, "KOI8-U");
         row("ISO-8859-16", "iso-8859-16", hex("aa fe a4"), u"Șț€"_s, "ISO-8859-16");
         row("latin1 is windows-1252", "latin1", hex("80 e9"), u"€é"_s, "windows-1252");
         row("ascii is windows-1252", "ascii", hex("93 41 94"), u"“A”"_s, "windows-1252");
         row("x-user-defined", "x-user-defined", hex("41 80 ff"), u"A\uF780\uF7FF"_s, "x-user-defined");
         row("replacement: one U+FFFD for the body", "iso-2022-kr", hex("41 42 43"), u"\uFFFD"_s, "replacement");
         row("unknown charset: UTF-8", "x-klingon", hex("c3 a9"), u"é"_s, "UTF-8");
-        row("the lowest lead of two bytes", "", hex("c2 a9 c2 80"), u"©\u0080"_s, "UTF-8");
         row("a vertical tab is no whitespace", "latin1\x0b", hex("c3 a9"), u"é"_s, "UTF-8");
         row("form feeds around a label are", "\x0clatin1\x0c", hex("80 e9"), u"€é"_s, "windows-1252");
         row("a byte no character starts is U+FFFD", "shift_jis", hex("41 ff 42"), u"A\uFFFDB"_s, "Shift_JIS");

@@ -5,6 +5,7 @@
 #include "datatable.h"
 #include "display.h"
 #include "errorreport.h"
+#include "eventcounter.h"
 #include "failure.h"
 #include "savefile.h"
 #include "urlopener.h"
@@ -15,7 +16,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,16 +59,8 @@ private slots:
         mover.startMove(&window, QPointF(pressGlobal));
         // Which mouse events, and events of our own, reach the window: the mover takes every mouse event
         // until the drop, and no other event.
-        struct Seen : QObject {
-            bool eventFilter(QObject*, QEvent* event) override
-            {
-                if (dynamic_cast<QMouseEvent*>(event) || event->type() == QEvent::User)
-                    types.append(event->type());
-                return false;
-            }
-            QList<QEvent::Type> types;
-        } seen;
-        window.installEventFilter(&seen);
+        EventCounter moves(&window, QEvent::MouseMove), releases(&window, QEvent::MouseButtonRelease),
+            own(&window, QEvent::User);
         QEvent other(QEvent::User);
         QCoreApplication::sendEvent(&window, &other);
 
@@ -81,7 +73,7 @@ private slots:
         }
         QTest::mouseRelease(&window, button, {}, window.mapFromGlobal(mouse));
         const QPoint dropped = window.pos();
-        QCOMPARE(seen.types, QList<QEvent::Type> { QEvent::User });
+        QCOMPARE(QList({ moves.count, releases.count, own.count }), QList({ 0, 0, 1 }));
         QCOMPARE(dropped, start + (mouse - pressGlobal));
 
         // Once the button is up the window stays where it was dropped.

@@ -149,19 +149,12 @@ void TestRequestImport::reads_data()
   "credentials": "include"
 });)cap"_s,
         u"POST https://h.example/api?x=1\ncontent-type: application/json\naccept: text/plain\nx-quote: say \"hi\"\n\n\n{\"a\":\"é\\n\"}"_s);
-    row("Firefox fetch", uR"cap(await fetch("http://h.example/p", {
-    "credentials": "omit",
-    "headers": {
-        "User-Agent": "Mozilla/5.0",
-        "Accept": "text/html"
-    },
-    "method": "GET",
-    "mode": "cors"
-});)cap"_s,
-        u"GET http://h.example/p\nUser-Agent: Mozilla/5.0\nAccept: text/html\n\n"_s);
+    row("await fetch, indented by four",
+        u"await fetch(\"http://h.example/p\", {\n    \"headers\": {\n        \"Accept\": \"text/html\"\n    },\n    \"method\": \"GET\"\n});"_s,
+        u"GET http://h.example/p\nAccept: text/html\n\n"_s);
 
     // "Copy as PowerShell": Chrome with its session, h2 pseudo-headers and characters named by number, then
-    // Chrome and Firefox posting, then typed by hand.
+    // Chrome posting, then typed by hand.
     row("Chrome PowerShell, GET", uR"cap($session = New-Object Microsoft.PowerShell.Commands.WebRequestSession
 $session.UserAgent = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) Chrome/120.0.0.0"
 $session.Cookies.Add((New-Object System.Net.Cookie("sid", "a=b==", "/", ".example.com")))
@@ -191,21 +184,9 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://api.example.com/v1/items?q=caf%
         u"POST http://127.0.0.1:8080/api\nAccept: */*\nOrigin: http://127.0.0.1:8080\nContent-Type: "
         u"application/json\n\n"
         "{\"name\":\"Zoë\",\"cost\":\"$5\",\"note\":\"a\nb\"}"_s);
-    row("Firefox PowerShell, POST", uR"cap($session = New-Object Microsoft.PowerShell.Commands.WebRequestSession
-$session.Cookies.Add((New-Object System.Net.Cookie("bob", "true", "/", "example.com")))
-Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
--Method POST `
--WebSession $session `
--UserAgent "Mozilla/5.0 Firefox/120.0" `
--Headers @{
-"Accept" = "*/*"
-  "Accept-Language" = "en-US"
-} `
--ContentType "text/plain;charset=UTF-8" `
--Body ([System.Text.Encoding]::UTF8.GetBytes("TAB $([char]9)"))
-)cap"_s,
-        u"POST https://example.com/p\nCookie: bob=true\nUser-Agent: Mozilla/5.0 Firefox/120.0\nAccept: */*\n"
-        "Accept-Language: en-US\nContent-Type: text/plain;charset=UTF-8\n\nTAB \t"_s);
+    row("-UserAgent, a bare method, a spaced key",
+        u"iwr -Uri http://h/ -Method POST -UserAgent \"a/1\" -Headers @{\n\"Accept\" = \"*/*\"\n}"_s,
+        u"POST http://h/\nUser-Agent: a/1\nAccept: */*\n\n"_s);
     row("irm, typed",
         u"irm 'http://h.example/it''s' -Method put -Headers @{ A = 'x''y'; \"B\"=\"1\";C=2 } -Body:'a\nb'"_s,
         u"PUT http://h.example/it's\nA: x'y\nB: 1\nC: 2\n\na\nb"_s);
@@ -226,6 +207,8 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
     row("raw request",
         u"POST /api/items?x=1 HTTP/1.1\r\nHost: h.example:8080\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n\r\nline\r\ntwo"_s,
         u"POST http://h.example:8080/api/items?x=1\nContent-Type: text/plain\n\nline\r\ntwo"_s);
+    row("raw request, the whole URL as its target", u"GET https://h.example/p HTTP/1.1\nA: 1\n\n"_s,
+        u"GET https://h.example/p\nA: 1\n\n"_s);
 
     // Refused, each with a sentence.
     row("a raw request's line that is no header", u"GET / HTTP/1.1\nHost: h\nA b: 1\n\n"_s,
@@ -298,6 +281,7 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
         "System.Net.Cookie(\"x\", \"a;y=1\", \"/\", \"h\")))\niwr http://h/ -WebSession $session"_s,
         u"refused: The PowerShell cookie x has a value holding ; or , which .NET refuses."_s);
     row("a backtick and a line break at the end", u"iwr http://h/ `\r\n"_s, u"GET http://h/\n\n"_s);
+    row("a backtick and a line break right after a word", u"iwr http://h/`\n-Method PUT"_s, u"PUT http://h/\n\n"_s);
     row("HAR: a header value that is null",
         u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\","
         "\"headers\":[{\"name\":\"a\",\"value\":null}]}}]}}"_s,
@@ -316,8 +300,8 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
         u"refused: The HAR is not written as browsers write it: too deeply nested document."_s);
     row("bash: $, a joined line, then a name", u"curl http://h/ -H \"X: $\\\nHOME\""_s,
         u"refused: The command uses the shell's $, which is never run here."_s);
-    row("--data-urlencode of a bare text", u"curl http://h/ --data-urlencode 'a b'"_s,
-        u"POST http://h/\nContent-Type: application/x-www-form-urlencoded\n\na%20b"_s);
+    row("--data-urlencode of a bare text, and of =text", u"curl http://h/ --data-urlencode 'a b' --data-urlencode =c"_s,
+        u"POST http://h/\nContent-Type: application/x-www-form-urlencoded\n\na%20b&c"_s);
     row("HAR: form fields only",
         u"{\"log\":{\"entries\":[{\"request\":{\"url\":\"http://h/\",\"postData\":{\"params\":[{}]}}}]}}"_s,
         u"refused: The HAR entry gives its data as form fields only, which are not imported."_s);
@@ -332,6 +316,7 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://example.com/p" `
         u"curl http://h/ -d $'caf\\xc3\\xa9 \\303\\251\\U00110000'"_s,
         u"POST http://h/\nContent-Type: application/x-www-form-urlencoded\n\ncafé é\uFFFD"_s);
     row("not a request", u"https://h.example/ is a page"_s, u"(plain text)"_s);
+    row("JSON that is no HAR", u"{\"log\": 1}"_s, u"(plain text)"_s);
 }
 
 QTEST_GUILESS_MAIN(TestRequestImport)

@@ -126,6 +126,7 @@ private slots:
         row("to the line's end", u"abc\ndef"_s, { right, Qt::ShiftModifier | Qt::Key_End }, u"bc"_s);
         row("to the end", u"abc\ndef\n"_s, { Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_End }, u"abc\ndef\n"_s);
         row("arrow ends a selection", u"abcdef"_s, { shiftRight, shiftRight, right, shiftRight }, u"c"_s);
+        row("by word", u"ab cd"_s, { Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_Right }, u"ab "_s);
     }
 
     void keyboardSelection()

@@ -24,14 +24,12 @@ struct Input {
     QString text;
     qreal width = 1;
     qreal tabStop = 1;
-    bool shapes = false;
-    int joining = 0; // added to the width of every two joining letters side by side, when shaped
     WrapLimits limits;
 };
 
 // Bytes at 0xf0 and above take the next two as one UTF-16 code unit, any at all; the others pick from
-// the alphabet. The first three bytes give the width, the tab stop, how text is shaped, and the places
-// where very long lines restart: the program's own, or places a short text reaches.
+// the alphabet. The first three bytes give the width, the tab stop and the places where very long lines
+// restart: the program's own, or places a short text reaches.
 Input decode(const std::uint8_t* data, std::size_t size)
 {
     Input in;
@@ -39,8 +37,6 @@ Input decode(const std::uint8_t* data, std::size_t size)
         return in;
     in.width = 1 + data[0] * 4;
     in.tabStop = 1 + data[1] % 64;
-    in.shapes = data[2] & 1;
-    in.joining = (data[2] >> 1) % 8 % 7 - 3;
     if (const int level = (data[2] >> 4) & 7) {
         const qsizetype segment = qsizetype(32) << level;
         in.limits = { segment, segment / 8, segment >> (data[1] >> 6) };
@@ -74,20 +70,8 @@ bool isMark(char16_t c)
     return category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing;
 }
 
-// Letters of scripts whose letters join: Devanagari, Thai, Arabic.
-bool joins(char16_t c)
-{
-    return !isMark(c) && ((c >= 0x0900 && c <= 0x097f) || (c >= 0x0e00 && c <= 0x0e7f) || (c >= 0x0600 && c <= 0x06ff));
-}
-
-qreal joinedMeasure(QStringView c)
-{
-    return joins(c[0].unicode()) ? 3 + c[0].unicode() % 5 : measure(c);
-}
-
-// A run's width as drawn: each character's own width, tabs to their stops, and joining letters side by
-// side a little wider or narrower together (never below zero: a joining letter is at least 3 wide).
-qreal drawnWidth(QStringView run, qreal tabStop, int joining)
+// A run's width as drawn: each character's own width, tabs to their stops.
+qreal drawnWidth(QStringView run, qreal tabStop)
 {
     qreal x = 0;
     for (qsizetype i = 0; i < run.size(); ++i) {
@@ -97,9 +81,7 @@ qreal drawnWidth(QStringView run, qreal tabStop, int joining)
         } else if (QChar::isHighSurrogate(c) && i + 1 < run.size() && QChar::isLowSurrogate(run[i + 1].unicode())) {
             x += measure(run.sliced(i++, 2));
         } else if (!isMark(c)) {
-            x += joinedMeasure(run.sliced(i, 1));
-            if (i > 0 && joins(c) && joins(run[i - 1].unicode()))
-                x += joining;
+            x += measure(run.sliced(i, 1));
         }
     }
     return x;
@@ -111,9 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const Input in = decode(data, size);
     const QStringView text = in.text;
-    Advances advances(joinedMeasure, in.tabStop,
-        in.shapes ? Advances::Measure([&in](QStringView run) { return drawnWidth(run, in.tabStop, in.joining); })
-                  : Advances::Measure());
+    Advances advances(measure, in.tabStop);
     const TextWrap wrap(text, in.width, advances, in.limits);
     // Finding a line walks from the last place where lines restart: a line break, or one of the fixed
     // places in a very long line. Asking about every line of a long text of short lines would take too
@@ -150,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (qsizetype i = start + 1; i < start + drawn.size() && oneCharacter; ++i)
             oneCharacter = wrap.insideCluster(i);
         FUZZ_CHECK(oneCharacter || shown.size() >= in.limits.maxLineLength
-            || drawnWidth(drawn, in.tabStop, in.shapes ? in.joining : 0) <= in.width + 1e-6);
+            || drawnWidth(drawn, in.tabStop) <= in.width + 1e-6);
         // Each place on the line is found on it.
         if (asked(line)) {
             const qsizetype until = line.last ? text.size() + 1 : line.next;

@@ -13,7 +13,6 @@ private slots:
     void ends_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("exit button") << u"exit"_s;
         QTest::newRow("window closed while an asynchronous Send runs") << u"close-in-send"_s;
         QTest::newRow("exit button while a synchronous Send waits") << u"exit-in-synchronous-send"_s;
         QTest::newRow("exit button with an error report open") << u"exit-report-open"_s;

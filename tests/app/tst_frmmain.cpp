@@ -137,19 +137,13 @@ private slots:
         QWidget* first = control(order.first().toLatin1().constData());
         (first == tabControl() ? tabControl()->tabBar() : first)->setFocus(Qt::TabFocusReason);
 
-        // Tab goes round the showing page's controls in rising tab index and comes back to the first;
-        // Shift+Tab goes the same way back.
-        QStringList forth { focusedControl() }, back { focusedControl() };
+        // Tab goes round the showing page's controls in rising tab index and comes back to the first.
+        QStringList forth { focusedControl() };
         for (int press = 0; press < order.size(); ++press) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             forth << focusedControl();
         }
-        for (int press = 0; press < order.size(); ++press) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-            back.prepend(focusedControl());
-        }
         QCOMPARE(forth, order + QStringList { order.first() });
-        QCOMPARE(back, forth);
     }
 
     // What a screen reader says of each control that takes the focus, page by page, and the label it is

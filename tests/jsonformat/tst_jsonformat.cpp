@@ -42,7 +42,6 @@ void TestJsonFormat::formatsJsonAndRefusesTheRest_data()
     row("escapes kept", uR"( "a\/b\u0022\\\"\uAf09\b\f\n\r\té😀 " )"_s, uR"("a\/b\u0022\\\"\uAf09\b\f\n\r\té😀 ")"_s);
     row("big integer kept", uR"(123456789012345678901234567890)"_s, uR"(123456789012345678901234567890)"_s);
     row("exponent kept", u"\t1.0e+400\n"_s, uR"(1.0e+400)"_s);
-    row("negative fraction kept", uR"(-0.5E-3)"_s, uR"(-0.5E-3)"_s);
     // What is refused is checked against RFC 8259 by the fuzz target; one of each place here.
     row("trailing comma in an object", uR"({"a":1,})"_s, QString());
     row("raw control character in a string", u"\"a\x1f\""_s, QString());

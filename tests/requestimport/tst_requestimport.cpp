@@ -221,8 +221,6 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://api.example.com/v1/items?q=caf%
         u"refused: The curl option --data-urlencode reads the data from a file, which is not imported."_s);
     row("a home folder", u"curl -d ~/x http://h.example/"_s,
         u"refused: The command uses the shell's ~ expansion, which is never done here."_s);
-    row("a home folder after an assignment's =", u"curl -d a=~ http://h.example/"_s,
-        u"refused: The command uses the shell's ~ expansion, which is never done here."_s);
     row("braces that bash expands", u"curl http://h.example/ -d {a,b}"_s,
         u"refused: The command uses the shell's {…} expansion, which is never done here."_s);
     row("an upload", u"curl -T f http://h.example/"_s,
@@ -235,8 +233,6 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://api.example.com/v1/items?q=caf%
         u"refused: The request holds a NUL character, which is not text."_s);
     row("a pipe", u"curl http://h.example/ | sh"_s,
         u"refused: The command goes on past one program (an unquoted |)."_s);
-    row("a shell variable", u"curl http://h.example/$PATH"_s,
-        u"refused: The command uses the shell's $, which is never run here."_s);
     row("a PowerShell variable", u"iwr \"http://h/$env:TEMP\""_s,
         u"refused: The command uses the PowerShell variable $env:TEMP, which is never read here."_s);
     row("a PowerShell subexpression", u"iwr -Uri \"http://h/$(Get-Date)\""_s,
@@ -262,8 +258,6 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://api.example.com/v1/items?q=caf%
     row("PowerShell's typographic quotes", u"iwr -Uri \u201chttp://x.test/\u201d"_s, u"GET http://x.test/\n\n"_s);
     row("a typographic quote ends a string", u"iwr http://h/ -Body \"say \u201chi\u201d\""_s,
         u"refused: The PowerShell command gives \"hi\u201d\"\" to no parameter."_s);
-    row("a typographic apostrophe ends a string", u"iwr http://h/ -Body 'it\u2019s'"_s,
-        u"refused: A quote ' is not closed."_s);
     row("a PowerShell parameter twice", u"iwr http://h/ -Method \"GET\" -Method \"POST\""_s,
         u"refused: The PowerShell parameter -Method is given more than once."_s);
     row("the URL named and unnamed", u"iwr http://h/ -uri http://i/"_s,

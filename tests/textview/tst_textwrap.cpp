@@ -48,7 +48,6 @@ private slots:
         row("line breaks", u"a\r\nb\nc\rd"_s, 100, u"a\r\n|b\n|c\r|d"_s, 0);
         row("Unicode line breaks", u"a\u2028b\u2029c"_s, 100, u"a\u2028|b\u2029|c"_s, 0);
         row("final line break", u"a\n"_s, 100, u"a\n|"_s, 0);
-        row("CR at the very end", u"a\r"_s, 100, u"a\r|"_s, 0);
         row("empty lines", u"\n\n"_s, 100, u"\n|\n|"_s, 0);
         row("empty", {}, 100, {}, 0);
         row("tab to its stop", u"a\tb"_s, 100, u"a\tb"_s, 0);

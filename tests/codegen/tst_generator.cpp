@@ -118,7 +118,6 @@ void TestGenerator::literals_data()
     row("quote after a break", u"\n\""_s, uR"(\n\")"_s, uR"(" & vbLf & """)"_s);
     row("line separator", u"a\u2028b\u2029"_s, uR"(a\u2028b\u2029)"_s, u"a\u2028b\u2029"_s);
     row("accented and emoji", u"é à ü 🍕!"_s, u"é à ü 🍕!"_s, u"é à ü 🍕!"_s);
-    row("lone lead surrogate", u"a"_s + QChar(0xd800) + u"b"_s, uR"(a\uD800b)"_s, uR"(a" & ChrW(55296) & "b)"_s);
     row("trail before lead", u"a"_s + QChar(0xdc00) + QChar(0xd800), uR"(a\uDC00\uD800)"_s,
         uR"(a" & ChrW(56320) & ChrW(55296) & ")"_s);
 }

@@ -113,6 +113,9 @@ private slots:
         row("gzip", response(200, Gzipped, gzip), gzipText);
         row("gzip of two members", response(200, Gzipped + Gzipped, gzip), gzipText + gzipText);
         row("deflate, many buffers", response(200, qCompress(large).sliced(4), deflate), QString::fromLatin1(large));
+        in("deflate, first byte alone",
+            { { 0, response(200, zlibbed, deflate).chopped(zlibbed.size() - 1) }, { 100, zlibbed.sliced(1) } },
+            "deflated", false, 10000);
         row("raw deflate", response(200, zlibbed.sliced(2, zlibbed.size() - 6), deflate), "deflated");
         // A stored block of 0x8b bytes starts with the second byte of gzip's mark.
         row("raw deflate, stored", response(200, QByteArray::fromHex("018b0074ff") + large.first(139), deflate),

@@ -87,7 +87,6 @@ private slots:
         mover.startMove(&window, QPointF(window.mapToGlobal(press)));
         QTest::mouseMove(&window, press + QPoint(5, 5));
         QCOMPARE(window.pos(), dropped + QPoint(5, 5));
-        QTest::mouseRelease(&window, button, {}, press + QPoint(5, 5));
     }
 
     // A window that was never shown has nowhere to move: said, not ignored.

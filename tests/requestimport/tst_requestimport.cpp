@@ -310,7 +310,7 @@ Invoke-WebRequest -UseBasicParsing -Uri "https://api.example.com/v1/items?q=caf%
         u"curl http://h/ -d $'caf\\xc3\\xa9 \\303\\251\\U00110000'"_s,
         u"POST http://h/\nContent-Type: application/x-www-form-urlencoded\n\ncafé é\uFFFD"_s);
     row("not a request", u"https://h.example/ is a page"_s, u"(plain text)"_s);
-    row("JSON that is no HAR", u"{\"log\": 1}"_s, u"(plain text)"_s);
+    row("JSON nested deeply that is no HAR", u"{\"log\": "_s % u"["_s.repeated(1100), u"(plain text)"_s);
 }
 
 QTEST_GUILESS_MAIN(TestRequestImport)

@@ -4,11 +4,9 @@
 
 #include <QButtonGroup>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <limits>
 
 namespace controlsetup {
 
@@ -44,11 +42,6 @@ void setUpMultiLineBox(QPlainTextEdit* box)
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-}
-
-void unlimited(QLineEdit* box)
-{
-    box->setMaxLength(std::numeric_limits<int>::max());
 }
 
 QPushButton* setUpButton(QPushButton* button)

@@ -7,7 +7,6 @@
 
 class QButtonGroup;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -26,8 +25,6 @@ void fitToCaption(std::initializer_list<QLabel*> labels);
 void stackLabelsBeneath(const std::vector<QWidget*>& pageControls);
 // Tab moves on, the vertical scroll bar always shows, lines wrap at the box's width.
 void setUpMultiLineBox(QPlainTextEdit* box);
-// A box takes text of any length: what is typed or pasted is never cut short.
-void unlimited(QLineEdit* box);
 // No button is the window's default or cancel button: Enter and Escape press none.
 QPushButton* setUpButton(QPushButton* button);
 // The option buttons of the group are one stop of the Tab key: the chosen one. The arrow keys move

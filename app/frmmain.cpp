@@ -9,6 +9,7 @@
 #include "handled.h"
 #include "headerlist.h"
 #include "languages.h"
+#include "linebox.h"
 #include "pastebox.h"
 #include "requestsender.h"
 #include "resultbox.h"
@@ -25,7 +26,6 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -117,16 +117,12 @@ void frmMain::createControls()
     // "Test AJAX": the request and its response.
     setUpLabel(ui.Label3 = add<QLabel>("Label3"), u"Url"_s, Wrap::SizedToCaption);
     ui.txtUrl = add<PasteBox>("txtUrl");
-    unlimited(ui.txtUrl);
     setUpLabel(ui.Label2 = add<QLabel>("Label2"), u"Data"_s, Wrap::WithinBox);
-    ui.Text1 = add<QLineEdit>("Text1");
-    unlimited(ui.Text1);
+    ui.Text1 = add<LineBox>("Text1");
     setUpLabel(ui.Label5 = add<QLabel>("Label5"), u"="_s, Wrap::WithinBox);
     setUpLabel(ui.Label4 = add<QLabel>("Label4"), u"Request Header"_s, Wrap::WithinBox);
     ui.txtHeader = add<PasteBox>("txtHeader");
-    ui.txtHeaderValue = add<QLineEdit>("txtHeaderValue");
-    unlimited(ui.txtHeader);
-    unlimited(ui.txtHeaderValue);
+    ui.txtHeaderValue = add<LineBox>("txtHeaderValue");
     ui.Command2 = setUpButton(add<QPushButton>("Command2", u"+"_s));
     headerlist::setUpList(ui.lvHeaders = add<QTreeWidget>("lvHeaders"));
     ui.Command3 = setUpButton(add<QPushButton>("Command3", u"C"_s));
@@ -258,8 +254,8 @@ void frmMain::connectHandlers()
     });
     // An import is undone only while nothing on the page has changed since.
     const auto changed = [this] { m_paste.forget(); };
-    connect(ui.txtUrl, &QLineEdit::textEdited, this, changed);
-    connect(ui.Text1, &QLineEdit::textEdited, this, changed);
+    connect(ui.txtUrl, &LineBox::textEdited, this, changed);
+    connect(ui.Text1, &LineBox::textEdited, this, changed);
     connect(ui.Option1Group, &QButtonGroup::idClicked, this, changed);
 }
 

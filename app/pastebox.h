@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QLineEdit>
+#include "linebox.h"
 
 // A one-line box whose owner takes every paste, and an undo of its own, before the box does: from the
 // keys (Ctrl+V, Shift+Insert, Ctrl+Z) and from the context menu alike.
-class PasteBox : public QLineEdit {
+class PasteBox : public LineBox {
     Q_OBJECT
 public:
-    using QLineEdit::QLineEdit;
+    using LineBox::LineBox;
 
     // While set, Ctrl+Z and the menu's Undo ask the owner to undo instead of undoing the box's typing.
     void setOwnerUndo(bool available) { m_ownerUndo = available; }

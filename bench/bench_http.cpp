@@ -15,7 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
-#include <QLineEdit>
+#include "linebox.h"
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -51,7 +51,7 @@ void waitInTheWindow(benchmark::State& state)
 {
     platform::Services services = platform::systemServices();
     frmMain window(services);
-    window.findChild<QLineEdit*>(u"txtUrl"_s)->setText(g_server + u"/late/" + QString::number(WaitMs));
+    window.findChild<LineBox*>(u"txtUrl"_s)->setText(g_server + u"/late/" + QString::number(WaitMs));
     window.findChild<QCheckBox*>(u"Check1"_s)->setChecked(true);
     auto* send = window.findChild<QPushButton*>(u"Command1"_s);
     for (auto _ : state) {

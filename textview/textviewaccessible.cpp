@@ -1,45 +1,11 @@
 #include "textviewaccessible.h"
 
+#include "textnear.h"
 #include "textview.h"
 
 #include <algorithm>
 
 namespace {
-
-// How far around an offset questions about words, sentences and paragraphs look.
-constexpr int Reach = 4096;
-
-// A piece of the text, for Qt's own answers about words, sentences and paragraphs to look at.
-class Piece final : public QAccessibleTextInterface {
-public:
-    explicit Piece(QString text)
-        : m_text(std::move(text))
-    {
-    }
-    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override { }
-    void removeSelection(int) override { }
-    void setSelection(int, int, int) override { }
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override { }
-    QString text(int startOffset, int endOffset) const override
-    {
-        return m_text.mid(startOffset, endOffset - startOffset);
-    }
-    int characterCount() const override { return static_cast<int>(m_text.size()); }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override { }
-    QString attributes(int, int* startOffset, int* endOffset) const override
-    {
-        *startOffset = *endOffset = 0;
-        return {};
-    }
-
-private:
-    QString m_text;
-};
 
 QAccessibleInterface* create(const QString& className, QObject* object)
 {
@@ -137,27 +103,20 @@ int TextViewAccessible::characterCount() const
 }
 
 QString TextViewAccessible::near(
-    int offset, QAccessible::TextBoundaryType boundaryType, Direction direction, int* startOffset, int* endOffset) const
+    int offset, QAccessible::TextBoundaryType boundaryType, TextSide direction, int* startOffset, int* endOffset) const
 {
     *startOffset = *endOffset = -1;
     const QString& whole = view()->text();
     const int count = static_cast<int>(whole.size());
     offset = std::clamp(offset, 0, count);
-    if (boundaryType == QAccessible::NoBoundary) {
-        if (direction != Direction::At)
-            return {};
-        *startOffset = 0;
-        *endOffset = count;
-        return whole;
-    }
     if (boundaryType == QAccessible::LineBoundary) {
         // Lines are the lines on screen.
         VisualLine line = view()->lineFor(offset);
-        if (direction == Direction::Before) {
+        if (direction == TextSide::Before) {
             if (line.start == 0)
                 return {};
             line = view()->lineFor(line.start - 1);
-        } else if (direction == Direction::After) {
+        } else if (direction == TextSide::After) {
             if (line.last)
                 return {};
             line = view()->lineFor(line.next);
@@ -166,40 +125,25 @@ QString TextViewAccessible::near(
         *endOffset = static_cast<int>(line.next);
         return whole.mid(line.start, line.next - line.start);
     }
-    const int from = std::max(0, offset - Reach);
-    const Piece piece(whole.mid(from, std::min(count, offset + Reach) - from));
-    int start = -1;
-    int end = -1;
-    QString found;
-    if (direction == Direction::Before)
-        found = piece.textBeforeOffset(offset - from, boundaryType, &start, &end);
-    else if (direction == Direction::At)
-        found = piece.textAtOffset(offset - from, boundaryType, &start, &end);
-    else
-        found = piece.textAfterOffset(offset - from, boundaryType, &start, &end);
-    if (start >= 0 && end >= 0) {
-        *startOffset = from + start;
-        *endOffset = from + end;
-    }
-    return found;
+    return textNear(whole, offset, boundaryType, direction, startOffset, endOffset);
 }
 
 QString TextViewAccessible::textBeforeOffset(
     int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
-    return near(offset, boundaryType, Direction::Before, startOffset, endOffset);
+    return near(offset, boundaryType, TextSide::Before, startOffset, endOffset);
 }
 
 QString TextViewAccessible::textAfterOffset(
     int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
-    return near(offset, boundaryType, Direction::After, startOffset, endOffset);
+    return near(offset, boundaryType, TextSide::After, startOffset, endOffset);
 }
 
 QString TextViewAccessible::textAtOffset(
     int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
-    return near(offset, boundaryType, Direction::At, startOffset, endOffset);
+    return near(offset, boundaryType, TextSide::At, startOffset, endOffset);
 }
 
 QRect TextViewAccessible::characterRect(int offset) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textnear.h"
+
 #include <QAccessibleWidget>
 
 class TextView;
@@ -38,8 +40,7 @@ public:
     QString attributes(int offset, int* startOffset, int* endOffset) const override;
 
 private:
-    enum class Direction { Before, At, After };
     TextView* view() const;
-    QString near(int offset, QAccessible::TextBoundaryType boundaryType, Direction direction, int* startOffset,
+    QString near(int offset, QAccessible::TextBoundaryType boundaryType, TextSide direction, int* startOffset,
         int* endOffset) const;
 };

@@ -6,7 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
+#include "linebox.h"
 #include <QPushButton>
 #include <QTest>
 
@@ -56,7 +56,7 @@ int main(int argc, char* argv[])
             // Send waits for a server that never answers; the program is ended meanwhile.
             static TestServer silent(TestServer::Script { {}, true });
             QObject::connect(&silent, &TestServer::requestRead, &window, endIt); // while Send waits
-            window.findChild<QLineEdit*>(u"txtUrl"_s)->setText(silent.url().toString());
+            window.findChild<LineBox*>(u"txtUrl"_s)->setText(silent.url().toString());
             window.findChild<QCheckBox*>(u"Check1"_s)->setChecked(how.endsWith(u"-in-send"));
             window.findChild<QPushButton*>(u"Command1"_s)->click();
             // A synchronous Send the program is ended in returns, and nothing after it goes on. An

@@ -14,7 +14,7 @@
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
+#include "linebox.h"
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>
@@ -41,8 +41,8 @@ private slots:
         QCOMPARE(control<QLabel>("StatusPanel1")->text(), u"Ready"_s);
         QVERIFY(control<QRadioButton>("Option1(1)")->isChecked() && !control<QRadioButton>("Option1(0)")->isChecked());
         for (const char* box : { "txtUrl", "Text1", "txtHeader", "txtHeaderValue" }) {
-            control<QLineEdit>(box)->setText(QString(100000, u'x')); // no box cuts anything off
-            QCOMPARE(control<QLineEdit>(box)->text().size(), 100000);
+            control<LineBox>(box)->setText(QString(100000, u'x')); // no box cuts anything off
+            QCOMPARE(control<LineBox>(box)->text().size(), 100000);
         }
         QCOMPARE(focusedControl(), u"txtUrl"_s);
         // The header list's columns are as wide as the form has them, and stay where they are.
@@ -228,7 +228,7 @@ private slots:
         QCOMPARE(control<QComboBox>("cboCode")->currentText(), u"ASP"_s);
         press("Command5");
         const QString generated = codegen::generateCode(samples::atStart(), u"ASP");
-        control<QLineEdit>("txtUrl")->setText(u"  http://changed.example/ "_s);
+        control<LineBox>("txtUrl")->setText(u"  http://changed.example/ "_s);
         press("Command4");
         QCOMPARE(m_recorders->clipboard->texts, QStringList({ QString(), generated }));
 

@@ -15,7 +15,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLabel>
-#include <QLineEdit>
+#include "linebox.h"
 #include <QMenu>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -36,8 +36,8 @@ private slots:
         send(); // right after start: GET
         QTest::mouseClick(control("Option1(0)"), Qt::LeftButton);
         send();
-        control<QLineEdit>("txtUrl")->setText(u"  " % server.url(u"/path?a=1"_s).toString() % u"  ");
-        control<QLineEdit>("Text1")->setText(u"  \tdata with ends\t  "_s);
+        control<LineBox>("txtUrl")->setText(u"  " % server.url(u"/path?a=1"_s).toString() % u"  ");
+        control<LineBox>("Text1")->setText(u"  \tdata with ends\t  "_s);
         for (const auto& [name, value] :
             { std::pair { "X-First", "  spaced  " }, { "X-Twice", "one" }, { "X-Last", "3" }, { "X-Twice", "two" } })
             addRow(QString::fromUtf8(name), QString::fromUtf8(value));
@@ -78,7 +78,7 @@ private slots:
     // the window still paints.
     void synchronousSendDropsInput()
     {
-        auto* url = control<QLineEdit>("txtUrl");
+        auto* url = control<LineBox>("txtUrl");
         EventCounter paints(control("StatusPanel1"), QEvent::Paint);
         bool painted = false;
         // Once the server has the request, the user clicks and types; then the answer is let go.
@@ -112,7 +112,7 @@ private slots:
         QTest::keyClicks(control("txtHeaderValue"), u" value "_s);
         QTest::keyClick(control("txtHeaderValue"), Qt::Key_Return);
         QCOMPARE(row(0), u" Name | value "_s);
-        QCOMPARE(control<QLineEdit>("txtHeader")->text() + control<QLineEdit>("txtHeaderValue")->text(), QString());
+        QCOMPARE(control<LineBox>("txtHeader")->text() + control<LineBox>("txtHeaderValue")->text(), QString());
         QCOMPARE(QApplication::focusWidget(), control("txtHeader"));
 
         // Clearing takes every row.
@@ -259,9 +259,9 @@ private slots:
     void pasteImportsARequest()
     {
         TestServer server(TestServer::answer(200, "sent"));
-        auto* url = control<QLineEdit>("txtUrl");
+        auto* url = control<LineBox>("txtUrl");
         addRow(u"Kept"_s, u"until the import"_s);
-        control<QLineEdit>("Text1")->setText(u"old data"_s);
+        control<LineBox>("Text1")->setText(u"old data"_s);
         const auto paste = [](QWidget* box, const QString& text) {
             QGuiApplication::clipboard()->setText(text);
             box->setFocus();
@@ -269,7 +269,7 @@ private slots:
         };
         paste(url, u"curl "_s % server.url(u"/p?q=1"_s).toString() % u" \\\n  -H 'A: 1' -H 'B;' --data-raw 'x=é'"_s);
         QCOMPARE(url->text(), server.url(u"/p?q=1"_s).toString());
-        QCOMPARE(row(0) % u',' % row(1) % u',' % control<QLineEdit>("Text1")->text(), u"A|1,B|,x=é"_s);
+        QCOMPARE(row(0) % u',' % row(1) % u',' % control<LineBox>("Text1")->text(), u"A|1,B|,x=é"_s);
         QCOMPARE(control<QTreeWidget>("lvHeaders")->topLevelItemCount(), 3); // and curl's own form type
         QVERIFY(control<QRadioButton>("Option1(0)")->isChecked());
         const QString said = u"Imported a curl command: POST, 3 headers, 4 bytes of data"_s;
@@ -282,7 +282,7 @@ private slots:
 
         // Ctrl+Z puts every field back, the method too.
         QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(url->text() % control<QLineEdit>("Text1")->text() % row(0), u"old dataKept|until the import"_s);
+        QCOMPARE(url->text() % control<LineBox>("Text1")->text() % row(0), u"old dataKept|until the import"_s);
         QVERIFY(control<QRadioButton>("Option1(1)")->isChecked());
         // Once the URL is edited after an import, Ctrl+Z is the box's own again.
         paste(url, u"curl http://h.example/"_s);
@@ -307,7 +307,7 @@ private slots:
         paste(control("txtHeader"), u"GET / HTTP/1.1 \r\nX-One: 1\r\nX-Two:  two \r\nX-3:\r\n\r\nbody"_s);
         QCOMPARE(row(0) % u',' % row(1) % u',' % row(2), u"X-One|1,X-Two|two ,X-3|"_s);
         paste(control("txtHeader"), u"A: 1\nnot a header"_s); // pasted as it is
-        QVERIFY(control<QLineEdit>("txtHeader")->text().endsWith(u"not a header"));
+        QVERIFY(control<LineBox>("txtHeader")->text().endsWith(u"not a header"));
 
         // Once the method is chosen after an import, too, Ctrl+Z is the URL box's own.
         paste(url, u"curl -X POST http://i.example/"_s);
@@ -368,7 +368,7 @@ private:
         const QTreeWidgetItem* item = control<QTreeWidget>("lvHeaders")->topLevelItem(index);
         return item->text(0) % u'|' % item->text(1);
     }
-    void setUrl(const QString& url) { control<QLineEdit>("txtUrl")->setText(url); }
+    void setUrl(const QString& url) { control<LineBox>("txtUrl")->setText(url); }
     void addRow(const QString& name, const QString& value)
     {
         QTest::keyClicks(control("txtHeader"), name);

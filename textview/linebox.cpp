@@ -436,9 +436,9 @@ qsizetype LineBox::positionAtX(int x, QTextLine::CursorPosition mode) const
     return std::clamp<qsizetype>(m_pieceStart + position, 0, text().size());
 }
 
-qsizetype LineBox::positionAt(const QPoint& point) const
+qsizetype LineBox::positionAt(const QPoint& point, bool onCharacter) const
 {
-    return positionAtX(point.x());
+    return positionAtX(point.x(), onCharacter ? QTextLine::CursorOnCharacter : QTextLine::CursorBetweenCharacters);
 }
 
 QRect LineBox::cursorRect() const

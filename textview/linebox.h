@@ -42,7 +42,8 @@ public:
     // a point. A character out of sight has a null rectangle.
     QRect cursorRect() const;
     QRect characterRect(qsizetype position) const;
-    qsizetype positionAt(const QPoint& point) const;
+    // onCharacter: the position before the character under the point, rather than the nearest gap.
+    qsizetype positionAt(const QPoint& point, bool onCharacter = false) const;
     // Scrolls, if need be, so that position is in sight.
     void showPosition(qsizetype position) { setCursorPosition(position); }
 

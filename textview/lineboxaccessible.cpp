@@ -145,7 +145,7 @@ QRect LineBoxAccessible::characterRect(int offset) const
 
 int LineBoxAccessible::offsetAtPoint(const QPoint& point) const
 {
-    return static_cast<int>(box()->positionAt(box()->mapFromGlobal(point)));
+    return static_cast<int>(box()->positionAt(box()->mapFromGlobal(point), true));
 }
 
 void LineBoxAccessible::scrollToSubstring(int, int endIndex)

@@ -42,11 +42,13 @@ void LineEditing::setText(const QString& text)
     m_cursor = m_text.size();
 }
 
-void LineEditing::record(Step step)
+void LineEditing::record(Step step, qsizetype separatorCursor)
 {
     m_history.erase(m_history.begin() + static_cast<std::ptrdiff_t>(m_undoState), m_history.end());
-    if (m_separator && m_undoState && m_history[m_undoState - 1].kind != Kind::Separator)
-        m_history.push_back({ Kind::Separator, m_cursor, m_selStart, m_selEnd, {}, 0 });
+    if (m_separator && m_undoState && m_history[m_undoState - 1].kind != Kind::Separator) {
+        m_history.push_back(
+            { Kind::Separator, separatorCursor < 0 ? m_cursor : separatorCursor, m_selStart, m_selEnd, {}, 0 });
+    }
     m_separator = false;
     m_history.push_back(std::move(step));
     m_undoState = m_history.size();
@@ -60,7 +62,9 @@ void LineEditing::insertAtCursor(const QString& text)
     m_textChanged = true;
     if (text.isEmpty())
         return;
-    record({ Kind::Insert, m_cursor, 0, 0, text, 0 });
+    // A QLineEdit's record marks a new step with the cursor already past the first character typed, and a
+    // redo that stops there puts the cursor there.
+    record({ Kind::Insert, m_cursor, 0, 0, text, 0 }, m_cursor + 1);
     put(m_cursor, text);
     m_cursor += text.size();
 }

@@ -71,7 +71,8 @@ private:
         qsizetype cursorBefore = 0; // DeleteSelection: the cursor within the selection it removed
     };
 
-    void record(Step step);
+    // separatorCursor: the cursor a step that starts a new undo step records, if this one does.
+    void record(Step step, qsizetype separatorCursor = -1);
     void insertAtCursor(const QString& text);
     void deleteAtCursor(qsizetype length, Kind kind);
     void put(qsizetype position, const QString& characters);

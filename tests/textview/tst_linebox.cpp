@@ -1,0 +1,199 @@
+// The one-line box against the QLineEdit it stands in for: the same edits leave the same text, cursor,
+// selection and undo record; the same states draw the same pixels; screen readers see the same.
+#include "editscript.h"
+#include "linebox.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A box in a window of its own, so that each can have the keyboard focus in turn.
+template <typename Box> struct Shown {
+    QWidget window;
+    Box* box = new Box(&window);
+
+    Shown()
+    {
+        window.resize(240, 40);
+        box->setGeometry(10, 8, 200, 22);
+        window.show();
+    }
+    void focus()
+    {
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+    }
+};
+
+} // namespace
+
+class tst_LineBox : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QApplication::setCursorFlashTime(0); // the cursor stays on: pictures taken at any time agree
+        m_lineEdit = std::make_unique<Shown<QLineEdit>>();
+        m_lineEdit->box->setMaxLength(std::numeric_limits<int>::max());
+        m_box = std::make_unique<Shown<LineBox>>();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_lineEdit->window));
+        QVERIFY(QTest::qWaitForWindowExposed(&m_box->window));
+    }
+
+    void edits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("script");
+        // clang-format off
+        QTest::addRow("typed characters undo together") << u""_s << u"'abc|Left|'x|undo|undo|redo|redo|'y|undo"_s;
+        QTest::addRow("Backspace and Delete are steps") << u"hello world"_s << u"End|Backspace|Backspace|Left|Backspace|undo|undo|redo|Home|Delete|Delete|'X|undo|undo|undo|redo"_s;
+        QTest::addRow("typed over a selection") << u"hello world"_s << u"Home|Shift+Right|Shift+Right|'XY|undo|redo|undo|undo"_s;
+        QTest::addRow("selection deleted from its start") << u"hello"_s << u"End|Shift+Left|Shift+Left|Delete|undo|redo|Shift+Left|Backspace|undo|redo"_s;
+        QTest::addRow("paste, cut and paste") << u"one two"_s << u"clip:PASTE|selectall|paste|undo|redo|Home|Ctrl+Shift+Right|cut|End|paste|undo|undo|copy|Ctrl+Z"_s;
+        QTest::addRow("words") << u"foo.bar  baz, qux(1)"_s << u"Home|Ctrl+Right|Ctrl+Right|Ctrl+Right|Ctrl+Left|Ctrl+Shift+Left|Ctrl+Shift+Right|End|Ctrl+Backspace|Home|Ctrl+Delete|undo|undo"_s;
+        QTest::addRow("a selection collapses") << u"abcdef"_s << u"Home|Shift+Right|Shift+Right|Right|Shift+Left|Left|Shift+End|Shift+Home|End"_s;
+        QTest::addRow("pairs and clusters") << u"a\U0001F600e\u0301b\U0001F600"_s << u"End|Left|Left|Backspace|Home|Right|Delete|undo|End|Backspace|Ctrl+Left"_s;
+        QTest::addRow("control characters and tabs") << u"a\tb\u0001c d\u2028e"_s << u"Home|Ctrl+Right|Ctrl+Right|Ctrl+Right|Shift+End|Backspace|undo"_s;
+        QTest::addRow("mouse") << u"hello world, once again"_s << u"@30|+80|@@50|@10>60|@@120|@120|Shift+Left"_s;
+        QTest::addRow("input method") << u"abc"_s << u"End|ime:ka|ime:\u304b|ime!\u304b\u306a|undo|Home|ime!Z"_s;
+        QTest::addRow("a drop") << u"hello"_s << u"drop:20:XYZ|undo|redo"_s;
+        QTest::addRow("nothing to undo") << u""_s << u"undo|redo|Backspace|Delete|Ctrl+Left|Return"_s;
+        QTest::addRow("scrolled line") << QString(300, u'x') << u"End|@100|Home|@50|Shift+End|'a|@150|Ctrl+Shift+Left|undo"_s;
+        QTest::addRow("longer than one piece") << u"ab "_s.repeated(4000) << u"End|@60|Ctrl+Left|Home|Ctrl+Right|@150|'z|End|@20|Shift+Home|Backspace|undo|@120"_s;
+        // clang-format on
+    }
+
+    void edits()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, script);
+        editscript::start(m_lineEdit->box, text);
+        editscript::start(m_box->box, text);
+        const QStringList steps = script.split(u'|');
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            editscript::apply(m_lineEdit->box, editscript::lineEditStep(m_lineEdit->box, steps[i]));
+            editscript::apply(m_box->box, steps[i]);
+            editscript::State expected = editscript::stateOf(m_lineEdit->box);
+            const editscript::State actual = editscript::stateOf(m_box->box);
+            const bool broken = editscript::selectsBeforeText(m_lineEdit->box);
+            if (broken)
+                expected.selected.clear();
+            if (actual != expected)
+                QFAIL(qPrintable(u"after step %1 (%2): %3, a QLineEdit has %4"_s.arg(i).arg(
+                    steps[i], editscript::describe(actual), editscript::describe(expected))));
+            if (broken)
+                break;
+        }
+    }
+
+    void looks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("focused");
+        // clang-format off
+        QTest::addRow("empty") << u""_s << u"Home"_s << false;
+        QTest::addRow("empty, focus") << u""_s << u"Home"_s << true;
+        QTest::addRow("cursor at the end") << u"http://example.com/api?q=1"_s << u"End"_s << true;
+        QTest::addRow("selection") << u"http://example.com/api?q=1"_s << u"Home|Ctrl+Shift+Right|Ctrl+Shift+Right"_s << true;
+        QTest::addRow("selection, no focus") << u"some text"_s << u"selectall"_s << false;
+        QTest::addRow("scrolled to the end") << u"{\"key\": \"value\"} "_s.repeated(40) << u"End"_s << true;
+        QTest::addRow("scrolled back") << u"{\"key\": \"value\"} "_s.repeated(40) << u"End|Home|Right|Right"_s << true;
+        QTest::addRow("control characters") << u"a\tb\u0001c\u2029d"_s << u"End"_s << true;
+        QTest::addRow("pre-edit text") << u"abc"_s << u"End|ime:\u304b\u306a"_s << true;
+        // clang-format on
+    }
+
+    void looks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, script);
+        QFETCH(bool, focused);
+        // Without focus: another window was made active, and the box keeps its selection.
+        const auto picture = [&](auto& shown) {
+            shown.focus();
+            shown.box->setText(text);
+            for (const QString& step : script.split(u'|'))
+                editscript::apply(shown.box, step);
+            QWidget other;
+            if (!focused) {
+                other.show();
+                other.activateWindow();
+                [&] { QVERIFY(QTest::qWaitForWindowActive(&other)); }();
+            }
+            return shown.box->grab().toImage();
+        };
+        const QImage expected = picture(*m_lineEdit);
+        const QImage actual = picture(*m_box);
+        QCOMPARE(actual, expected);
+    }
+
+    // A screen reader finds the same kind of control with the same text, selection and cursor, and can edit
+    // it; its edits are undone like the user's.
+    void accessibility()
+    {
+        m_lineEdit->box->setText(u"one two three"_s);
+        m_box->box->setText(u"one two three"_s);
+        m_lineEdit->box->setSelection(4, 3);
+        m_box->box->setSelection(4, 3);
+        QAccessibleInterface* expected = QAccessible::queryAccessibleInterface(m_lineEdit->box);
+        QAccessibleInterface* actual = QAccessible::queryAccessibleInterface(m_box->box);
+        QVERIFY(actual && actual->textInterface() && actual->editableTextInterface());
+        QCOMPARE(actual->role(), expected->role());
+        QCOMPARE(actual->state().editable, expected->state().editable);
+        QCOMPARE(actual->state().selectableText, expected->state().selectableText);
+        QCOMPARE(actual->text(QAccessible::Value), expected->text(QAccessible::Value));
+        QAccessibleTextInterface* text = actual->textInterface();
+        QCOMPARE(text->cursorPosition(), expected->textInterface()->cursorPosition());
+        int start = 0;
+        int end = 0;
+        text->selection(0, &start, &end);
+        QCOMPARE(QPair(start, end), QPair(4, 7));
+        QCOMPARE(text->textAtOffset(9, QAccessible::WordBoundary, &start, &end), u"three"_s);
+        QCOMPARE(text->characterCount(), 13);
+        QCOMPARE(text->offsetAtPoint(m_box->box->mapToGlobal(m_box->box->characterRect(5).center())), 5);
+        actual->editableTextInterface()->replaceText(0, 3, u"1"_s);
+        QCOMPARE(m_box->box->text(), u"1 two three"_s);
+        m_box->box->undo();
+        QCOMPARE(m_box->box->text(), u"one two three"_s);
+    }
+
+    // The context menu has the same actions, enabled alike.
+    void contextMenu()
+    {
+        const auto actions = [](QMenu* menu) {
+            QStringList said;
+            for (const QAction* action : menu->actions())
+                said << action->text() + (action->isEnabled() ? u"" : u" (off)");
+            delete menu;
+            return said;
+        };
+        for (const QString& script : { u"Home"_s, u"'ab|Shift+Left"_s, u"clip:x|selectall|undo"_s }) {
+            m_lineEdit->box->clear();
+            m_box->box->clear();
+            for (const QString& step : script.split(u'|')) {
+                editscript::apply(m_lineEdit->box, step);
+                editscript::apply(m_box->box, step);
+            }
+            QCOMPARE(actions(m_box->box->createStandardContextMenu()),
+                actions(m_lineEdit->box->createStandardContextMenu()));
+        }
+    }
+
+private:
+    std::unique_ptr<Shown<QLineEdit>> m_lineEdit;
+    std::unique_ptr<Shown<LineBox>> m_box;
+};
+
+QTEST_MAIN(tst_LineBox)
+#include "tst_linebox.moc"

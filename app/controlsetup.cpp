@@ -7,7 +7,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-
 namespace controlsetup {
 
 void setUpLabel(QLabel* label, const QString& caption, Wrap wrap)

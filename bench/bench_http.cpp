@@ -5,6 +5,7 @@
 //   time and peak memory.
 #include "frmmain.h"
 #include "httprequest.h"
+#include "linebox.h"
 #include "services.h"
 
 #include "launch.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
-#include "linebox.h"
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>

@@ -51,7 +51,8 @@ void timed(benchmark::State& state, const std::string& name, const std::function
 
 void add(const std::string& name, int iterations, std::function<void()> setUp, std::function<void()> step)
 {
-    benchmark::RegisterBenchmark(name.c_str(), [name, setUp, step](benchmark::State& state) { timed(state, name, setUp, step); })
+    benchmark::RegisterBenchmark(
+        name.c_str(), [name, setUp, step](benchmark::State& state) { timed(state, name, setUp, step); })
         ->UseManualTime()
         ->Iterations(iterations)
         ->Unit(benchmark::kMillisecond);
@@ -79,7 +80,8 @@ int main(int argc, char* argv[])
         const QString text(size, u'd');
         const std::string suffix = std::string("/") + label;
         const int iterations = size >= 10'000'000 ? 5 : 20;
-        add("key" + suffix, iterations, [text] { setText(text); }, [] { QTest::keyClick(g_box, Qt::Key_X); });
+        add(
+            "key" + suffix, iterations, [text] { setText(text); }, [] { QTest::keyClick(g_box, Qt::Key_X); });
         add(
             "paste" + suffix, iterations,
             [text] {
@@ -87,12 +89,14 @@ int main(int argc, char* argv[])
                 QGuiApplication::clipboard()->setText(text);
             },
             [] { QTest::keyClick(g_box, Qt::Key_V, Qt::ControlModifier); });
-        add("selectAllDelete" + suffix, iterations, [text] { setText(text); },
+        add(
+            "selectAllDelete" + suffix, iterations, [text] { setText(text); },
             [] {
                 QTest::keyClick(g_box, Qt::Key_A, Qt::ControlModifier);
                 QTest::keyClick(g_box, Qt::Key_Delete);
             });
-        add("homeEnd" + suffix, iterations, [text] { setText(text); },
+        add(
+            "homeEnd" + suffix, iterations, [text] { setText(text); },
             [] {
                 QTest::keyClick(g_box, Qt::Key_Home);
                 QTest::keyClick(g_box, Qt::Key_End);

@@ -28,9 +28,8 @@ namespace {
 // The room a line edit leaves between its contents rectangle and the text.
 constexpr int HorizontalMargin = 2;
 constexpr int VerticalMargin = 1;
-// Texts up to this length are laid out whole. A longer one is laid out a piece of Span characters at a
-// time, moved on when the cursor comes within Margin of its ends.
-constexpr qsizetype WholeText = 8192;
+// A text longer than LineBox::WholeText is laid out a piece of Span characters at a time, moved on when
+// the cursor comes within Margin of its ends.
 constexpr qsizetype Span = 8192;
 constexpr qsizetype Margin = 2048;
 // How much text an input method is shown around the cursor.
@@ -175,8 +174,7 @@ void LineBox::tellScreenReaders(
         }
     }
     if (selectionMoved && hasSelectedText()) {
-        QAccessibleTextSelectionEvent event(
-            this, static_cast<int>(selectionStart()), static_cast<int>(selectionEnd()));
+        QAccessibleTextSelectionEvent event(this, static_cast<int>(selectionStart()), static_cast<int>(selectionEnd()));
         event.setCursorPosition(cursor);
         QAccessible::updateAccessibility(&event);
     } else if (selectionMoved || oldCursor != cursor) {
@@ -306,7 +304,7 @@ void LineBox::placePiece(const std::vector<LineEditing::Change>& changes)
         firstChange = std::min(firstChange, change.position);
 
     qsizetype start = 0;
-    if (size > WholeText) {
+    if (size > LineBox::WholeText) {
         start = m_pieceStart;
         const qsizetype end = std::min(size, start + Span);
         const bool cursorInside = (start == 0 || cursor >= start + Margin) && (end == size || cursor <= end - Margin)
@@ -317,7 +315,7 @@ void LineBox::placePiece(const std::vector<LineEditing::Change>& changes)
             --start;
     }
     qsizetype end = std::min(size, start + Span);
-    if (size <= WholeText)
+    if (size <= LineBox::WholeText)
         end = size;
     else if (end < size && text().at(end).isLowSurrogate())
         ++end;
@@ -577,7 +575,8 @@ bool LineBox::handleKey(QKeyEvent* event)
         deleteForward();
     } else if (event == QKeySequence::DeleteEndOfWord || event == QKeySequence::DeleteStartOfWord) {
         if (!hasSelectedText())
-            moveCursor(stop(cursor, event == QKeySequence::DeleteEndOfWord ? Stop::NextWord : Stop::PreviousWord), true);
+            moveCursor(
+                stop(cursor, event == QKeySequence::DeleteEndOfWord ? Stop::NextWord : Stop::PreviousWord), true);
         if (hasSelectedText())
             deleteForward();
     } else if (event == QKeySequence::DeleteCompleteLine) {
@@ -623,8 +622,8 @@ void LineBox::keyPressEvent(QKeyEvent* event)
 
 void LineBox::inputMethodEvent(QInputMethodEvent* event)
 {
-    const bool input = !event->commitString().isEmpty() || event->preeditString() != m_preedit
-        || event->replacementLength() > 0;
+    const bool input
+        = !event->commitString().isEmpty() || event->preeditString() != m_preedit || event->replacementLength() > 0;
     if (input)
         m_edit.removeSelectedText();
     const QString commit = event->commitString();
@@ -678,9 +677,8 @@ void LineBox::inputMethodEvent(QInputMethodEvent* event)
 QVariant LineBox::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     // An input method sees the text around the cursor only, however long the text is.
-    const qsizetype from = text().size() <= 2 * SurroundingReach
-        ? 0
-        : std::max<qsizetype>(0, cursorPosition() - SurroundingReach);
+    const qsizetype from
+        = text().size() <= 2 * SurroundingReach ? 0 : std::max<qsizetype>(0, cursorPosition() - SurroundingReach);
     const qsizetype to = std::min(text().size(), std::max(from + 2 * SurroundingReach, cursorPosition()));
     switch (query) {
     case Qt::ImCursorRectangle:

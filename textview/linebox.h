@@ -21,6 +21,9 @@ class LineBox : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged USER true)
 public:
+    // Texts up to this length are laid out whole.
+    static constexpr qsizetype WholeText = 8192;
+
     explicit LineBox(QWidget* parent = nullptr);
     ~LineBox() override;
 

@@ -1,12 +1,12 @@
 // Runs the window and ends it the way the first argument names, as a user would, and says what happened.
 #include "errorreport.h"
 #include "frmmain.h"
+#include "linebox.h"
 #include "recorders.h"
 #include "testserver.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include "linebox.h"
 #include <QPushButton>
 #include <QTest>
 

@@ -5,6 +5,7 @@
 #include "datatable.h"
 #include "formlayout.h"
 #include "generator.h"
+#include "linebox.h"
 #include "samplerequests.h"
 #include "tabcontrol.h"
 #include "windowtest.h"
@@ -14,7 +15,6 @@
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include "linebox.h"
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>

@@ -4,6 +4,7 @@
 #include "datatable.h"
 #include "eventcounter.h"
 #include "httprequest.h"
+#include "linebox.h"
 #include "pressarbiter.h"
 #include "testserver.h"
 #include "textview.h"
@@ -15,7 +16,6 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLabel>
-#include "linebox.h"
 #include <QMenu>
 #include <QRadioButton>
 #include <QRegularExpression>

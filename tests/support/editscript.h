@@ -30,9 +30,9 @@ inline void applyStep(QWidget* box, const QString& step)
 {
     const auto at = [box](QStringView x) { return QPoint(x.toInt(), box->height() / 2); };
     const QString rest = step.mid(step.indexOf(u':') + 1);
-    static const std::pair<const char16_t*, QKeySequence::StandardKey> Standard[] = { { u"undo", QKeySequence::Undo },
-        { u"redo", QKeySequence::Redo }, { u"selectall", QKeySequence::SelectAll }, { u"cut", QKeySequence::Cut },
-        { u"copy", QKeySequence::Copy }, { u"paste", QKeySequence::Paste } };
+    static const std::pair<const char16_t*, QKeySequence::StandardKey> Standard[]
+        = { { u"undo", QKeySequence::Undo }, { u"redo", QKeySequence::Redo }, { u"selectall", QKeySequence::SelectAll },
+              { u"cut", QKeySequence::Cut }, { u"copy", QKeySequence::Copy }, { u"paste", QKeySequence::Paste } };
     for (const auto& [name, key] : Standard) {
         if (step == name) {
             const QKeyCombination keys = QKeySequence(key)[0];
@@ -125,6 +125,23 @@ inline QString describe(const State& state)
         .arg(state.selected.left(60))
         .arg(state.undo)
         .arg(state.redo);
+}
+
+// Applies a step to a QLineEdit and to the box, and says in *difference how the box's state differs, if it
+// does. False once the QLineEdit can be compared no further.
+template <typename LineEdit, typename Box>
+bool applyToBoth(LineEdit* lineEdit, Box* box, const QString& step, QString* difference)
+{
+    apply(lineEdit, lineEditStep(lineEdit, step));
+    apply(box, step);
+    State expected = stateOf(lineEdit);
+    const bool broken = selectsBeforeText(lineEdit);
+    if (broken)
+        expected.selected.clear();
+    const State actual = stateOf(box);
+    if (actual != expected)
+        *difference = describe(actual) + QStringLiteral(", a QLineEdit has ") + describe(expected);
+    return !broken;
 }
 
 } // namespace editscript

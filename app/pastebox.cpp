@@ -19,12 +19,10 @@ void PasteBox::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Paste)) {
         pasteClipboard();
-        event->accept();
         return;
     }
     if (event->matches(QKeySequence::Undo) && m_ownerUndo) {
         emit undoRequested();
-        event->accept();
         return;
     }
     LineBox::keyPressEvent(event);

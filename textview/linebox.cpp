@@ -32,6 +32,8 @@ constexpr int VerticalMargin = 1;
 // the cursor comes within Margin of its ends.
 constexpr qsizetype Span = 8192;
 constexpr qsizetype Margin = 2048;
+// How far before a position its character's cluster may begin.
+constexpr qsizetype ClusterContext = 64;
 // How much text an input method is shown around the cursor.
 constexpr qsizetype SurroundingReach = 4096;
 
@@ -43,6 +45,12 @@ QString displayText(QString text)
             c = u' ';
     }
     return text;
+}
+
+// Characters that lie inside a word for the cursor's word steps, and never at their edges.
+bool inWord(QChar c)
+{
+    return c.isLetterOrNumber() || c.isMark();
 }
 
 // The keyboard conventions the platform theme follows, told by the key bindings it gives.
@@ -80,8 +88,7 @@ QString lineEditCaption(const char* caption)
 QString shortcutText(QKeySequence::StandardKey key)
 {
     const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
-    if (shortcut.isEmpty() || QCoreApplication::testAttribute(Qt::AA_DontShowShortcutsInContextMenus)
-        || !QGuiApplication::styleHints()->showShortcutsInContextMenus())
+    if (shortcut.isEmpty() || QCoreApplication::testAttribute(Qt::AA_DontShowShortcutsInContextMenus))
         return {};
     return u'\t' + shortcut;
 }
@@ -423,20 +430,12 @@ QPoint LineBox::textOrigin() const
     return rect.topLeft() - QPoint(m_hscroll, qRound(line().ascent()) - fontMetrics().ascent());
 }
 
-qsizetype LineBox::positionAtX(int x, QTextLine::CursorPosition mode) const
+qsizetype LineBox::positionAtX(int x) const
 {
     const QRect r = contentsRectForText();
-    qsizetype position = line().xToCursor(x - (r.x() - m_hscroll + HorizontalMargin), mode);
-    // Positions within and after the input method's pre-edit text are counted without it.
-    const qsizetype at = cursorPosition() - m_pieceStart;
-    if (!m_preedit.isEmpty() && position > at)
-        position = std::max(at, position - m_preedit.size());
-    return std::clamp<qsizetype>(m_pieceStart + position, 0, text().size());
-}
-
-qsizetype LineBox::positionAt(const QPoint& point, bool onCharacter) const
-{
-    return positionAtX(point.x(), onCharacter ? QTextLine::CursorOnCharacter : QTextLine::CursorBetweenCharacters);
+    // With pre-edit text shown, positions after it count it, as in a line edit: committing it makes them true.
+    const qsizetype position = line().xToCursor(x - (r.x() - m_hscroll + HorizontalMargin));
+    return std::clamp<qsizetype>(m_pieceStart + position, 0, text().size() + m_preedit.size());
 }
 
 QRect LineBox::cursorRect() const
@@ -445,7 +444,7 @@ QRect LineBox::cursorRect() const
     const int x = r.x() - m_hscroll + HorizontalMargin
         + qRound(line().cursorToX(static_cast<int>(cursorPosition() - m_pieceStart + m_preeditCursor)));
     const int cursorWidth = style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this);
-    return QRect(x - 5, lineRect().y(), cursorWidth + 9, static_cast<int>(line().height() + 1));
+    return QRect(x - 5, textOrigin().y(), cursorWidth + 9, static_cast<int>(line().height() + 1));
 }
 
 QRect LineBox::characterRect(qsizetype position) const
@@ -469,17 +468,30 @@ qsizetype LineBox::stop(qsizetype position, Stop which) const
         const int at = static_cast<int>(position);
         return forward ? layout().nextCursorPosition(at, mode) : layout().previousCursorPosition(at, mode);
     }
-    // Looked for in the text around position; a stop found at the edge of that may lie further on.
+    // Looked for in the text after (or before) position; a stop found at the edge of that may lie further on.
     const qsizetype size = text().size();
-    for (qsizetype reach = 256;; reach *= 2) {
-        const qsizetype from = std::max<qsizetype>(0, position - reach);
-        const qsizetype to = std::min(size, position + reach);
+    for (qsizetype reach = 256;;) {
+        const qsizetype from = std::max<qsizetype>(0, position - (forward ? ClusterContext : reach));
+        const qsizetype to = std::min(size, position + (forward ? reach : ClusterContext));
         QTextLayout piece(displayText(text().mid(from, to - from)));
         const int at = static_cast<int>(position - from);
         const qsizetype found
             = from + (forward ? piece.nextCursorPosition(at, mode) : piece.previousCursorPosition(at, mode));
         if (forward ? found < to || to == size : found > from || from == 0)
             return found;
+        // Letters, digits and marks are never where a word stop is. Stopped at the edge inside a long word,
+        // the rest of it is passed over without laying it out, and the stop looked for from its last
+        // character, as the step would have gone on from there.
+        qsizetype edge = forward ? to : from;
+        if (mode == QTextLayout::SkipWords && inWord(text().at(forward ? to - 1 : from))) {
+            while (forward ? edge < size && inWord(text().at(edge)) : edge > 0 && inWord(text().at(edge - 1)))
+                edge += forward ? 1 : -1;
+            if (edge != (forward ? to : from)) {
+                position = forward ? edge - 1 : edge + 1;
+                continue;
+            }
+        }
+        reach *= 2;
     }
 }
 
@@ -583,16 +595,14 @@ bool LineBox::handleKey(QKeyEvent* event)
         setSelection(0, size);
         copy();
         deleteForward();
-    } else if (event->key() == Qt::Key_Backspace) {
-        if (event->modifiers() & Qt::ControlModifier) {
-            moveCursor(stop(cursor, Stop::PreviousWord), true);
-            deleteForward();
-        } else {
-            m_edit.backspace();
-            finish();
-        }
+    } else if (event->key() == Qt::Key_Backspace && !(event->modifiers() & Qt::ControlModifier)) {
+        m_edit.backspace();
+        finish();
     } else {
-        known = event->key() == Qt::Key_Direction_L || event->key() == Qt::Key_Direction_R;
+        // Ctrl+Up and Ctrl+Down are a line edit's, for completions; this box has none.
+        const bool completion = (event->modifiers() & Qt::ControlModifier)
+            && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
+        known = completion || event->key() == Qt::Key_Direction_L || event->key() == Qt::Key_Direction_R;
     }
 
     if (!known) {
@@ -642,12 +652,14 @@ void LineBox::inputMethodEvent(QInputMethodEvent* event)
         m_edit.placeForInput(after);
 
     const auto textSize = text().size();
+    const qsizetype origin = surroundingStart();
     for (const QInputMethodEvent::Attribute& attribute : event->attributes()) {
         if (attribute.type != QInputMethodEvent::Selection)
             continue;
-        const qsizetype cursor = std::clamp<qsizetype>(attribute.start + attribute.length, 0, textSize);
+        const qsizetype start = origin + attribute.start;
+        const qsizetype cursor = std::clamp<qsizetype>(start + attribute.length, 0, textSize);
         if (attribute.length) {
-            m_edit.selectForInput(std::clamp<qsizetype>(attribute.start, 0, textSize), cursor);
+            m_edit.selectForInput(std::clamp<qsizetype>(start, 0, textSize), cursor);
         } else {
             m_edit.deselect();
             m_edit.placeForInput(cursor);
@@ -674,11 +686,16 @@ void LineBox::inputMethodEvent(QInputMethodEvent* event)
     finish(input);
 }
 
+// An input method sees the text around the cursor only, however long the text is, and counts positions
+// from its start.
+qsizetype LineBox::surroundingStart() const
+{
+    return text().size() <= 2 * SurroundingReach ? 0 : std::max<qsizetype>(0, cursorPosition() - SurroundingReach);
+}
+
 QVariant LineBox::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    // An input method sees the text around the cursor only, however long the text is.
-    const qsizetype from
-        = text().size() <= 2 * SurroundingReach ? 0 : std::max<qsizetype>(0, cursorPosition() - SurroundingReach);
+    const qsizetype from = surroundingStart();
     const qsizetype to = std::min(text().size(), std::max(from + 2 * SurroundingReach, cursorPosition()));
     switch (query) {
     case Qt::ImCursorRectangle:
@@ -716,10 +733,22 @@ QVariant LineBox::inputMethodQuery(Qt::InputMethodQuery query) const
 
 // --- Mouse and drops -----------------------------------------------------------------------------------
 
+bool LineBox::mouseToInputMethod(QMouseEvent* event)
+{
+    if (m_preedit.isEmpty())
+        return false;
+    const qsizetype inPreedit = positionAtX(event->position().toPoint().x()) - cursorPosition();
+    if (inPreedit < 0 || inPreedit > m_preedit.size())
+        return false;
+    if (event->type() == QEvent::MouseButtonRelease)
+        QGuiApplication::inputMethod()->invokeAction(QInputMethod::Click, static_cast<int>(inPreedit));
+    return true;
+}
+
 void LineBox::mousePressEvent(QMouseEvent* event)
 {
     m_pressPoint = event->position().toPoint();
-    if (event->button() == Qt::RightButton)
+    if (mouseToInputMethod(event) || event->button() == Qt::RightButton)
         return;
     if (m_tripleClick.isActive()
         && (m_pressPoint - m_tripleClickPoint).manhattanLength() < QApplication::startDragDistance()) {
@@ -731,12 +760,24 @@ void LineBox::mousePressEvent(QMouseEvent* event)
 
 void LineBox::mouseMoveEvent(QMouseEvent* event)
 {
-    if (event->buttons() & Qt::LeftButton)
-        moveCursor(positionAtX(event->position().toPoint().x()), true);
+    if (event->buttons() & Qt::LeftButton) {
+        // Well below the press the selection goes to the end, well above it to the start.
+        const QPoint point = event->position().toPoint();
+        const int threshold = QGuiApplication::styleHints()->mouseQuickSelectionThreshold();
+        if (threshold > 0 && point.y() > m_pressPoint.y() + threshold)
+            moveCursor(text().size(), true);
+        else if (threshold > 0 && point.y() + threshold < m_pressPoint.y())
+            moveCursor(0, true);
+        else
+            moveCursor(positionAtX(point.x()), true);
+    }
+    mouseToInputMethod(event);
 }
 
 void LineBox::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (mouseToInputMethod(event))
+        return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard->supportsSelection())
         return;
@@ -751,10 +792,26 @@ void LineBox::mouseReleaseEvent(QMouseEvent* event)
 
 void LineBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
+    if (event->button() != Qt::LeftButton) {
+        mouseToInputMethod(event);
         return;
-    commitPreedit();
-    selectWordAt(positionAtX(event->position().toPoint().x()));
+    }
+    qsizetype position = positionAtX(event->position().toPoint().x());
+    if (!m_preedit.isEmpty()) {
+        // The pre-edit text is committed first; a word clicked in it is selected if it stays.
+        const qsizetype preeditAt = cursorPosition();
+        const qsizetype inPreedit = position - preeditAt;
+        const qsizetype preeditSize = m_preedit.size();
+        const qsizetype sizeBefore = text().size();
+        commitPreedit();
+        const qsizetype added = text().size() - sizeBefore;
+        if (inPreedit >= 0 && inPreedit <= preeditSize)
+            position = added == 0 ? -1 : std::clamp(position, preeditAt, preeditAt + added);
+        else if (position > preeditAt)
+            position += added - preeditSize;
+    }
+    if (position >= 0)
+        selectWordAt(position);
     m_tripleClick.start(QApplication::doubleClickInterval(), this);
     m_tripleClickPoint = event->position().toPoint();
 }

@@ -45,8 +45,7 @@ public:
     // a point. A character out of sight has a null rectangle.
     QRect cursorRect() const;
     QRect characterRect(qsizetype position) const;
-    // onCharacter: the position before the character under the point, rather than the nearest gap.
-    qsizetype positionAt(const QPoint& point, bool onCharacter = false) const;
+    qsizetype positionAt(const QPoint& point) const { return positionAtX(point.x()); }
     // Scrolls, if need be, so that position is in sight.
     void showPosition(qsizetype position) { setCursorPosition(position); }
 
@@ -106,6 +105,9 @@ private:
     bool handleKey(QKeyEvent* event);
     void moveCursor(qsizetype position, bool mark);
     void commitPreedit();
+    // A click on the input method's pre-edit text is the input method's; true when it was.
+    bool mouseToInputMethod(QMouseEvent* event);
+    qsizetype surroundingStart() const;
 
     // The piece of text that is laid out, around the cursor.
     void placePiece(const std::vector<LineEditing::Change>& changes);
@@ -117,7 +119,7 @@ private:
     QRect lineRect() const;
     void updateScroll(const QRect& lineRect) const;
     int xOf(qsizetype position) const; // in the piece's layout, preedit counted
-    qsizetype positionAtX(int x, QTextLine::CursorPosition mode = QTextLine::CursorBetweenCharacters) const;
+    qsizetype positionAtX(int x) const;
     QPoint textOrigin() const;
 
     void setCursorVisible(bool visible);

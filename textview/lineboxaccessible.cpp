@@ -14,6 +14,12 @@ QAccessibleInterface* create(const QString& className, QObject* object)
 
 } // namespace
 
+// The offset -2 asks about the caret.
+int LineBoxAccessible::atCaret(int offset) const
+{
+    return offset == -2 ? cursorPosition() : offset;
+}
+
 LineBoxAccessible::LineBoxAccessible(LineBox* box)
     : QAccessibleWidget(box, QAccessible::EditableText)
 {
@@ -59,11 +65,8 @@ QString LineBoxAccessible::text(QAccessible::Text type) const
 
 void LineBoxAccessible::setText(QAccessible::Text type, const QString& text)
 {
-    if (type != QAccessible::Value) {
-        QAccessibleWidget::setText(type, text);
-        return;
-    }
-    replaceText(0, characterCount(), text);
+    if (type == QAccessible::Value)
+        replaceText(0, characterCount(), text);
 }
 
 void LineBoxAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const
@@ -109,6 +112,8 @@ void LineBoxAccessible::setCursorPosition(int position)
 
 QString LineBoxAccessible::text(int startOffset, int endOffset) const
 {
+    if (startOffset > endOffset)
+        return {};
     return box()->text().mid(startOffset, endOffset - startOffset);
 }
 
@@ -120,19 +125,19 @@ int LineBoxAccessible::characterCount() const
 QString LineBoxAccessible::textBeforeOffset(
     int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
-    return textNear(box()->text(), offset, boundaryType, TextSide::Before, startOffset, endOffset);
+    return textNear(box()->text(), atCaret(offset), boundaryType, TextSide::Before, startOffset, endOffset);
 }
 
 QString LineBoxAccessible::textAfterOffset(
     int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
-    return textNear(box()->text(), offset, boundaryType, TextSide::After, startOffset, endOffset);
+    return textNear(box()->text(), atCaret(offset), boundaryType, TextSide::After, startOffset, endOffset);
 }
 
 QString LineBoxAccessible::textAtOffset(
     int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const
 {
-    return textNear(box()->text(), offset, boundaryType, TextSide::At, startOffset, endOffset);
+    return textNear(box()->text(), atCaret(offset), boundaryType, TextSide::At, startOffset, endOffset);
 }
 
 QRect LineBoxAccessible::characterRect(int offset) const
@@ -145,19 +150,19 @@ QRect LineBoxAccessible::characterRect(int offset) const
 
 int LineBoxAccessible::offsetAtPoint(const QPoint& point) const
 {
-    return static_cast<int>(box()->positionAt(box()->mapFromGlobal(point), true));
+    return static_cast<int>(box()->positionAt(box()->mapFromGlobal(point)));
 }
 
-void LineBoxAccessible::scrollToSubstring(int, int endIndex)
+void LineBoxAccessible::scrollToSubstring(int startIndex, int endIndex)
 {
     box()->setCursorPosition(endIndex);
+    box()->setCursorPosition(startIndex);
 }
 
-QString LineBoxAccessible::attributes(int, int* startOffset, int* endOffset) const
+QString LineBoxAccessible::attributes(int offset, int* startOffset, int* endOffset) const
 {
-    // One font and colour throughout.
-    *startOffset = 0;
-    *endOffset = characterCount();
+    // No attributes, as a line edit has none.
+    *startOffset = *endOffset = offset;
     return {};
 }
 

@@ -47,4 +47,5 @@ public:
 
 private:
     LineBox* box() const;
+    int atCaret(int offset) const;
 };

@@ -54,6 +54,11 @@ QString textNear(const QString& whole, int offset, QAccessible::TextBoundaryType
         *endOffset = count;
         return whole;
     }
+    // No word, sentence or line is at or after the end. (Qt's own answer about one there never returns.)
+    if (offset == count && side != TextSide::Before && boundaryType != QAccessible::CharBoundary) {
+        *startOffset = *endOffset = count;
+        return {};
+    }
     const int from = std::max(0, offset - Reach);
     const Piece piece(whole.mid(from, std::min(count, offset + Reach) - from));
     int start = -1;

@@ -308,6 +308,11 @@ private slots:
         QCOMPARE(row(0) % u',' % row(1) % u',' % row(2), u"X-One|1,X-Two|two ,X-3|"_s);
         paste(control("txtHeader"), u"A: 1\nnot a header"_s); // pasted as it is
         QVERIFY(control<LineBox>("txtHeader")->text().endsWith(u"not a header"));
+        // Header rows pasted after an import are a change of the page: Ctrl+Z no longer undoes the import.
+        paste(url, u"curl http://j.example/"_s);
+        paste(control("txtHeader"), u"X-Four: 4"_s);
+        QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(url->text(), u"http://j.example/"_s);
 
         // Once the method is chosen after an import, too, Ctrl+Z is the URL box's own.
         paste(url, u"curl -X POST http://i.example/"_s);

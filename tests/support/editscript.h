@@ -7,7 +7,7 @@
 //   @x  +x  @@x    click, Shift+click and double-click at x      x>y   a drag from x to y
 //   ime:text       an input method's pre-edit text               ime!text   the text it commits
 //   drop:x:text    text dropped at x
-// x counts pixels from the box's left edge, halfway down.
+// x counts pixels from the box's left edge, halfway down; a drag's end may be "x,dy", dy pixels lower.
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -28,7 +28,10 @@ inline void apply(QWidget* box, const QString& step)
 
 inline void applyStep(QWidget* box, const QString& step)
 {
-    const auto at = [box](QStringView x) { return QPoint(x.toInt(), box->height() / 2); };
+    // "x" or "x,dy": dy pixels below halfway down.
+    const auto at = [box](const QString& x) {
+        return QPoint(x.section(u',', 0, 0).toInt(), box->height() / 2 + x.section(u',', 1).toInt());
+    };
     const QString rest = step.mid(step.indexOf(u':') + 1);
     static const std::pair<const char16_t*, QKeySequence::StandardKey> Standard[]
         = { { u"undo", QKeySequence::Undo }, { u"redo", QKeySequence::Redo }, { u"selectall", QKeySequence::SelectAll },
@@ -41,7 +44,7 @@ inline void applyStep(QWidget* box, const QString& step)
         }
     }
     if (step.startsWith(u'\'')) {
-        for (char32_t c : QStringView(step).mid(1).toUcs4()) {
+        for (char32_t c : step.mid(1).toUcs4()) {
             if (c < 0x80)
                 QTest::keyClick(box, char(c));
             else
@@ -50,10 +53,10 @@ inline void applyStep(QWidget* box, const QString& step)
     } else if (step.startsWith(u"clip:")) {
         QGuiApplication::clipboard()->setText(rest);
     } else if (step.startsWith(u"@@")) {
-        QTest::mouseDClick(box, Qt::LeftButton, {}, at(QStringView(step).mid(2)));
+        QTest::mouseDClick(box, Qt::LeftButton, {}, at(step.mid(2)));
     } else if (step.startsWith(u'@') || step.startsWith(u'+')) {
-        QTest::mouseClick(box, Qt::LeftButton, step.startsWith(u'+') ? Qt::ShiftModifier : Qt::KeyboardModifiers(),
-            at(QStringView(step).mid(1)));
+        QTest::mouseClick(
+            box, Qt::LeftButton, step.startsWith(u'+') ? Qt::ShiftModifier : Qt::KeyboardModifiers(), at(step.mid(1)));
     } else if (step.contains(u'>')) {
         QTest::mousePress(box, Qt::LeftButton, {}, at(step.section(u'>', 0, 0)));
         QTest::mouseMove(box, at(step.section(u'>', 1)));

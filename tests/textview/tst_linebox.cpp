@@ -64,11 +64,14 @@ private slots:
         QTest::addRow("a selection collapses") << u"abcdef"_s << u"Home|Shift+Right|Shift+Right|Right|Shift+Left|Left|Shift+End|Shift+Home|End"_s;
         QTest::addRow("pairs and clusters") << u"a\U0001F600e\u0301b\U0001F600"_s << u"End|Left|Left|Backspace|Home|Right|Delete|undo|End|Backspace|Ctrl+Left"_s;
         QTest::addRow("control characters and tabs") << u"a\tb\u0001c d\u2028e"_s << u"Home|Ctrl+Right|Ctrl+Right|Ctrl+Right|Shift+End|Backspace|undo"_s;
+        QTest::addRow("vertical drags") << u"hello world"_s << u"@30|30>40,15|@60|60>50,-15"_s;
         QTest::addRow("mouse") << u"hello world, once again"_s << u"@30|+80|@@50|@10>60|@@120|@120|Shift+Left"_s;
         QTest::addRow("input method") << u"abc"_s << u"End|ime:ka|ime:\u304b|ime!\u304b\u306a|undo|Home|ime!Z"_s;
         QTest::addRow("a drop") << u"hello"_s << u"drop:20:XYZ|undo|redo"_s;
         QTest::addRow("nothing to undo") << u""_s << u"undo|redo|Backspace|Delete|Ctrl+Left|Return"_s;
         QTest::addRow("scrolled line") << QString(300, u'x') << u"End|@100|Home|@50|Shift+End|'a|@150|Ctrl+Shift+Left|undo"_s;
+        QTest::addRow("long word") << QString(9000, u'a') + u" b.c"_s << u"Home|Ctrl+Right|Ctrl+Right|Ctrl+Left|Ctrl+Left|End|Ctrl+Shift+Left|Ctrl+Left|Ctrl+Left"_s;
+        QTest::addRow("long run of separators") << QString(600, u'.') + u"abc  def"_s << u"Home|Ctrl+Right|Ctrl+Right|End|Ctrl+Left|Ctrl+Left|Ctrl+Left"_s;
         QTest::addRow("longer than one piece") << u"ab "_s.repeated(4000) << u"End|@60|Ctrl+Left|Home|Ctrl+Right|@150|'z|End|@20|Shift+Home|Backspace|undo|@120"_s;
         // clang-format on
     }
@@ -98,6 +101,8 @@ private slots:
         // clang-format off
         QTest::addRow("empty") << u""_s << u"Home"_s << false;
         QTest::addRow("empty, focus") << u""_s << u"Home"_s << true;
+        QTest::addRow("typed") << u""_s << u"'hello|Left|Shift+Left"_s << true;
+        QTest::addRow("tall glyphs") << u"ab\u304b\U0001F600"_s << u"End"_s << true;
         QTest::addRow("cursor at the end") << u"http://example.com/api?q=1"_s << u"End"_s << true;
         QTest::addRow("selection") << u"http://example.com/api?q=1"_s << u"Home|Ctrl+Shift+Right|Ctrl+Shift+Right"_s << true;
         QTest::addRow("selection, no focus") << u"some text"_s << u"selectall"_s << false;
@@ -130,33 +135,45 @@ private slots:
         const QImage expected = picture(*m_lineEdit);
         const QImage actual = picture(*m_box);
         QCOMPARE(actual, expected);
+        // Where an input method puts its window.
+        QCOMPARE(m_box->box->inputMethodQuery(Qt::ImCursorRectangle),
+            m_lineEdit->box->inputMethodQuery(Qt::ImCursorRectangle));
     }
 
-    // A screen reader finds the same kind of control with the same text, selection and cursor, and can edit
-    // it; its edits are undone like the user's.
+    // A screen reader finds the same kind of control and gets the same answers; its edits are undone like
+    // the user's.
     void accessibility()
     {
-        m_lineEdit->box->setText(u"one two three"_s);
-        m_box->box->setText(u"one two three"_s);
-        m_lineEdit->box->setSelection(4, 3);
-        m_box->box->setSelection(4, 3);
-        QAccessibleInterface* expected = QAccessible::queryAccessibleInterface(m_lineEdit->box);
-        QAccessibleInterface* actual = QAccessible::queryAccessibleInterface(m_box->box);
-        QVERIFY(actual && actual->textInterface() && actual->editableTextInterface());
-        QCOMPARE(actual->role(), expected->role());
-        QCOMPARE(actual->state().editable, expected->state().editable);
-        QCOMPARE(actual->state().selectableText, expected->state().selectableText);
-        QCOMPARE(actual->text(QAccessible::Value), expected->text(QAccessible::Value));
-        QAccessibleTextInterface* text = actual->textInterface();
-        QCOMPARE(text->cursorPosition(), expected->textInterface()->cursorPosition());
+        const auto answers = [](QWidget* box) {
+            box->setProperty("text", u"one two three"_s);
+            QAccessibleInterface* control = QAccessible::queryAccessibleInterface(box);
+            QAccessibleTextInterface* text = control->textInterface();
+            text->setSelection(0, 4, 7);
+            int start = 0;
+            int end = 0;
+            QStringList said = { QString::number(control->role()), control->text(QAccessible::Value),
+                QString::number(control->state().editable) + QString::number(control->state().selectableText),
+                QString::number(text->cursorPosition()), text->text(5, 2),
+                QString::number(text->offsetAtPoint(box->mapToGlobal(QPoint(40, 11)))),
+                text->attributes(3, &start, &end) + QString::number(start) + QString::number(end) };
+            for (int offset : { -2, 0, 5 }) {
+                for (auto type : { QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::LineBoundary }) {
+                    said << text->textAtOffset(offset, type, &start, &end) + QString::number(start)
+                            + QString::number(end);
+                    said << text->textBeforeOffset(offset, type, &start, &end) + QString::number(start);
+                }
+            }
+            text->selection(0, &start, &end);
+            text->setSelection(0, 20, 25);
+            return said << QString::number(start) + QString::number(end) + QString::number(text->cursorPosition());
+        };
+        QCOMPARE(answers(m_box->box), answers(m_lineEdit->box));
+        // At the end no word follows. (A QLineEdit of Qt 6.4 never answers this: its question is not asked.)
         int start = 0;
         int end = 0;
-        text->selection(0, &start, &end);
-        QCOMPARE(QPair(start, end), QPair(4, 7));
-        QCOMPARE(text->textAtOffset(9, QAccessible::WordBoundary, &start, &end), u"three"_s);
-        QCOMPARE(text->characterCount(), 13);
-        QCOMPARE(text->offsetAtPoint(m_box->box->mapToGlobal(m_box->box->characterRect(5).center())), 5);
-        actual->editableTextInterface()->replaceText(0, 3, u"1"_s);
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(m_box->box);
+        QCOMPARE(control->textInterface()->textAtOffset(13, QAccessible::WordBoundary, &start, &end), QString());
+        control->editableTextInterface()->replaceText(0, 3, u"1"_s);
         QCOMPARE(m_box->box->text(), u"1 two three"_s);
         m_box->box->undo();
         QCOMPARE(m_box->box->text(), u"one two three"_s);

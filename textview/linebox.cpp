@@ -138,7 +138,7 @@ void LineBox::finish(bool edited)
 {
     const bool textChanged = m_edit.takeTextChanged();
     const std::vector<LineEditing::Change> changes = m_edit.takeChanges();
-    placePiece(changes);
+    placePiece(changes, textChanged);
     const qsizetype oldCursor = m_lastCursor;
     const bool selectionMoved = selectionStart() != m_lastSelectionStart || selectionEnd() != m_lastSelectionEnd;
     m_lastCursor = cursorPosition();
@@ -302,7 +302,7 @@ void LineBox::commitPreedit()
 
 // --- Layout --------------------------------------------------------------------------------------------
 
-void LineBox::placePiece(const std::vector<LineEditing::Change>& changes)
+void LineBox::placePiece(const std::vector<LineEditing::Change>& changes, bool textChanged)
 {
     const qsizetype size = text().size();
     const qsizetype cursor = cursorPosition();
@@ -347,7 +347,7 @@ void LineBox::placePiece(const std::vector<LineEditing::Change>& changes)
             m_jumpedRight = cursor >= m_lastCursor;
         }
     }
-    if (!changes.empty() || start != m_pieceStart || end != m_pieceEnd)
+    if (textChanged || start != m_pieceStart || end != m_pieceEnd)
         m_layout.reset();
     m_pieceStart = start;
     m_pieceEnd = end;

@@ -110,7 +110,7 @@ private:
     qsizetype surroundingStart() const;
 
     // The piece of text that is laid out, around the cursor.
-    void placePiece(const std::vector<LineEditing::Change>& changes);
+    void placePiece(const std::vector<LineEditing::Change>& changes, bool textChanged);
     void layOut() const;
     const QTextLayout& layout() const;
     QTextLine line() const { return layout().lineAt(0); }

@@ -21,10 +21,10 @@ void LineEditing::put(qsizetype position, const QString& characters)
     m_textChanged = true;
 }
 
-void LineEditing::take(qsizetype position, qsizetype length)
+void LineEditing::take(qsizetype position, const QString& characters)
 {
-    m_changes.push_back({ position, m_text.mid(position, length), {} });
-    m_text.remove(position, length);
+    m_changes.push_back({ position, characters, {} }); // the step's own copy, shared
+    m_text.remove(position, characters.size());
     m_textChanged = true;
 }
 
@@ -47,7 +47,7 @@ void LineEditing::record(Step step, qsizetype separatorCursor)
     m_history.erase(m_history.begin() + static_cast<std::ptrdiff_t>(m_undoState), m_history.end());
     if (m_separator && m_undoState && m_history[m_undoState - 1].kind != Kind::Separator) {
         m_history.push_back(
-            { Kind::Separator, separatorCursor < 0 ? m_cursor : separatorCursor, m_selStart, m_selEnd, {}, 0 });
+            { Kind::Separator, separatorCursor < 0 ? m_cursor : separatorCursor, m_selStart, m_selEnd, {} });
     }
     m_separator = false;
     m_history.push_back(std::move(step));
@@ -57,14 +57,14 @@ void LineEditing::record(Step step, qsizetype separatorCursor)
 void LineEditing::insertAtCursor(const QString& text)
 {
     if (hasSelectedText())
-        record({ Kind::SetSelection, m_cursor, m_selStart, m_selEnd, {}, 0 });
+        record({ Kind::SetSelection, m_cursor, m_selStart, m_selEnd, {} });
     // An empty insertion still counts as a change of the text, as in a QLineEdit.
     m_textChanged = true;
     if (text.isEmpty())
         return;
     // A QLineEdit's record marks a new step with the cursor already past the first character typed, and a
     // redo that stops there puts the cursor there.
-    record({ Kind::Insert, m_cursor, 0, 0, text, 0 }, m_cursor + 1);
+    record({ Kind::Insert, m_cursor, 0, 0, text }, m_cursor + 1);
     put(m_cursor, text);
     m_cursor += text.size();
 }
@@ -75,9 +75,9 @@ void LineEditing::deleteAtCursor(qsizetype length, Kind kind)
     if (length <= 0)
         return;
     if (hasSelectedText())
-        record({ Kind::SetSelection, m_cursor, m_selStart, m_selEnd, {}, 0 });
-    record({ kind, m_cursor, 0, 0, m_text.mid(m_cursor, length), 0 });
-    take(m_cursor, length);
+        record({ Kind::SetSelection, m_cursor, m_selStart, m_selEnd, {} });
+    record({ kind, m_cursor, 0, 0, m_text.mid(m_cursor, length) });
+    take(m_cursor, m_history.back().characters);
 }
 
 void LineEditing::insert(const QString& text)
@@ -116,13 +116,11 @@ void LineEditing::removeSelectedText()
     if (!(m_selStart < m_selEnd && m_selEnd <= m_text.size()))
         return;
     separate();
-    record({ Kind::SetSelection, m_cursor, m_selStart, m_selEnd, {}, 0 });
-    const qsizetype length = m_selEnd - m_selStart;
-    // With the cursor inside the selection, undo puts it back there; otherwise after the restored text.
-    const bool cursorInside = m_selStart <= m_cursor && m_cursor < m_selEnd;
-    record({ cursorInside ? Kind::DeleteSelection : Kind::RemoveSelection, m_selStart, 0, 0,
-        m_text.mid(m_selStart, length), m_cursor });
-    take(m_selStart, length);
+    record({ Kind::SetSelection, m_cursor, m_selStart, m_selEnd, {} });
+    // A line edit records a selection deleted from its start otherwise, but undo and redo of both end alike:
+    // the step that restores the selection, just before, puts the cursor back.
+    record({ Kind::RemoveSelection, m_selStart, 0, 0, m_text.mid(m_selStart, m_selEnd - m_selStart) });
+    take(m_selStart, m_history.back().characters);
     if (m_cursor > m_selStart)
         m_cursor -= std::min(m_cursor, m_selEnd) - m_selStart;
     deselect();
@@ -147,7 +145,7 @@ void LineEditing::undo()
         case Kind::Separator:
             continue;
         case Kind::Insert:
-            take(step.position, step.characters.size());
+            take(step.position, step.characters);
             m_cursor = step.position;
             break;
         case Kind::SetSelection:
@@ -163,10 +161,6 @@ void LineEditing::undo()
         case Kind::Delete:
             put(step.position, step.characters);
             m_cursor = step.position;
-            break;
-        case Kind::DeleteSelection:
-            put(step.position, step.characters);
-            m_cursor = step.cursorBefore;
             break;
         }
         if (m_undoState) {
@@ -200,8 +194,7 @@ void LineEditing::redo()
         case Kind::Remove:
         case Kind::Delete:
         case Kind::RemoveSelection:
-        case Kind::DeleteSelection:
-            take(step.position, step.characters.size());
+            take(step.position, step.characters);
             deselect();
             m_cursor = step.position;
             break;

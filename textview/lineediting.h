@@ -61,14 +61,13 @@ public:
 private:
     // The steps of QLineEdit's record. Undo goes back over steps of one kind together; the order matters,
     // as undo and redo stop between kinds by comparing them.
-    enum class Kind : quint8 { Separator, Insert, Remove, Delete, RemoveSelection, DeleteSelection, SetSelection };
+    enum class Kind : quint8 { Separator, Insert, Remove, Delete, RemoveSelection, SetSelection };
     struct Step {
         Kind kind;
         qsizetype position; // Insert, removals: where the characters stand; the others: the cursor
         qsizetype selStart = 0;
         qsizetype selEnd = 0;
         QString characters;
-        qsizetype cursorBefore = 0; // DeleteSelection: the cursor within the selection it removed
     };
 
     // separatorCursor: the cursor a step that starts a new undo step records, if this one does.
@@ -76,7 +75,7 @@ private:
     void insertAtCursor(const QString& text);
     void deleteAtCursor(qsizetype length, Kind kind);
     void put(qsizetype position, const QString& characters);
-    void take(qsizetype position, qsizetype length);
+    void take(qsizetype position, const QString& characters);
 
     QString m_text;
     qsizetype m_cursor = 0;

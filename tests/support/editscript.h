@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
 
@@ -135,6 +136,13 @@ inline QString describe(const State& state)
 template <typename LineEdit, typename Box>
 bool applyToBoth(LineEdit* lineEdit, Box* box, const QString& step, QString* difference)
 {
+    // The signals the window listens to come as often.
+    QSignalSpy lineEditChanged(lineEdit, &LineEdit::textChanged);
+    QSignalSpy lineEditEdited(lineEdit, &LineEdit::textEdited);
+    QSignalSpy boxChanged(box, &Box::textChanged);
+    QSignalSpy boxEdited(box, &Box::textEdited);
+    QSignalSpy lineEditMoved(lineEdit, &LineEdit::cursorPositionChanged);
+    QSignalSpy boxMoved(box, &Box::cursorPositionChanged);
     apply(lineEdit, lineEditStep(lineEdit, step));
     apply(box, step);
     State expected = stateOf(lineEdit);
@@ -144,6 +152,15 @@ bool applyToBoth(LineEdit* lineEdit, Box* box, const QString& step, QString* dif
     const State actual = stateOf(box);
     if (actual != expected)
         *difference = describe(actual) + QStringLiteral(", a QLineEdit has ") + describe(expected);
+    const auto counts = [](const QSignalSpy& changed, const QSignalSpy& edited, const QSignalSpy& moved) {
+        return QStringLiteral("%1 %2 %3").arg(changed.size()).arg(edited.size()).arg(moved.size());
+    };
+    const QString boxCounts = counts(boxChanged, boxEdited, boxMoved);
+    const QString lineEditCounts = counts(lineEditChanged, lineEditEdited, lineEditMoved);
+    if (boxCounts != lineEditCounts) {
+        *difference += QStringLiteral(" textChanged, textEdited, cursorPositionChanged: %1 times, a QLineEdit's %2")
+                           .arg(boxCounts, lineEditCounts);
+    }
     return !broken;
 }
 

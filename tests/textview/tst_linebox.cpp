@@ -75,7 +75,8 @@ private slots:
         QTest::addRow("nothing to undo") << u""_s << u"undo|redo|Backspace|Delete|Ctrl+Left|Return"_s;
         QTest::addRow("scrolled line") << QString(300, u'x') << u"End|@100|Home|@50|Shift+End|'a|@150|Ctrl+Shift+Left|undo"_s;
         QTest::addRow("long word") << QString(9000, u'a') + u" b.c"_s << u"Home|Ctrl+Right|Ctrl+Right|Ctrl+Left|Ctrl+Left|End|Ctrl+Shift+Left|Ctrl+Left|Ctrl+Left"_s;
-        QTest::addRow("long run of separators") << QString(600, u'.') + u"abc  def"_s << u"Home|Ctrl+Right|Ctrl+Right|End|Ctrl+Left|Ctrl+Left|Ctrl+Left"_s;
+        QTest::addRow("a word right after a long space") << u"x"_s + QString(255, u' ') + u"bb cc "_s + QString(9000, u'd') << u"Home|Ctrl+Right|Ctrl+Right|End|Ctrl+Left|Ctrl+Left"_s;
+        QTest::addRow("long run of separators") << QString(9000, u'.') + u"abc  def"_s << u"Home|Ctrl+Right|Ctrl+Right|End|Ctrl+Left|Ctrl+Left|Ctrl+Left"_s;
         QTest::addRow("longer than one piece") << u"ab "_s.repeated(4000) << u"End|@60|Ctrl+Left|Home|Ctrl+Right|@150|'z|End|@20|Shift+Home|Backspace|undo|@120"_s;
         // clang-format on
     }
@@ -208,6 +209,7 @@ private slots:
             QCOMPARE(actions(m_box->box->createStandardContextMenu()),
                 actions(m_lineEdit->box->createStandardContextMenu()));
         }
+        QCOMPARE(m_box->box->cursor().shape(), m_lineEdit->box->cursor().shape()); // the pointer over the box
     }
 
 private:

@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QString& first = next.front();
         const bool mouse
             = first.contains(u'>') || first.startsWith(u'@') || first.startsWith(u'+') || first.startsWith(u"drop");
-        if (mouse && text.size() > LineBox::WholeText)
+        if (mouse && shown.lineEdit->text().size() > LineBox::WholeText)
             continue;
         // Keys go to an input method while it shows its pre-edit text: here it shows it and takes it back.
         if (next.front().startsWith(u"ime:"))

@@ -134,6 +134,13 @@ void LineEditing::clear()
     separate();
 }
 
+void LineEditing::restoreSelection(const Step& step)
+{
+    m_selStart = step.selStart;
+    m_selEnd = step.selEnd;
+    m_cursor = step.position;
+}
+
 void LineEditing::undo()
 {
     if (!isUndoAvailable())
@@ -149,9 +156,7 @@ void LineEditing::undo()
             m_cursor = step.position;
             break;
         case Kind::SetSelection:
-            m_selStart = step.selStart;
-            m_selEnd = step.selEnd;
-            m_cursor = step.position;
+            restoreSelection(step);
             break;
         case Kind::Remove:
         case Kind::RemoveSelection:
@@ -187,9 +192,7 @@ void LineEditing::redo()
             break;
         case Kind::Separator:
         case Kind::SetSelection:
-            m_selStart = step.selStart;
-            m_selEnd = step.selEnd;
-            m_cursor = step.position;
+            restoreSelection(step);
             break;
         case Kind::Remove:
         case Kind::Delete:

@@ -76,6 +76,8 @@ private:
     void deleteAtCursor(qsizetype length, Kind kind);
     void put(qsizetype position, const QString& characters);
     void take(qsizetype position, const QString& characters);
+    // The selection and cursor a step recorded.
+    void restoreSelection(const Step& step);
 
     QString m_text;
     qsizetype m_cursor = 0;

@@ -258,7 +258,12 @@ void LineBox::copy() const
 
 void LineBox::paste()
 {
-    const QString clip = QGuiApplication::clipboard()->text();
+    pasteFrom(QClipboard::Clipboard);
+}
+
+void LineBox::pasteFrom(QClipboard::Mode mode)
+{
+    const QString clip = QGuiApplication::clipboard()->text(mode);
     if (clip.isEmpty() && !hasSelectedText())
         return;
     m_edit.separate(); // a paste is a step of its own
@@ -536,16 +541,10 @@ bool LineBox::handleKey(QKeyEvent* event)
     } else if (event == QKeySequence::Copy) {
         copy();
     } else if (event == QKeySequence::Paste) {
-        if (x11Keys() && event->modifiers() == (Qt::CTRL | Qt::SHIFT) && event->key() == Qt::Key_Insert) {
-            const QString selection = QGuiApplication::clipboard()->text(QClipboard::Selection);
-            if (!selection.isEmpty() || hasSelectedText()) {
-                m_edit.separate();
-                insert(selection);
-                m_edit.separate();
-            }
-        } else {
-            paste();
-        }
+        // Ctrl+Shift+Insert pastes the X11 selection where X11's conventions hold.
+        const bool selection
+            = x11Keys() && event->modifiers() == (Qt::CTRL | Qt::SHIFT) && event->key() == Qt::Key_Insert;
+        pasteFrom(selection ? QClipboard::Selection : QClipboard::Clipboard);
     } else if (event == QKeySequence::Cut) {
         cut();
     } else if (event == QKeySequence::DeleteEndOfLine) {

@@ -3,6 +3,7 @@
 #include "lineediting.h"
 
 #include <QBasicTimer>
+#include <QClipboard>
 #include <QPoint>
 #include <QString>
 #include <QTextLayout>
@@ -46,8 +47,6 @@ public:
     QRect cursorRect() const;
     QRect characterRect(qsizetype position) const;
     qsizetype positionAt(const QPoint& point) const { return positionAtX(point.x()); }
-    // Scrolls, if need be, so that position is in sight.
-    void showPosition(qsizetype position) { setCursorPosition(position); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -105,6 +104,7 @@ private:
     bool handleKey(QKeyEvent* event);
     void moveCursor(qsizetype position, bool mark);
     void commitPreedit();
+    void pasteFrom(QClipboard::Mode mode);
     // A click on the input method's pre-edit text is the input method's; true when it was.
     bool mouseToInputMethod(QMouseEvent* event);
     qsizetype surroundingStart() const;
